@@ -1,0 +1,53 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "http/proxy_settings.h"
+
+class RequestCanceller;
+
+// The waits of a request. The program always uses the defaults; tests may shorten them.
+struct HttpTimings {
+    std::chrono::milliseconds requestDelay{500};        // before every request, redirects included
+    std::chrono::milliseconds firstByteTimeout{30000};  // for the first byte of the response
+};
+
+// The program's own HTTP/1.1 client: one request per connection ("Connection: close"), the
+// response read until the server closes. One client is used by one thread.
+class HttpClient {
+public:
+    static constexpr std::size_t kHtmlBufferSize = 0xA00000;  // 10 MiB, the NUL included
+    static constexpr std::size_t kLastErrorSize = 1024;
+
+    // Reads the process-wide proxy values at construction and at every request.
+    HttpClient();
+    // Uses the given proxy values for its whole life and never reads the process-wide ones.
+    explicit HttpClient(const ProxySetting& fixedProxy);
+    ~HttpClient();
+    HttpClient(const HttpClient&) = delete;
+    HttpClient& operator=(const HttpClient&) = delete;
+
+    // Returns the body length (body NUL-terminated in htmlBuffer) or a negative failure code
+    // with its text in lastError.
+    int GetHtml(const char* url, const char* formData);
+
+    void SetTimings(const HttpTimings& timings);
+    // Requests abort (result -1) as soon as the canceller is cancelled, also in their waits.
+    void SetCanceller(std::shared_ptr<RequestCanceller> canceller);
+
+    std::map<std::string, std::string> responseHeaders;
+    int statusCode = 0;
+    char lastError[kLastErrorSize] = {};
+    char* htmlBuffer;  // kHtmlBufferSize bytes, owned
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl;
+};
+
+// Makes a link that a response names absolute against the URL it came from.
+void ResolveLink(std::string& link, const std::string& base);

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <cstdio>
+
+// The diagnostic trace lines ("Get Url:", request counts, "exist un match key value.") go to
+// standard output in the window's program; the command-line tool sends them to standard error
+// so that its standard output carries only data. Lines of several threads never interleave
+// within a line.
+void SetTraceStream(std::FILE* stream);
+void TraceLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
