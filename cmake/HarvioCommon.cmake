@@ -41,20 +41,18 @@ if(HARVIO_WITH_BENCH AND NOT HARVIO_WITH_FUZZ)
   find_package(benchmark REQUIRED)
 endif()
 
-# Every test runs with a time limit so that a hung server or thread fails the run instead of
-# stalling it; tests that start threads carry the label "threaded" for the ThreadSanitizer run.
+# Every test runs with a time limit, so that a hung server or thread fails the run instead of
+# stalling it.
 function(harvio_add_test name)
-  cmake_parse_arguments(ARG "THREADED" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE harvio_common_cfg ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE harvio_common_cfg ${ARG_LIBS} GTest::gtest GTest::gtest_main
+                        GTest::gmock)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
   add_test(NAME ${name} COMMAND ${name})
-  set(labels "")
-  if(ARG_THREADED)
-    set(labels threaded)
-  endif()
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${labels}"
-                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
+                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HARVIO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
