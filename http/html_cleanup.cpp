@@ -1,0 +1,211 @@
+#include "http/html_cleanup.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+constexpr char kBlank = ' ';
+constexpr unsigned char kFullWidthLead = 0xA1;       // A1 A1: full-width space
+constexpr unsigned char kFullWidthSlashLead = 0xA3;  // A3 AF: full-width solidus
+constexpr unsigned char kFullWidthSlashTrail = 0xAF;
+
+char* EndOf(char* text) {
+    return text + std::strlen(text);
+}
+
+char* FindByte(char* from, char* end, char byte) {
+    void* hit = std::memchr(from, byte, static_cast<std::size_t>(end - from));
+    return hit ? static_cast<char*>(hit) : end;
+}
+
+// memmem is linear in the text length, so no marker search can go quadratic.
+char* FindMarker(char* from, char* end, std::string_view marker) {
+    void* hit = memmem(from, static_cast<std::size_t>(end - from), marker.data(), marker.size());
+    return hit ? static_cast<char*>(hit) : end;
+}
+
+void Blank(char* from, char* to) {
+    std::memset(from, kBlank, static_cast<std::size_t>(to - from));
+}
+
+void BlankEvery(char* text, char* end, std::string_view marker) {
+    for (char* hit = FindMarker(text, end, marker); hit != end;
+         hit = FindMarker(hit + marker.size(), end, marker)) {
+        Blank(hit, hit + marker.size());
+    }
+}
+
+// Blanks each start marker through the first end marker that begins at or after it. A start marker
+// without one ends the pass: no later start marker can have one either.
+void BlankSpans(char* text, char* end, std::string_view startMarker, std::string_view endMarker) {
+    char* position = text;
+    for (;;) {
+        char* start = FindMarker(position, end, startMarker);
+        if (start == end) return;
+        char* close = FindMarker(start, end, endMarker);
+        if (close == end) return;
+        position = close + endMarker.size();
+        Blank(start, position);
+    }
+}
+
+// Only the first hit needs the entity's semicolon; every hit blanks the full entity width (so a
+// later hit without semicolon takes the byte after it), but never past the end of the text.
+void BlankEntity(char* text, char* end, std::string_view entity) {
+    std::string_view marker = entity;
+    char* position = text;
+    for (;;) {
+        char* hit = FindMarker(position, end, marker);
+        if (hit == end) return;
+        position = hit + std::min<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(entity.size()), end - hit);
+        Blank(hit, position);
+        marker = entity.substr(0, entity.size() - 1);
+    }
+}
+
+bool IsLineBreak(char byte) {
+    return byte == '\n' || byte == '\r';
+}
+
+// Bytes that stop the plain copy of SqueezeText: white space, the two full-width lead bytes and
+// the terminating NUL.
+constexpr std::array<bool, 256> kSqueezeStops = [] {
+    std::array<bool, 256> stops{};
+    for (unsigned char byte : {'\0', ' ', '\t', '\n'}) stops[byte] = true;
+    stops[kFullWidthLead] = true;
+    stops[kFullWidthSlashLead] = true;
+    return stops;
+}();
+
+}  // namespace
+
+int UpperTagText(char* text) {
+    char* end = EndOf(text);
+    for (char* open = FindByte(text, end, '<'); open != end;) {
+        char* close = FindByte(open, end, '>');
+        for (char* byte = open; byte != close; ++byte) {
+            const auto value = static_cast<unsigned char>(*byte);
+            if (static_cast<unsigned char>(value - 'a') < 26) *byte = static_cast<char>(value - ('a' - 'A'));
+        }
+        if (close == end) break;
+        open = FindByte(close + 1, end, '<');
+    }
+    return 0;
+}
+
+int BlankComments(char* text) {
+    BlankSpans(text, EndOf(text), "<!--", "-->");
+    return 0;
+}
+
+int StripTagAttributes(char* text) {
+    char* const end = EndOf(text);
+    const char* read = text;
+    char* write = text;
+    while (read != end) {
+        if (*read != '<') {
+            const char* open = FindByte(const_cast<char*>(read), end, '<');
+            for (; read != open; ++read, ++write) *write = IsLineBreak(*read) ? kBlank : *read;
+            continue;
+        }
+        // Only a space ends the name: a tab or line break after it is copied as part of it.
+        do {
+            *write++ = *read++;
+        } while (read != end && *read != ' ' && *read != '>');
+        if (read != end && *read == ' ') {
+            const char* close = FindByte(const_cast<char*>(read), end, '>');
+            if (close == end) break;
+            if (close[-1] == '/') *write++ = '/';
+            read = close;
+        }
+        if (read != end) *write++ = *read++;
+    }
+    *write = '\0';
+    return 0;
+}
+
+int BlankScripts(char* text) {
+    char* end = EndOf(text);
+    BlankEvery(text, end, "<SCRIPT/>");
+    BlankEvery(text, end, "<STYLE/>");
+    BlankSpans(text, end, "<SCRIPT>", "</SCRIPT>");
+    BlankSpans(text, end, "<STYLE>", "</STYLE>");
+    return 0;
+}
+
+int BlankTags(char* text) {
+    char* end = EndOf(text);
+    // The first ">" after the current "<", kept while the scan stays before it, so that a run of
+    // "<" without ">" is looked through once, not once per "<".
+    char* close = nullptr;
+    for (char* open = FindByte(text, end, '<'); open != end;) {
+        if (close == nullptr || close < open) close = FindByte(open, end, '>');
+        char* nextOpen = FindByte(open + 1, close, '<');
+        if (nextOpen != close) {
+            open = nextOpen;
+            continue;
+        }
+        if (close == end) break;
+        Blank(open, close + 1);
+        open = FindByte(close + 1, end, '<');
+    }
+    return 0;
+}
+
+int BlankLineBreaks(char* text) {
+    for (char* byte = text; *byte != '\0'; ++byte) {
+        if (IsLineBreak(*byte)) *byte = kBlank;
+    }
+    return 0;
+}
+
+int SqueezeText(char* text) {
+    char* end = EndOf(text);
+    BlankEntity(text, end, "&nbsp;");
+    BlankEntity(text, end, "&mdash;");
+
+    // The full-width characters are replaced during the squeeze itself: their replacements are
+    // white space that joins the run around them. Every run of white space, the first one too,
+    // leaves one byte, so that a value such as "a b" keeps its words apart.
+    const auto* read = reinterpret_cast<const unsigned char*>(text);
+    auto* write = reinterpret_cast<unsigned char*>(text);
+    char runByte = '\0';  // the byte the pending run of white space leaves; NUL: no run pending
+    for (;;) {
+        const unsigned char byte = *read;
+        if (!kSqueezeStops[byte]) {
+            if (runByte != '\0') *write++ = static_cast<unsigned char>(runByte);
+            runByte = '\0';
+            do {
+                *write++ = *read++;
+            } while (!kSqueezeStops[*read]);
+            continue;
+        }
+        if (byte == '\0') break;
+        if (byte == kFullWidthLead && read[1] == kFullWidthLead) {
+            if (runByte == '\0') runByte = kBlank;
+            read += 2;
+        } else if (byte == kFullWidthSlashLead && read[1] == kFullWidthSlashTrail) {
+            if (runByte != '\0') *write++ = static_cast<unsigned char>(runByte);
+            *write++ = '/';
+            runByte = kBlank;
+            read += 2;
+        } else if (byte == kFullWidthLead || byte == kFullWidthSlashLead) {
+            if (runByte != '\0') *write++ = static_cast<unsigned char>(runByte);
+            runByte = '\0';
+            *write++ = *read++;
+        } else {
+            if (byte == '\n') {
+                runByte = '\n';
+            } else if (runByte == '\0') {
+                runByte = kBlank;
+            }
+            ++read;
+        }
+    }
+    if (runByte != '\0') *write++ = static_cast<unsigned char>(runByte);
+    *write = '\0';
+    return 0;
+}
