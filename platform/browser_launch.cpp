@@ -1,0 +1,105 @@
+#include "platform/browser_launch.h"
+
+#include <iconv.h>
+#include <langinfo.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr const char* kDefaultBrowsers[] = {"sensible-browser", "x-www-browser", "xdg-open"};
+
+bool IsRunnableFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+std::vector<std::string> SplitAtColons(std::string_view text) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t colon = text.find(':', start);
+        if (colon == std::string_view::npos) colon = text.size();
+        if (colon > start) parts.emplace_back(text.substr(start, colon - start));
+        start = colon + 1;
+    }
+    return parts;
+}
+
+// A name with a slash is a path of its own; any other name is looked up in PATH.
+std::string ResolveProgram(const std::string& program) {
+    if (program.find('/') != std::string::npos) return IsRunnableFile(program) ? program : std::string();
+    const char* path = std::getenv("PATH");
+    for (const std::string& directory : SplitAtColons(path ? path : "/usr/local/bin:/usr/bin:/bin")) {
+        std::string candidate = directory + "/" + program;
+        if (IsRunnableFile(candidate)) return candidate;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string FindBrowserProgram() {
+    const char* browserVariable = std::getenv("BROWSER");
+    if (browserVariable && *browserVariable) {
+        // The user named the browser: another one would surprise, so no fall-back here.
+        for (const std::string& program : SplitAtColons(browserVariable)) {
+            std::string resolved = ResolveProgram(program);
+            if (!resolved.empty()) return resolved;
+        }
+        return {};
+    }
+    for (const char* program : kDefaultBrowsers) {
+        std::string resolved = ResolveProgram(program);
+        if (!resolved.empty()) return resolved;
+    }
+    return {};
+}
+
+std::string AddressInLocaleEncoding(const std::string& gbkAddress) {
+    iconv_t converter = iconv_open(nl_langinfo(CODESET), "GBK");
+    if (converter == reinterpret_cast<iconv_t>(-1)) return gbkAddress;
+    std::string converted(gbkAddress.size() * 4 + 4, '\0');  // UTF-8 needs at most 4 bytes a character
+    char* in = const_cast<char*>(gbkAddress.data());
+    size_t inLeft = gbkAddress.size();
+    char* out = converted.data();
+    size_t outLeft = converted.size();
+    size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
+    iconv_close(converter);
+    if (result == static_cast<size_t>(-1) || inLeft != 0) return gbkAddress;
+    converted.resize(converted.size() - outLeft);
+    return converted;
+}
+
+bool LaunchBrowser(const std::string& gbkAddress) {
+    std::string program = FindBrowserProgram();
+    if (program.empty()) return false;
+    std::string address = AddressInLocaleEncoding(gbkAddress);
+    // Everything the children need is made before fork: after it only async-signal-safe calls.
+    char* const arguments[] = {program.data(), address.data(), nullptr};
+
+    // Double fork: the middle child ends at once and is reaped here, the browser is adopted by
+    // init, so neither a wait for the browser nor a zombie is left behind.
+    pid_t middle = fork();
+    if (middle < 0) return false;
+    if (middle == 0) {
+        pid_t browser = fork();
+        if (browser == 0) {
+            setsid();
+            execv(program.c_str(), arguments);
+            _exit(127);
+        }
+        _exit(browser < 0 ? 1 : 0);
+    }
+    int status = 0;
+    while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
