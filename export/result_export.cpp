@@ -1,0 +1,107 @@
+#include "export/result_export.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <optional>
+
+#include "export/csv_line.h"
+#include "export/export_file_writer.h"
+#include "export/marked_rows.h"
+#include "platform/qt/message_box.h"
+#include "ui/controls/my_list_ctrl.h"
+
+namespace {
+
+const char* const kColumnTitles[kExportColumnCount] = {
+    "序号",     "认证",     "公司名称", "联系人", "职务",     "电话",     "手机",
+    "传真",     "地址",     "邮编",     "网址",   "公司介绍", "主营产品", "主营行业",
+    "企业类型", "经营模式", "成立时间", "负责人", "员工人数", "注册资本"};
+
+// Counts the marked rows and asks; the rows to export when the user says Yes.
+std::optional<QList<int>> ConfirmMarkedRows(const CMyListCtrl& list, QWidget* parent) {
+    const int markedCount = CountMarkedRows(list);
+    if (markedCount == 0) return std::nullopt;
+    QString question =
+        QString::fromUtf8("确定导出选中的%1条数据吗？\n点击「是」继续导出，点击「否」取消导出。")
+            .arg(markedCount);
+    if (ShowMessageBox(parent, question, MessageButtons::YesNo) != MessageAnswer::Yes) return std::nullopt;
+    // The question let a running search add rows; only as many as were confirmed are taken.
+    return FirstMarkedRows(list, markedCount);
+}
+
+QByteArray HeaderLine() {
+    QStringEncoder toGbk("GBK");
+    QList<QByteArray> titles;
+    for (const char* title : kColumnTitles) titles.append(toGbk(QString::fromUtf8(title)));
+    return CsvLine(titles);
+}
+
+std::string ExportPath(const std::string& programDirectory, const QString& fileName) {
+    return programDirectory + "/" + QFile::encodeName(fileName).toStdString();
+}
+
+void ExportOneColumn(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory,
+                     int subItem, const char* fileName, const char* successPrefix) {
+    std::optional<QList<int>> rows = ConfirmMarkedRows(list, parent);
+    if (!rows) return;
+    QByteArray text;
+    int linesWritten = 0;
+    for (int row : *rows) {
+        QByteArray cell = list.GetItemText(row, subItem);
+        if (cell.isEmpty()) continue;
+        text += cell + "\r\n";
+        ++linesWritten;
+    }
+    const std::string path = ExportPath(programDirectory, QString::fromUtf8(fileName));
+    // With no line to write the disk is left alone, which is no failure.
+    ExportWriteResult result = WriteExportFile(path, text);
+    if (!result.written && linesWritten > 0) {
+        ShowMessageBox(parent, ExportFailureText(path, result), MessageButtons::Ok);
+        return;
+    }
+    ShowMessageBox(parent,
+                   QString::fromUtf8("%1%2条件数据").arg(QString::fromUtf8(successPrefix)).arg(linesWritten),
+                   MessageButtons::Ok);
+}
+
+}  // namespace
+
+QString ExportFileName(const QDateTime& localTime) {
+    const QDate date = localTime.date();
+    const QTime time = localTime.time();
+    return QString::asprintf("%04d-%02d-%02d-%02d%02d.csv", date.year(), date.month(), date.day(),
+                             time.hour(), time.minute());
+}
+
+void OnExportAll(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory,
+                 const StatusLineSetter& setStatusLine, const LocalClock& now) {
+    std::optional<QList<int>> rows = ConfirmMarkedRows(list, parent);
+    if (!rows) return;
+    QByteArray text = HeaderLine();
+    for (int row : *rows) {
+        QList<QByteArray> cells;
+        for (int subItem = 0; subItem < kExportColumnCount; ++subItem)
+            cells.append(list.GetItemText(row, subItem));
+        text += CsvLine(cells);
+    }
+    // The name is taken after the answer, so it tells when the file was written.
+    const std::string path = ExportPath(programDirectory, ExportFileName(now()));
+    ExportWriteResult result = WriteExportFile(path, text);
+    if (!result.written) {
+        const QString failure = ExportFailureText(path, result);
+        setStatusLine(failure);
+        ShowMessageBox(parent, failure, MessageButtons::Ok);
+        return;
+    }
+    setStatusLine(QString::fromUtf8("成功导出%1条件数据,导出路径:%2")
+                      .arg(rows->size())
+                      .arg(QFile::decodeName(path.c_str())));
+}
+
+void OnExportFax(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory) {
+    ExportOneColumn(list, parent, programDirectory, kFaxSubItem, "fax.txt", "成功导出传真");
+}
+
+void OnExportMobile(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory) {
+    ExportOneColumn(list, parent, programDirectory, kMobileSubItem, "mobile.txt", "成功导出手机");
+}

@@ -1,0 +1,279 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QStringEncoder>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "export/export_file_writer.h"
+#include "export/marked_rows.h"
+#include "export/result_export.h"
+#include "platform/qt/message_box.h"
+#include "support/temp_dir.h"
+#include "ui/controls/my_list_ctrl.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kQuestion3 =
+    QString::fromUtf8("确定导出选中的3条数据吗？\n点击「是」继续导出，点击「否」取消导出。");
+const QDateTime kFivePastNine(QDate(2010, 5, 1), QTime(9, 5, 59));
+
+QByteArray Gbk(const char* utf8) {
+    return QStringEncoder("GBK")(QString::fromUtf8(utf8));
+}
+
+// The header line the export must open with, written out by hand from the column titles.
+QByteArray ExpectedHeader() {
+    const char* titles[] = {"序号",     "认证",     "公司名称", "联系人", "职务",     "电话",     "手机",
+                            "传真",     "地址",     "邮编",     "网址",   "公司介绍", "主营产品", "主营行业",
+                            "企业类型", "经营模式", "成立时间", "负责人", "员工人数", "注册资本"};
+    QByteArray header;
+    for (const char* title : titles) header += "\"" + Gbk(title) + "\",";
+    return header + "\r\n";
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+class ExportTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!QApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "export_result_test";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);  // lives for the whole test program
+        }
+    }
+    void SetUp() override {
+        for (int subItem = 0; subItem < kExportColumnCount; ++subItem)
+            list.InsertColumn(subItem, QString::number(subItem), Qt::AlignLeft, 50);
+    }
+    void TearDown() override { StopScriptingMessageBoxes(); }
+
+    // Appends a row whose cell i holds "<tag>-<i>" unless given in `cells`.
+    int AddRow(const QByteArray& tag, bool ticked, bool selected, std::map<int, QByteArray> cells = {}) {
+        int row = list.InsertItem(list.GetItemCount(), QByteArray());
+        for (int subItem = 0; subItem < kExportColumnCount; ++subItem)
+            list.SetItemText(row, subItem,
+                             cells.count(subItem) ? cells[subItem] : tag + "-" + QByteArray::number(subItem));
+        list.SetCheck(row, ticked);
+        if (selected)
+            list.selectionModel()->select(list.model()->index(row, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        return row;
+    }
+
+    // The line the row added by AddRow(tag) without special cells must give.
+    static QByteArray PlainRowLine(const QByteArray& tag) {
+        QByteArray line;
+        for (int subItem = 0; subItem < kExportColumnCount; ++subItem)
+            line += "\"" + tag + "-" + QByteArray::number(subItem) + "\",";
+        return line + "\r\n";
+    }
+
+    void ExportAll(MessageAnswer answer, const QDateTime& time = kFivePastNine) {
+        SetNextMessageAnswers({answer});
+        OnExportAll(
+            list, nullptr, directory.Path().string(), [this](const QString& text) { statusLine = text; },
+            [time] { return time; });
+    }
+
+    TempDir directory;
+    CMyListCtrl list;
+    QString statusLine;
+};
+
+TEST_F(ExportTest, FileNameFollowsLocalTime) {
+    EXPECT_EQ(ExportFileName(kFivePastNine), "2010-05-01-0905.csv");
+    EXPECT_EQ(ExportFileName(QDateTime(QDate(2026, 12, 31), QTime(23, 59))), "2026-12-31-2359.csv");
+}
+
+TEST_F(ExportTest, SelectedOrTickedRowsAreExportedOnceInListOrder) {
+    AddRow("none", false, false);
+    AddRow("selected", false, true);
+    AddRow("ticked", true, false);
+    AddRow("both", true, true);
+    AddRow("none2", false, false);
+    EXPECT_EQ(CountMarkedRows(list), 3);
+
+    ExportAll(MessageAnswer::Yes);
+    EXPECT_EQ(TakeShownMessages(), std::vector<QString>{kQuestion3});
+    const fs::path file = directory.File("2010-05-01-0905.csv");
+    QByteArray expected =
+        ExpectedHeader() + PlainRowLine("selected") + PlainRowLine("ticked") + PlainRowLine("both");
+    EXPECT_EQ(ReadFile(file), expected.toStdString());
+    EXPECT_EQ(statusLine,
+              QString::fromUtf8("成功导出3条件数据,导出路径:") + QString::fromStdString(file.string()));
+}
+
+TEST_F(ExportTest, AnswerNoOrNoMarkedRowWritesNothing) {
+    AddRow("a", false, false);
+    ExportAll(MessageAnswer::Yes);
+    EXPECT_TRUE(TakeShownMessages().empty());  // no question without a marked row
+
+    AddRow("b", true, false);
+    AddRow("c", true, false);
+    AddRow("d", true, false);
+    ExportAll(MessageAnswer::No);
+    EXPECT_EQ(TakeShownMessages(), std::vector<QString>{kQuestion3});
+    SetNextMessageAnswers({MessageAnswer::No, MessageAnswer::No});
+    OnExportFax(list, nullptr, directory.Path().string());
+    OnExportMobile(list, nullptr, directory.Path().string());
+    EXPECT_EQ(TakeShownMessages().size(), 2u);
+    EXPECT_TRUE(fs::is_empty(directory.Path()));
+    EXPECT_TRUE(statusLine.isEmpty());
+}
+
+TEST_F(ExportTest, TwoExportsInOneMinuteAppendToTheSameFile) {
+    AddRow("first", true, false);
+    ExportAll(MessageAnswer::Yes, kFivePastNine);
+    list.SetItemText(0, 0, "second-0");
+    for (int subItem = 1; subItem < kExportColumnCount; ++subItem)
+        list.SetItemText(0, subItem, "second-" + QByteArray::number(subItem));
+    ExportAll(MessageAnswer::Yes, kFivePastNine.addSecs(-59));
+    QByteArray expected =
+        ExpectedHeader() + PlainRowLine("first") + ExpectedHeader() + PlainRowLine("second");
+    EXPECT_EQ(ReadFile(directory.File("2010-05-01-0905.csv")), expected.toStdString());
+    EXPECT_EQ(std::distance(fs::directory_iterator(directory.Path()), fs::directory_iterator()), 1);
+}
+
+TEST_F(ExportTest, CellsKeepTheirBytesWithQuotesDoubled) {
+    const QByteArray hostile = QByteArray("say \"hi\", then\r\nnext\nline ") + "\xFF\xFE\x80" + Gbk("公司");
+    AddRow("r", true, false, {{2, hostile}, {5, "\""}, {6, ""}, {19, ","}});
+    ExportAll(MessageAnswer::Yes);
+    QByteArray row;
+    for (int subItem = 0; subItem < kExportColumnCount; ++subItem) {
+        if (subItem == 2)
+            row += QByteArray("\"say \"\"hi\"\", then\r\nnext\nline ") + "\xFF\xFE\x80" + Gbk("公司") + "\",";
+        else if (subItem == 5)
+            row += "\"\"\"\",";
+        else if (subItem == 6)
+            row += "\"\",";
+        else if (subItem == 19)
+            row += "\",\",";
+        else
+            row += "\"r-" + QByteArray::number(subItem) + "\",";
+    }
+    row += "\r\n";
+    EXPECT_EQ(ReadFile(directory.File("2010-05-01-0905.csv")), (ExpectedHeader() + row).toStdString());
+}
+
+TEST_F(ExportTest, UnwritableFileIsReportedAsFailure) {
+    AddRow("a", true, false);
+    // A directory where the file should be.
+    fs::create_directory(directory.File("2010-05-01-0905.csv"));
+    ExportAll(MessageAnswer::Yes);
+    const std::string path = directory.File("2010-05-01-0905.csv").string();
+    const QString failure =
+        QString::fromUtf8("导出失败：无法写入文件 %1（%2）")
+            .arg(QString::fromStdString(path), QString::fromLocal8Bit(std::strerror(EISDIR)));
+    EXPECT_EQ(statusLine, failure);
+    std::vector<QString> shown = TakeShownMessages();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], failure);
+
+    // A program directory that is a regular file.
+    std::ofstream(directory.File("not-a-dir")) << "x";
+    const std::string fileAsDirectory = directory.File("not-a-dir").string();
+    SetNextMessageAnswers({MessageAnswer::Yes});
+    OnExportAll(
+        list, nullptr, fileAsDirectory, [this](const QString& text) { statusLine = text; },
+        [] { return kFivePastNine; });
+    EXPECT_FALSE(statusLine.contains(QString::fromUtf8("成功导出")));
+    EXPECT_TRUE(statusLine.contains(QString::fromLocal8Bit(std::strerror(ENOTDIR))));
+
+    SetNextMessageAnswers({MessageAnswer::Yes});
+    OnExportFax(list, nullptr, fileAsDirectory);
+    shown = TakeShownMessages();
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[3], QString::fromUtf8("导出失败：无法写入文件 %1/fax.txt（%2）")
+                            .arg(QString::fromStdString(fileAsDirectory),
+                                 QString::fromLocal8Bit(std::strerror(ENOTDIR))));
+}
+
+TEST_F(ExportTest, FileHeldByAnotherExportIsRefusedUntouched) {
+    const std::string path = directory.File("fax.txt").string();
+    int holder = open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    ExportWriteResult result = WriteExportFile(path, "123\r\n");
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(ExportFailureText(path, result),
+              QString::fromUtf8("导出失败：无法写入文件 %1（文件正被另一个导出使用）")
+                  .arg(QString::fromStdString(path)));
+    close(holder);
+    EXPECT_EQ(fs::file_size(path), 0u);
+    EXPECT_TRUE(WriteExportFile(path, "123\r\n").written);
+    EXPECT_EQ(ReadFile(path), "123\r\n");
+}
+
+TEST_F(ExportTest, WriterTouchesNothingWithoutPathOrText) {
+    const std::string path = directory.File("x.txt").string();
+    EXPECT_FALSE(WriteExportFile(path, QByteArray()).written);
+    EXPECT_FALSE(WriteExportFile("", "text").written);
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(ExportTest, FaxExportAppendsNonEmptyCellsAndCountsThem) {
+    std::ofstream(directory.File("fax.txt"), std::ios::binary) << "old\r\n";
+    AddRow("a", true, false, {{kFaxSubItem, "0571-1"}});
+    AddRow("b", true, false, {{kFaxSubItem, ""}});
+    AddRow("c", false, false, {{kFaxSubItem, "unmarked"}});
+    AddRow("d", false, true, {{kFaxSubItem, " 0571-1 ; 2"}});
+    AddRow("e", true, false, {{kFaxSubItem, "0571-1"}});
+    SetNextMessageAnswers({MessageAnswer::Yes});
+    OnExportFax(list, nullptr, directory.Path().string());
+    std::vector<QString> shown = TakeShownMessages();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0],
+              QString::fromUtf8("确定导出选中的4条数据吗？\n点击「是」继续导出，点击「否」取消导出。"));
+    EXPECT_EQ(shown[1], QString::fromUtf8("成功导出传真3条件数据"));
+    EXPECT_EQ(ReadFile(directory.File("fax.txt")), "old\r\n0571-1\r\n 0571-1 ; 2\r\n0571-1\r\n");
+    EXPECT_FALSE(fs::exists(directory.File("mobile.txt")));
+}
+
+TEST_F(ExportTest, MobileExportWithOnlyEmptyCellsLeavesTheDiskAlone) {
+    AddRow("a", true, false, {{kMobileSubItem, ""}});
+    AddRow("b", true, false, {{kMobileSubItem, ""}});
+    SetNextMessageAnswers({MessageAnswer::Yes});
+    OnExportMobile(list, nullptr, directory.Path().string());
+    std::vector<QString> shown = TakeShownMessages();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], QString::fromUtf8("成功导出手机0条件数据"));
+    EXPECT_TRUE(fs::is_empty(directory.Path()));
+
+    list.SetItemText(1, kMobileSubItem, "13800000000");
+    SetNextMessageAnswers({MessageAnswer::Yes});
+    OnExportMobile(list, nullptr, directory.Path().string());
+    EXPECT_EQ(TakeShownMessages().back(), QString::fromUtf8("成功导出手机1条件数据"));
+    EXPECT_EQ(ReadFile(directory.File("mobile.txt")), "13800000000\r\n");
+}
+
+TEST_F(ExportTest, RowsAddedAfterTheCountAreNotTaken) {
+    AddRow("a", true, false);
+    AddRow("b", false, false);
+    AddRow("c", false, true);
+    const int confirmed = CountMarkedRows(list);
+    ASSERT_EQ(confirmed, 2);
+    // A running search adds ticked rows while the question is open.
+    AddRow("late1", true, false);
+    AddRow("late2", true, false);
+    EXPECT_EQ(FirstMarkedRows(list, confirmed), (QList<int>{0, 2}));
+    // When rows went away meanwhile, what is left is taken.
+    EXPECT_EQ(FirstMarkedRows(list, 10), (QList<int>{0, 2, 3, 4}));
+}
+
+}  // namespace
