@@ -1,12 +1,15 @@
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <map>
 #include <memory>
 #include <string>
+// <thread> brings the duration types; the full <chrono> holds a literal that cannot be compiled
+// to GBK.
+#include <thread>
 
 #include "http/proxy_settings.h"
+#include "http/resolve_link.h"
 
 class RequestCanceller;
 
@@ -48,6 +51,3 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl;
 };
-
-// Makes a link that a response names absolute against the URL it came from.
-void ResolveLink(std::string& link, const std::string& base);

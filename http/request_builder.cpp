@@ -1,0 +1,37 @@
+#include "http/request_builder.h"
+
+namespace {
+
+constexpr std::string_view kProxyGetPrefix = "GET ";
+
+}  // namespace
+
+int BuildQueryGetString(std::string_view url, bool viaProxy, std::string& request, UrlParts& parts) {
+    if (!SplitUrl(url, parts)) return -1;
+    if (viaProxy) {
+        request.append(kProxyGetPrefix).append(url);
+    } else {
+        request.append(parts.path);
+    }
+    request.append(" HTTP/1.1\r\n");
+    for (const std::string_view line : kFixedHeaderLines) request.append(line);
+    request.append("Host: ").append(parts.host).append("\r\n");
+    return 0;
+}
+
+bool BuildRequest(std::string_view url, std::string_view formData, bool viaProxy, std::string& request,
+                  UrlParts& parts) {
+    std::string query;
+    if (BuildQueryGetString(url, viaProxy, query, parts) != 0) return false;
+    if (formData.empty()) {
+        request = viaProxy ? query : "GET /" + query;
+        request.append("\r\n");
+        return true;
+    }
+    // Through a proxy the target is the whole URL, so POST takes the place of the "GET ".
+    request = viaProxy ? "POST " + query.substr(kProxyGetPrefix.size()) : "POST /" + query;
+    request.append("Content-Type: application/x-www-form-urlencoded\r\n");
+    request.append("Content-Length: ").append(std::to_string(formData.size())).append("\r\n\r\n");
+    request.append(formData);
+    return true;
+}

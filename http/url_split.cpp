@@ -1,0 +1,57 @@
+#include "http/url_split.h"
+
+namespace {
+
+// A host part shorter than this (e.g. "a.b") is taken for a broken URL.
+constexpr std::size_t kShortestHostPart = 5;
+constexpr unsigned kPortModulus = 0x10000;
+constexpr unsigned char kDelete = 0x7F;
+
+bool HoldsControlByte(std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == kDelete) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int LeadingPortNumber(std::string_view text) {
+    unsigned port = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') break;
+        port = (port * 10 + static_cast<unsigned>(c - '0')) % kPortModulus;
+    }
+    return static_cast<int>(port);
+}
+
+bool SplitUrl(std::string_view url, UrlParts& parts) {
+    if (HoldsControlByte(url)) return false;
+    const std::size_t firstSlash = url.find('/');
+    if (firstSlash == std::string_view::npos) return false;
+    const std::size_t hostStart = firstSlash + 2;  // past the "//" of "http://"
+    if (hostStart >= url.size()) return false;
+
+    std::string_view hostPart;
+    std::string_view path;
+    const std::size_t pathSlash = url.find('/', hostStart);
+    if (pathSlash == std::string_view::npos) {
+        hostPart = url.substr(hostStart);
+    } else {
+        hostPart = url.substr(hostStart, pathSlash - hostStart);
+        path = url.substr(pathSlash + 1);
+    }
+    if (hostPart.size() < kShortestHostPart) return false;
+
+    const std::size_t colon = hostPart.find(':');
+    if (colon == std::string_view::npos) {
+        parts.host.assign(hostPart);
+        parts.port = kDefaultHttpPort;
+    } else {
+        parts.host.assign(hostPart.substr(0, colon));
+        parts.port = LeadingPortNumber(hostPart.substr(colon + 1));
+    }
+    parts.path.assign(path);
+    return true;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Where a URL points: the host (without port), the port and the path (without its leading "/").
+// The scheme is not looked at: every URL is fetched as plain HTTP.
+struct UrlParts {
+    std::string host;
+    int port = 0;
+    std::string path;
+};
+
+constexpr int kDefaultHttpPort = 80;
+
+// False when the URL cannot be split: no "/", nothing after the "//", a host part (port
+// included) under 5 bytes, or a control byte anywhere, which could forge request lines.
+bool SplitUrl(std::string_view url, UrlParts& parts);
+
+// The leading decimal digits of the text as a TCP port: only the low 16 bits count, so
+// overlong numbers wrap instead of overflowing. 0 when the text starts with no digit.
+int LeadingPortNumber(std::string_view text);

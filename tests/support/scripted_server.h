@@ -1,0 +1,72 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+class ScriptedServer;
+
+// One accepted connection of a ScriptedServer, handed to the script. Every wait is bounded and
+// ends early when the server stops.
+class ScriptedConnection {
+public:
+    ScriptedConnection(ScriptedServer& server, int fd, int stopFd);
+
+    // Reads one request: the header block and, when it names a Content-Length, that many body
+    // bytes. Records and returns what arrived (possibly less when the client gave up).
+    std::string ReadRequest();
+    void Send(std::string_view bytes);
+    // Sends the bytes in pieces of `pieceSize`, pausing between them, so that the client meets
+    // the data at many read boundaries.
+    void SendInPieces(std::string_view bytes, std::size_t pieceSize,
+                      std::chrono::milliseconds pause = std::chrono::milliseconds(1));
+    // Keeps the connection open without sending until the server stops or the limit passes.
+    void StaySilent(std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+private:
+    ScriptedServer& server;
+    int fd;
+    int stopFd;
+};
+
+// A raw HTTP server on 127.0.0.1 and a free port that serves connections one after the other
+// with a script of the test, and records each request's exact bytes. Stopped and joined when it
+// goes.
+class ScriptedServer {
+public:
+    using Script = std::function<void(ScriptedConnection& connection, int connectionIndex)>;
+
+    explicit ScriptedServer(Script script);
+    ~ScriptedServer();
+    ScriptedServer(const ScriptedServer&) = delete;
+    ScriptedServer& operator=(const ScriptedServer&) = delete;
+
+    int Port() const { return port; }
+    // "http://127.0.0.1:<port>/" followed by the path.
+    std::string Url(std::string_view path = "") const;
+    std::vector<std::string> Requests() const;
+    int ConnectionCount() const { return connections.load(); }
+    void Stop();
+
+    // Scripts for common answers: read the request, send the response (in pieces), close.
+    static Script Answer(std::string response);
+    static Script AnswerInPieces(std::string response, std::size_t pieceSize);
+
+private:
+    friend class ScriptedConnection;
+    void Serve();
+    void Record(std::string request);
+
+    Script script;
+    int listenFd = -1;
+    int stopFd = -1;
+    int port = 0;
+    std::atomic<int> connections{0};
+    mutable std::mutex requestsMutex;
+    std::vector<std::string> requests;
+    std::thread thread;
+};

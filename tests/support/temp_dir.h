@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// A fresh directory under the system's temporary directory, removed with everything in it when
+// the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path; }
+    std::filesystem::path File(const std::string& name) const { return path / name; }
+
+private:
+    std::filesystem::path path;
+};
