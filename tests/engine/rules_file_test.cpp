@@ -1,0 +1,232 @@
+#include "engine/rules_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "http/trace_output.h"
+#include "platform/program_directory.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// Loads text and returns the trace lines the loader wrote.
+std::string LoadCapturingTrace(const std::string& text, ExtractionRules& rules) {
+    std::FILE* trace = std::tmpfile();
+    SetTraceStream(trace);
+    LoadRulesFromText(text, rules);
+    SetTraceStream(nullptr);
+    std::string lines;
+    std::rewind(trace);
+    for (int byte; (byte = std::fgetc(trace)) != EOF;) lines.push_back(static_cast<char>(byte));
+    std::fclose(trace);
+    return lines;
+}
+
+std::string PatternText(const std::optional<boost::regex>& pattern) {
+    return pattern ? pattern->str() : "<absent>";
+}
+
+// A rule line of exactly size bytes.
+std::string PatternLine(const std::string& key, std::size_t size) {
+    const std::string head = key + ",,,(";
+    return head + std::string(size - head.size() - 1, 'x') + ")";
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& text) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(RulesFile, EachKeyFillsItsOwnMember) {
+    ExtractionRules rules;
+    const std::string trace = LoadCapturingTrace(
+        "validateCompReg,,,(v1)\n"
+        "validateCompContactReg,,,(v2)\n"
+        "validateCompIntroduceReg,,,(v3)\n"
+        "validateCompUserInfoReg,,,(v4)\n"
+        "generalCompReg,,,(g1)\n"
+        "generalCompContactReg,,,(g2)\n"
+        "generalCompIntroduceReg,,,(g3)\n"
+        "compTotalPageReg,,,(t1)\n"
+        "compTotalCompanyReg,,,(t2)\n"
+        "CompReg,,,(c1)\n"
+        "CompContactReg,,,(c2)\n"
+        "CompIntroduceReg,,,(c3)\n"
+        "TimeInfoUrl,,,http://t/{id}\n"
+        "ConfirmInfoUrl,,,http://c/{id}/{id}\n"
+        "searchBaseUrl,,,http://s/company/\n"
+        "companySitePrefix,,,http://p1\n"
+        "detailPrefix,,,http://p2\n"
+        "directoryPrefix,,,http://p3\n",
+        rules);
+    EXPECT_EQ(trace, "");
+    EXPECT_EQ(PatternText(rules.validateCompReg), "(v1)");
+    EXPECT_EQ(PatternText(rules.validateCompContactReg), "(v2)");
+    EXPECT_EQ(PatternText(rules.validateCompIntroduceReg), "(v3)");
+    EXPECT_EQ(PatternText(rules.validateCompUserInfoReg), "(v4)");
+    EXPECT_EQ(PatternText(rules.generalCompReg), "(g1)");
+    EXPECT_EQ(PatternText(rules.generalCompContactReg), "(g2)");
+    EXPECT_EQ(PatternText(rules.generalCompIntroduceReg), "(g3)");
+    EXPECT_EQ(PatternText(rules.compTotalPageReg), "(t1)");
+    EXPECT_EQ(PatternText(rules.compTotalCompanyReg), "(t2)");
+    EXPECT_EQ(PatternText(rules.CompReg), "(c1)");
+    EXPECT_EQ(PatternText(rules.CompContactReg), "(c2)");
+    EXPECT_EQ(PatternText(rules.CompIntroduceReg), "(c3)");
+    EXPECT_EQ(rules.TimeInfoUrl, "http://t/{id}");
+    EXPECT_EQ(rules.ConfirmInfoUrl, "http://c/{id}/{id}");
+    EXPECT_EQ(rules.searchBaseUrl, "http://s/company/");
+    EXPECT_EQ(rules.companySitePrefix, "http://p1");
+    EXPECT_EQ(rules.detailPrefix, "http://p2");
+    EXPECT_EQ(rules.directoryPrefix, "http://p3");
+}
+
+TEST(RulesFile, PatternsArePerlAndCaseInsensitive) {
+    ExtractionRules rules;
+    LoadRulesFromText("compTotalPageReg,,,total:\\s*(\\d+)", rules);
+    ASSERT_TRUE(rules.compTotalPageReg);
+    boost::smatch match;
+    const std::string page = "<B>TOTAL: 37</B>";
+    ASSERT_TRUE(boost::regex_search(page, match, *rules.compTotalPageReg));
+    EXPECT_EQ(match[1], "37");
+}
+
+TEST(RulesFile, CommentsBlanksAndUnknownKeysAreSkippedSilently) {
+    ExtractionRules rules;
+    const std::string trace = LoadCapturingTrace(
+        "#CompReg,,,(a)\n"
+        "\n"
+        " CompReg,,,(b)\n"
+        "compreg,,,(c)\n"
+        "CompReg ,,,(d)\n"
+        "unknownKey,,,(\n"
+        "\r\n",
+        rules);
+    EXPECT_EQ(trace, "");
+    EXPECT_FALSE(rules.CompReg);
+}
+
+TEST(RulesFile, OnlyTheFirstSeparatorEndsTheKeyAndNothingIsTrimmed) {
+    ExtractionRules rules;
+    LoadRulesFromText(
+        "CompReg,,,a(b),,,c \n"
+        "TimeInfoUrl,,, http://t/{id},,,x\n",
+        rules);
+    EXPECT_EQ(PatternText(rules.CompReg), "a(b),,,c ");
+    EXPECT_EQ(rules.TimeInfoUrl, " http://t/{id},,,x");
+}
+
+TEST(RulesFile, LabelLinesFillTheMapOfTheirKey) {
+    ExtractionRules rules;
+    LoadRulesFromText(
+        "general,,,公司名称,,,公司名称：(.*?)<\n"
+        "company,,,公司名称,,,<TD>(.*?)</TD>\n"
+        "validate,,,联系人,,,first(x)\n"
+        "validate,,,联系人,,,second(y),,,z\n",
+        rules);
+    ASSERT_EQ(rules.generalRules.size(), 1u);
+    ASSERT_EQ(rules.generalRules.count("公司名称"), 1u);
+    EXPECT_EQ(rules.generalRules.at("公司名称").str(), "公司名称：(.*?)<");
+    ASSERT_EQ(rules.companyRules.count("公司名称"), 1u);
+    EXPECT_EQ(rules.companyRules.at("公司名称").str(), "<TD>(.*?)</TD>");
+    ASSERT_EQ(rules.validateRules.size(), 1u);
+    EXPECT_EQ(rules.validateRules.at("联系人").str(), "second(y),,,z");
+}
+
+TEST(RulesFile, CrLfAndMissingLastLineEndLeaveNoCarriageReturn) {
+    ExtractionRules rules;
+    LoadRulesFromText(
+        "CompReg,,,(a)\r\n"
+        "TimeInfoUrl,,,http://t/{id}\r\n"
+        "company,,,label\r,,,(c)\r\n"
+        "CompContactReg,,,(last)",
+        rules);
+    EXPECT_EQ(PatternText(rules.CompReg), "(a)");
+    EXPECT_EQ(rules.TimeInfoUrl, "http://t/{id}");
+    EXPECT_EQ(rules.companyRules.count("label\r"), 1u);  // only the line end's CR is dropped
+    EXPECT_EQ(PatternText(rules.CompContactReg), "(last)");
+}
+
+TEST(RulesFile, RepeatedKeysKeepTheLastLine) {
+    ExtractionRules rules;
+    LoadRulesFromText("CompReg,,,(first)\nTimeInfoUrl,,,one\nCompReg,,,(second)\nTimeInfoUrl,,,two\n", rules);
+    EXPECT_EQ(PatternText(rules.CompReg), "(second)");
+    EXPECT_EQ(rules.TimeInfoUrl, "two");
+}
+
+TEST(RulesFile, FaultyLinesAreSkippedAndReportedByNumber) {
+    ExtractionRules rules;
+    const std::string tooLong = PatternLine("CompIntroduceReg", 512);
+    const std::string fitting = PatternLine("generalCompReg", 511);
+    const std::string trace = LoadCapturingTrace(
+        "CompReg,,,(good)\n"           // 1
+        "CompReg,,,(unclosed\n"        // 2: does not compile, the earlier pattern stays
+        "CompContactReg,,,no group\n"  // 3
+        "CompReg (x)\n"                // 4: no separator
+        "general,,,label only\n"       // 5: no label separator
+            + tooLong + "\r\n"         // 6: 512 bytes without its line end
+            + fitting +
+            "\n"                      // 7: 511 bytes, loaded
+            "general,,,name,,,[z\n",  // 8
+        rules);
+    EXPECT_EQ(PatternText(rules.CompReg), "(good)");
+    EXPECT_FALSE(rules.CompContactReg);
+    EXPECT_FALSE(rules.CompIntroduceReg);
+    EXPECT_TRUE(rules.generalRules.empty());
+    EXPECT_EQ("generalCompReg,,," + PatternText(rules.generalCompReg), fitting);
+    for (const char* line : {"line 2 ", "line 3 ", "line 4 ", "line 5 ", "line 6 ", "line 8 "}) {
+        EXPECT_NE(trace.find(line), std::string::npos) << line << " not reported in:\n" << trace;
+    }
+    EXPECT_EQ(trace.find("line 1 "), std::string::npos);
+    EXPECT_EQ(trace.find("line 7 "), std::string::npos);
+    EXPECT_EQ(std::count(trace.begin(), trace.end(), '\n'), 6);
+}
+
+TEST(RulesFile, LoadsAFileAndRefusesWhatCannotBeRead) {
+    TempDir dir;
+    ExtractionRules rules;
+    EXPECT_FALSE(LoadRulesFile(dir.File("missing").string(), rules));
+    EXPECT_FALSE(LoadRulesFile(dir.Path().string(), rules));
+    EXPECT_FALSE(rules.CompReg);
+
+    WriteFile(dir.File("reg.alibaba"), "# site rules\r\nCompReg,,,href=\"(.*?)\"\r\nTimeInfoUrl,,,t/{id}");
+    ASSERT_TRUE(LoadRulesFile(dir.File("reg.alibaba").string(), rules));
+    EXPECT_EQ(PatternText(rules.CompReg), "href=\"(.*?)\"");
+    EXPECT_EQ(rules.TimeInfoUrl, "t/{id}");
+}
+
+// Runs in a temporary working directory and program directory, restoring both.
+class FindRulesFileTest : public testing::Test {
+protected:
+    void SetUp() override {
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(workDir.Path());
+        SetProgramDirectoryForTesting(programDir.Path().string());
+    }
+    void TearDown() override {
+        SetProgramDirectoryForTesting("");
+        std::filesystem::current_path(previous);
+    }
+    std::filesystem::path previous;
+    TempDir workDir;
+    TempDir programDir;
+};
+
+TEST_F(FindRulesFileTest, PrefersTheWorkingDirectoryThenTheProgramDirectory) {
+    EXPECT_EQ(FindRulesFile(), "config/reg.alibaba");  // neither holds one
+
+    WriteFile(programDir.File("config/reg.alibaba"), "CompReg,,,(p)\n");
+    EXPECT_EQ(FindRulesFile(), (programDir.Path() / "config/reg.alibaba").string());
+
+    WriteFile(workDir.File("config/reg.alibaba"), "CompReg,,,(w)\n");
+    EXPECT_EQ(FindRulesFile(), "config/reg.alibaba");
+    ExtractionRules rules;
+    ASSERT_TRUE(LoadRulesFile(FindRulesFile(), rules));
+    EXPECT_EQ(PatternText(rules.CompReg), "(w)");
+}
+
+}  // namespace
