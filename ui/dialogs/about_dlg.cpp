@@ -1,0 +1,33 @@
+#include "ui/dialogs/about_dlg.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+#include "ui/dialogs/dialog_units.h"
+
+namespace {
+constexpr int kWidthUnits = 235;
+constexpr int kHeightUnits = 72;
+constexpr int kIconPixels = 32;
+}  // namespace
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QString::fromUtf8("关于「Quorvan」"));
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull()) icon = style()->standardIcon(QStyle::SP_MessageBoxInformation);
+    auto* iconLabel = new QLabel(this);
+    iconLabel->setPixmap(icon.pixmap(kIconPixels, kIconPixels));
+    auto* version = new QLabel(QString::fromUtf8("Quorvan V2.4 "), this);
+    auto* ok = new QPushButton(QString::fromUtf8("确定"), this);
+    ok->setDefault(true);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(iconLabel, 0, Qt::AlignTop);
+    layout->addWidget(version, 1, Qt::AlignTop);
+    layout->addWidget(ok, 0, Qt::AlignTop);
+    setFixedSize(DialogUnitsToPixels(this, kWidthUnits, kHeightUnits));
+    connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);
+}
