@@ -1,0 +1,17 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "engine/company_record.h"
+
+// Label text (GBK) -> value, as the label rules of one company found them.
+using LabelMap = std::map<std::string, std::string>;
+
+// Moves every entry whose label the record knows into its field and removes it from the map;
+// entries with other labels stay. An introduction saying the company has not registered its
+// facts is dropped, leaving compIntroduce empty.
+void MoveLabelsIntoRecord(LabelMap& labels, CompanyRecord& record);
+
+// Whether the record has a field for the label.
+bool IsKnownLabel(const std::string& label);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "engine/extraction_rules.h"
+
+// What a company-search result page tells: its totals and its company links.
+
+struct ListPageTotals {
+    uint32_t totalPages = 1;  // a page without a stated count is the only page
+    uint32_t totalCompanies = 0;
+};
+
+// The decimal number at the start of text (leading blanks skipped); 0 without digits.
+uint32_t ReadLeadingNumber(std::string_view text);
+
+// Totals by compTotalPageReg and compTotalCompanyReg.
+ListPageTotals ReadListPageTotals(const ExtractionRules& rules, std::string_view body);
+
+// Appends to urlQueue every link of the body not yet in seenUrls, in the order found: all links
+// of validateCompReg, then generalCompReg, then CompReg. Returns the number queued.
+std::size_t QueueCompanyLinks(const ExtractionRules& rules, std::string_view body,
+                              std::map<std::string, bool>& seenUrls, std::list<std::string>& urlQueue);

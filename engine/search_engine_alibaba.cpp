@@ -1,0 +1,274 @@
+#include "engine/search_engine_alibaba.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "engine/client_page_source.h"
+#include "engine/company_extraction.h"
+#include "engine/list_page.h"
+#include "engine/rules_file.h"
+#include "engine/search_query.h"
+#include "engine/search_run.h"
+#include "http/http_client.h"
+#include "http/trace_output.h"
+
+namespace {
+
+std::string_view BodyOf(const HttpClient& client) {
+    return std::string_view(client.htmlBuffer);
+}
+
+}  // namespace
+
+SearchEngine_Alibaba::SearchEngine_Alibaba(const EnginePacing& pacing) : pacing(pacing) {}
+
+SearchEngine_Alibaba::~SearchEngine_Alibaba() {
+    StopSearch();
+}
+
+void SearchEngine_Alibaba::LoadRules() {
+    LoadRulesFrom(FindRulesFile());
+}
+
+bool SearchEngine_Alibaba::LoadRulesFrom(const std::string& path) {
+    ExtractionRules loaded;
+    if (!LoadRulesFile(path, loaded)) return false;
+    rules = std::move(loaded);
+    return true;
+}
+
+void SearchEngine_Alibaba::SetCondition(const SearchCondition& newCondition) {
+    condition = newCondition;
+    condition.keyword = UrlEncode(condition.keyword);
+    condition.province = UrlEncode(condition.province);
+    condition.city = UrlEncode(condition.city);
+}
+
+std::unique_ptr<HttpClient> SearchEngine_Alibaba::MakeClient(const SearchRun& run) const {
+    auto client = std::make_unique<HttpClient>(searchProxy);
+    HttpTimings timings;
+    timings.requestDelay = pacing.requestDelay;
+    client->SetTimings(timings);
+    client->SetCanceller(run.canceller);
+    return client;
+}
+
+void SearchEngine_Alibaba::StartSearch() {
+    StopSearch();
+    std::unique_lock<std::mutex> life(lifecycleLock);
+    auto run = std::make_shared<SearchRun>();
+    {
+        std::lock_guard<std::mutex> lock(activeRunLock);
+        activeRun = run;
+    }
+    searchProxy = CurrentProxySetting();
+    requestCount = 0;
+    status = 0;
+    startFailure.clear();
+    {
+        std::lock_guard<std::mutex> lock(engineLock);
+        seenUrls.clear();
+        urlQueue.clear();
+        busyWorkers = 0;
+        errorText.clear();
+        searchUrl = rules.searchBaseUrl;
+    }
+    {
+        std::lock_guard<std::mutex> lock(resultsLock);
+        results.clear();
+    }
+    totalPages = 0;
+    currentPage = 0;
+    totalCompanies = 0;
+    running = true;
+
+    if (rules.searchBaseUrl.empty()) return FailStart("the rules give no search address (searchBaseUrl)");
+    if (!BuildQuery(searchUrl, condition)) return FailStart("no search condition is set");
+
+    auto client = MakeClient(*run);
+    {
+        std::lock_guard<std::mutex> lock(engineLock);
+        if (!ParseListPage(*client, searchUrl, true)) {
+            if (run->Stopped()) return;
+            return FailStart("result page 1 could not be read: " + errorText);
+        }
+        const ListPageTotals totals = ReadListPageTotals(rules, BodyOf(*client));
+        totalPages = totals.totalPages;
+        currentPage = 1;
+        totalCompanies = totals.totalCompanies;
+    }
+
+    for (int worker = 0; worker < kCompanyWorkerCount; ++worker) {
+        if (run->Stopped()) return;
+        run->threads.emplace_back(&SearchEngine_Alibaba::CompanyWorker, this, run, MakeClient(*run));
+        // A stop may come during the wait; it takes the lifecycle lock and joins what has started.
+        life.unlock();
+        run->Wait(pacing.workerStartWait);
+        life.lock();
+    }
+    if (run->Stopped()) return;
+    run->threads.emplace_back(&SearchEngine_Alibaba::PageWalker, this, run, MakeClient(*run));
+}
+
+void SearchEngine_Alibaba::FailStart(const std::string& reason) {
+    status = -1;
+    startFailure = reason;
+    EndRunning();
+}
+
+void SearchEngine_Alibaba::EndRunning() {
+    {
+        std::lock_guard<std::mutex> lock(resultsLock);
+        running = false;
+    }
+    WakeWaits();
+}
+
+void SearchEngine_Alibaba::WakeWaits() {
+    // Taking each lock once orders the wake after the waiter's look at its condition.
+    { std::lock_guard<std::mutex> lock(engineLock); }
+    queueChanged.notify_all();
+    { std::lock_guard<std::mutex> lock(resultsLock); }
+    resultsChanged.notify_all();
+}
+
+void SearchEngine_Alibaba::StopSearch() {
+    // Abort the running search before queueing for the lifecycle lock, which a start holds
+    // while it reads page 1.
+    std::shared_ptr<SearchRun> run;
+    {
+        std::lock_guard<std::mutex> lock(activeRunLock);
+        run = activeRun;
+    }
+    if (run) run->Stop();
+
+    std::lock_guard<std::mutex> life(lifecycleLock);
+    {
+        std::lock_guard<std::mutex> lock(activeRunLock);
+        run = std::move(activeRun);
+        activeRun.reset();
+    }
+    const bool wasRunning = running;
+    if (run) {
+        run->Stop();
+        WakeWaits();
+        for (std::thread& thread : run->threads) thread.join();
+        run->threads.clear();
+    }
+    {
+        std::lock_guard<std::mutex> lock(resultsLock);
+        if (wasRunning) results.clear();
+        running = false;
+    }
+    resultsChanged.notify_all();
+}
+
+std::unique_ptr<CompanyRecord> SearchEngine_Alibaba::GetNextCompany() {
+    std::unique_lock<std::mutex> lock(resultsLock);
+    for (;;) {
+        if (!results.empty()) {
+            std::unique_ptr<CompanyRecord> record = std::move(results.front());
+            results.pop_front();
+            return record;
+        }
+        if (!running) return nullptr;
+        resultsChanged.wait_for(lock, pacing.resultPoll);
+    }
+}
+
+std::unique_ptr<CompanyRecord> SearchEngine_Alibaba::ParseCompany(HttpClient& client,
+                                                                  const std::string& link) {
+    ClientPageSource source(client);
+    return ExtractCompany(rules, source, link);
+}
+
+bool SearchEngine_Alibaba::ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch) {
+    if (fetch) {
+        int result = 0;
+        for (int attempt = 0; attempt < kListPageAttempts && result <= 0; ++attempt) {
+            result = client.GetHtml(pageAddress.c_str(), "");
+        }
+        if (result <= 0) {
+            status = -1;
+            errorText = client.lastError;
+            return false;
+        }
+    }
+    QueueCompanyLinks(rules, BodyOf(client), seenUrls, urlQueue);
+    return true;
+}
+
+std::string SearchEngine_Alibaba::LastErrorText() {
+    std::lock_guard<std::mutex> lock(engineLock);
+    return errorText;
+}
+
+void SearchEngine_Alibaba::PauseWhenDue(SearchRun& run) {
+    if (requestCount < kPauseRequestCount) return;
+    run.gate.Close();
+    run.Wait(pacing.pauseLength);
+    requestCount = 0;
+    run.gate.Open();
+}
+
+void SearchEngine_Alibaba::PageWalker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client) {
+    while (running && !run->Stopped()) {
+        const uint32_t page = currentPage + 1;
+        if (page > totalPages) {
+            currentPage = totalPages.load();
+            break;
+        }
+        currentPage = page;
+        const std::string address = ResultPageAddress(searchUrl, page);
+        {
+            std::lock_guard<std::mutex> lock(engineLock);
+            ParseListPage(*client, address, true);
+        }
+        queueChanged.notify_all();
+        if (run->Stopped()) return;
+        TraceLine("%u", ++requestCount);
+        PauseWhenDue(*run);
+    }
+
+    // The search ends once no link waits and no worker still reads a company, so that the
+    // records of companies in progress arrive before GetNextCompany reports the end.
+    std::unique_lock<std::mutex> lock(engineLock);
+    const auto drained = [&] { return run->Stopped() || (urlQueue.empty() && busyWorkers == 0); };
+    while (!drained()) {
+        if (!queueChanged.wait_for(lock, pacing.drainPoll, drained)) {
+            lock.unlock();
+            PauseWhenDue(*run);
+            lock.lock();
+        }
+    }
+    if (run->Stopped()) return;
+    lock.unlock();
+    EndRunning();
+}
+
+void SearchEngine_Alibaba::CompanyWorker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client) {
+    ClientPageSource source(*client, &run->gate);
+    std::unique_lock<std::mutex> lock(engineLock);
+    for (;;) {
+        queueChanged.wait(lock, [&] { return run->Stopped() || !urlQueue.empty() || !running; });
+        if (run->Stopped() || urlQueue.empty()) return;
+        const std::string link = std::move(urlQueue.front());
+        urlQueue.pop_front();
+        ++busyWorkers;
+        lock.unlock();
+
+        std::unique_ptr<CompanyRecord> record = ExtractCompany(rules, source, link);
+        if (record) {
+            {
+                std::lock_guard<std::mutex> resultLock(resultsLock);
+                if (!run->Stopped()) results.push_back(std::move(record));
+            }
+            resultsChanged.notify_all();
+        }
+        requestCount += kRequestsPerCompany;
+
+        lock.lock();
+        --busyWorkers;
+        queueChanged.notify_all();
+    }
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "engine/pause_gate.h"
+#include "http/request_canceller.h"
+
+// The threads and the stop of one search. Stop aborts every request and wait of this search at
+// once; the owner then joins the threads.
+struct SearchRun {
+    std::shared_ptr<RequestCanceller> canceller = std::make_shared<RequestCanceller>();
+    PauseGate gate;
+    std::vector<std::thread> threads;  // changed only under the engine's lifecycle lock
+
+    bool Stopped() const { return canceller->IsCancelled(); }
+    // A sleep that ends early, with false, when the search is stopped.
+    bool Wait(std::chrono::milliseconds duration) { return canceller->WaitFor(duration); }
+    void Stop() {
+        canceller->Cancel();
+        gate.Stop();
+    }
+};
