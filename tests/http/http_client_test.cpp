@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "http/connect_to_map.h"
 #include "http/trace_output.h"
@@ -54,12 +55,20 @@ TEST_F(HttpClientTest, PlainGetSendsTheExactRequestAndReturnsTheBody) {
 }
 
 TEST_F(HttpClientTest, ResponsesSplitAtAnyReadBoundaryGiveTheSameBody) {
-    std::string body;
-    for (int i = 0; i < 300; ++i) body += "row " + std::to_string(i) + ";";
-    const std::string response = "HTTP/1.1 200 OK\r\nX-Long: " + std::string(1500, 'h') + "\r\n\r\n" + body;
-    for (const std::size_t piece : {1u, 2u, 3u, 7u, 1023u, 1024u, 1025u, 4096u}) {
-        ScriptedServer server(ScriptedServer::AnswerInPieces(response, piece));
-        SCOPED_TRACE(piece);
+    const std::string shortResponse = "HTTP/1.1 200 OK\r\nX-A: 1\r\n\r\n<td>Hangzhou</td>";
+    std::string longBody;
+    for (int i = 0; i < 600; ++i) longBody += "row " + std::to_string(i) + ";";
+    const std::string longResponse =
+        "HTTP/1.1 200 OK\r\nX-Long: " + std::string(1500, 'h') + "\r\n\r\n" + longBody;
+    const struct {
+        const std::string& response;
+        std::size_t piece;
+    } cases[] = {{shortResponse, 1},   {shortResponse, 2},   {shortResponse, 3},  {longResponse, 1023},
+                 {longResponse, 1024}, {longResponse, 1025}, {longResponse, 4096}};
+    for (const auto& split : cases) {
+        SCOPED_TRACE(split.piece);
+        ScriptedServer server(ScriptedServer::AnswerInPieces(split.response, split.piece));
+        const std::string body = split.response.substr(split.response.find("\r\n\r\n") + 4);
         EXPECT_EQ(client.GetHtml(server.Url("p").c_str(), ""), static_cast<int>(body.size()));
         EXPECT_EQ(Body(), body);
     }
@@ -91,6 +100,230 @@ TEST_F(HttpClientTest, TraceLineNamesEveryRequestedUrl) {
     const std::size_t length = std::fread(text, 1, sizeof text - 1, trace);
     std::fclose(trace);
     EXPECT_EQ(std::string(text, length), "Get Url:" + server.Url("x.html") + "\nGet Url:no-slash\n");
+}
+
+TEST_F(HttpClientTest, FormDataIsPostedAsUrlEncodedBody) {
+    ScriptedServer server(ScriptedServer::Answer("HTTP/1.1 200 OK\r\n\r\ndone"));
+    ASSERT_EQ(client.GetHtml(server.Url("search").c_str(), "kw=%C9%FA&p=2"), 4);
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0], "POST /search HTTP/1.1\r\n" + kFixedLines +
+                                        "Host: 127.0.0.1\r\n"
+                                        "Content-Type: application/x-www-form-urlencoded\r\n"
+                                        "Content-Length: 13\r\n\r\nkw=%C9%FA&p=2");
+}
+
+TEST_F(HttpClientTest, StatusCodesOfFailureGiveTheirCodesEvenWithABody) {
+    const struct {
+        int status;
+        int result;
+        const char* message;
+    } cases[] = {{404, -2, "get Html Not Found for:"},
+                 {403, -4, "get Html Forbidden for:"},
+                 {500, -5, "get Html Error for:"}};
+    for (const auto& failure : cases) {
+        SCOPED_TRACE(failure.status);
+        ScriptedServer server(
+            ScriptedServer::Answer("HTTP/1.1 " + std::to_string(failure.status) +
+                                   " Whatever\r\nLocation: /elsewhere\r\n\r\n<html>sorry</html>"));
+        const std::string url = server.Url("gone.html");
+        EXPECT_EQ(client.GetHtml(url.c_str(), ""), failure.result);
+        EXPECT_EQ(client.lastError, failure.message + url);
+        EXPECT_EQ(client.statusCode, failure.status);
+        EXPECT_EQ(server.ConnectionCount(), 1) << "a failure status is not redirected";
+    }
+}
+
+TEST_F(HttpClientTest, OtherStatusCodesWithoutLocationAreAcceptedAsPages) {
+    for (const int status : {301, 302, 204, 503}) {
+        ScriptedServer server(
+            ScriptedServer::Answer("HTTP/1.1 " + std::to_string(status) + " X\r\n\r\nbody"));
+        EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), 4) << status;
+        EXPECT_EQ(client.statusCode, status);
+    }
+}
+
+TEST_F(HttpClientTest, StatusLineAndBlankLineAloneGiveAnEmptyBody) {
+    ScriptedServer server(ScriptedServer::Answer("HTTP/1.1 200 OK\r\n\r\n"));
+    std::strcpy(client.htmlBuffer, "stale page");
+    EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), 0);
+    EXPECT_EQ(Body(), "");
+    EXPECT_TRUE(client.responseHeaders.empty());
+}
+
+TEST_F(HttpClientTest, ResponseWithoutBlankLineFailsAndKeepsTheLastError) {
+    for (const std::string& response : std::vector<std::string>{"HTTP/1.1 200 OK\r\nX-A: 1\r\n",
+                                                                "HTTP/1.1 200 OK\n\nbody", std::string()}) {
+        ScriptedServer server(ScriptedServer::Answer(response));
+        EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), -1);
+        EXPECT_STREQ(client.lastError, "earlier failure");
+    }
+}
+
+TEST_F(HttpClientTest, HeaderTableJoinsCookiesAndConcatenatesOtherRepeats) {
+    ScriptedServer server(ScriptedServer::AnswerInPieces(
+        "HTTP/1.1 200 OK\r\nSet-Cookie: a=1\r\nX-A: 1\r\nno separator here\r\nSet-Cookie: b=2\r\n"
+        "X-A: 2\r\nset-cookie: c=3\r\nset-cookie: d=4\r\n\r\nok",
+        5));
+    ASSERT_EQ(client.GetHtml(server.Url().c_str(), ""), 2);
+    EXPECT_EQ(client.responseHeaders.at("Set-Cookie"), "a=1;b=2");
+    EXPECT_EQ(client.responseHeaders.at("X-A"), "12");
+    EXPECT_EQ(client.responseHeaders.at("set-cookie"), "c=3d=4");
+    EXPECT_EQ(client.responseHeaders.size(), 3u);
+}
+
+TEST_F(HttpClientTest, MegabyteHeaderLineIsReadThrough) {
+    const std::string huge(1 << 20, 'v');
+    ScriptedServer server(ScriptedServer::AnswerInPieces(
+        "HTTP/1.1 200 OK\r\nX-Huge: " + huge + "\r\n" + std::string(1 << 20, 'n') + "\r\n\r\nend", 65536));
+    ASSERT_EQ(client.GetHtml(server.Url().c_str(), ""), 3);
+    EXPECT_EQ(Body(), "end");
+    EXPECT_EQ(client.responseHeaders.at("X-Huge"), huge);
+}
+
+TEST_F(HttpClientTest, ChunkedBodyIsDecoded) {
+    ScriptedServer server(ScriptedServer::AnswerInPieces(
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;ext=1\r\nHello\r\n7\r\n, rows!\r\n0\r\nX-T: "
+        "1\r\n\r\n",
+        3));
+    ASSERT_EQ(client.GetHtml(server.Url().c_str(), ""), 12);
+    EXPECT_EQ(Body(), "Hello, rows!");
+}
+
+TEST_F(HttpClientTest, BrokenChunkedBodiesGiveMinusSix) {
+    const std::string head = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    for (const std::string& body : std::vector<std::string>{"5", "ff\r\nonly a few bytes", "5\r\nHello\r\n",
+                                                            "8000000000000000\r\nx\r\n0\r\n\r\n",
+                                                            "ffffffffffffffffffffffff\r\nx\r\n0\r\n\r\n"}) {
+        SCOPED_TRACE(body);
+        ScriptedServer server(ScriptedServer::Answer(head + body));
+        EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), -6);
+        EXPECT_STREQ(client.lastError, "earlier failure");
+    }
+}
+
+TEST_F(HttpClientTest, TransferEncodingNamesAndChunkedAreCaseSensitive) {
+    for (const std::string& header :
+         std::vector<std::string>{"Transfer-Encoding: Chunked", "transfer-encoding: chunked"}) {
+        ScriptedServer server(
+            ScriptedServer::Answer("HTTP/1.1 200 OK\r\n" + header + "\r\n\r\n5\r\nHello\r\n0\r\n\r\n"));
+        EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), 15) << header;
+    }
+}
+
+TEST_F(HttpClientTest, RedirectIsFollowedWithANewGetAndTheFirstBodyDropped) {
+    ScriptedServer server([](ScriptedConnection& connection, int index) {
+        connection.ReadRequest();
+        connection.Send(index == 0 ? "HTTP/1.1 302 Found\r\nLocation: /next.html\r\n\r\nfirst body"
+                                   : "HTTP/1.1 200 OK\r\n\r\nsecond body");
+    });
+    ASSERT_TRUE(AddConnectTo(":80:127.0.0.1:" + std::to_string(server.Port())));
+
+    ASSERT_EQ(client.GetHtml("http://dir.test/dir/page.html", "a=1"), 11);
+
+    EXPECT_EQ(Body(), "second body");
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(server.Requests()[0].substr(0, 26), "POST /dir/page.html HTTP/1");
+    EXPECT_EQ(server.Requests()[1], "GET /next.html HTTP/1.1\r\n" + kFixedLines + "Host: dir.test\r\n\r\n");
+}
+
+TEST_F(HttpClientTest, RedirectOfAnyStatusLeadsToTheTargetsResult) {
+    ScriptedServer server([](ScriptedConnection& connection, int index) {
+        connection.ReadRequest();
+        connection.Send(index == 0 ? "HTTP/1.1 200 OK\r\nLocation: missing.html\r\n\r\n"
+                                   : "HTTP/1.1 404 No\r\n\r\n");
+    });
+    const std::string url = server.Url("dir/page.html");
+    EXPECT_EQ(client.GetHtml(url.c_str(), ""), -2);
+    EXPECT_EQ(client.lastError, "get Html Not Found for:" + server.Url("dir/missing.html"));
+    EXPECT_EQ(client.statusCode, 404);
+}
+
+TEST_F(HttpClientTest, RedirectChainOfTwentyIsFollowedButALoopStops) {
+    ScriptedServer chain([](ScriptedConnection& connection, int index) {
+        connection.ReadRequest();
+        connection.Send(index < 20
+                            ? "HTTP/1.1 301 Moved\r\nLocation: /r" + std::to_string(index + 1) + "\r\n\r\n"
+                            : "HTTP/1.1 200 OK\r\n\r\nthere");
+    });
+    EXPECT_EQ(client.GetHtml(chain.Url("r0").c_str(), ""), 5);
+    EXPECT_EQ(chain.Requests().back().substr(0, 8), "GET /r20");
+
+    ScriptedServer loop(ScriptedServer::Answer("HTTP/1.1 302 Found\r\nLocation: /loop\r\n\r\n"));
+    EXPECT_EQ(client.GetHtml(loop.Url("loop").c_str(), ""), -1);
+    EXPECT_EQ(client.lastError, "too many redirects for:" + loop.Url("loop"));
+    EXPECT_EQ(loop.ConnectionCount(), 21);
+}
+
+TEST_F(HttpClientTest, SilentServerTimesOutWithTheUrlInTheMessage) {
+    client.SetTimings({0ms, 100ms});
+    ScriptedServer server([](ScriptedConnection& connection, int) {
+        connection.ReadRequest();
+        connection.StaySilent();
+    });
+    const std::string url = server.Url("slow.html");
+    EXPECT_EQ(client.GetHtml(url.c_str(), ""), -3);
+    EXPECT_EQ(client.lastError, "get Html Connect TimeOut" + url);
+}
+
+TEST_F(HttpClientTest, ServerClosingWithoutAnswerFailsAndKeepsTheLastError) {
+    ScriptedServer server([](ScriptedConnection& connection, int) { connection.ReadRequest(); });
+    EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), -1);
+    EXPECT_STREQ(client.lastError, "earlier failure");
+}
+
+TEST_F(HttpClientTest, RefusedConnectionNamesTheHost) {
+    const std::string url = "http://127.0.0.1:" + std::to_string(FreeLoopbackPort()) + "/";
+    EXPECT_EQ(client.GetHtml(url.c_str(), ""), -1);
+    EXPECT_STREQ(client.lastError, "connect to 127.0.0.1 error!\n");
+}
+
+TEST_F(HttpClientTest, UnsplittableUrlsAndControlBytesAreRefusedBeforeConnecting) {
+    ScriptedServer server(ScriptedServer::Answer("HTTP/1.1 200 OK\r\n\r\n"));
+    const std::string port = std::to_string(server.Port());
+    for (const std::string& url : std::vector<std::string>{
+             std::string("127.0.0.1"), std::string("http://"), std::string("http://a.b/"),
+             "http://127.0.0.1:" + port + "/a\r\nX-Injected: 1", "http://127.0.0.1:" + port + "/a\x7f",
+             "http://127.0.0.1:" + port + "/a\tb"}) {
+        EXPECT_EQ(client.GetHtml(url.c_str(), ""), -1);
+        EXPECT_EQ(client.lastError, "build QueryGetString error for queryGet:" + url);
+    }
+    EXPECT_EQ(server.ConnectionCount(), 0);
+}
+
+TEST_F(HttpClientTest, RedirectToAUrlWithControlBytesIsRefused) {
+    ScriptedServer server(ScriptedServer::Answer("HTTP/1.1 302 Found\r\nLocation: /a\nX-Evil: 1\r\n\r\n"));
+    EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), -1);
+    EXPECT_EQ(client.lastError, "build QueryGetString error for queryGet:" + server.Url("a\nX-Evil: 1"));
+    EXPECT_EQ(server.ConnectionCount(), 1);
+}
+
+TEST_F(HttpClientTest, ResponseFillingTheBufferExactlyIsKeptButALargerOneIsRefused) {
+    const std::string head = "HTTP/1.1 200 OK\r\n\r\n";
+    const std::size_t fullBody = HttpClient::kHtmlBufferSize - 1 - head.size();
+    {
+        ScriptedServer server(ScriptedServer::AnswerInPieces(head + std::string(fullBody, 'x'), 1 << 20));
+        ASSERT_EQ(client.GetHtml(server.Url().c_str(), ""), static_cast<int>(fullBody));
+        EXPECT_EQ(client.htmlBuffer[fullBody], '\0');
+        EXPECT_EQ(client.htmlBuffer[fullBody - 1], 'x');
+    }
+    ScriptedServer server(ScriptedServer::AnswerInPieces(head + std::string(fullBody + 1, 'x'), 1 << 20));
+    EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), -1);
+    EXPECT_EQ(client.lastError, "response too large for:" + server.Url());
+}
+
+TEST_F(HttpClientTest, SendingToAClosedConnectionFailsWithoutKillingTheProcess) {
+    ScriptedServer server([](ScriptedConnection&, int) {});  // closes without reading
+    const std::string form(8 << 20, 'f');
+    const std::string url = server.Url("post");
+    EXPECT_EQ(client.GetHtml(url.c_str(), form.c_str()), -1);
+    EXPECT_EQ(client.lastError, "send QueryGetString error for queryGet:" + url);
+}
+
+TEST_F(HttpClientTest, LongUrlsAreCutToTheErrorBuffer) {
+    const std::string url(5000, 'u');
+    EXPECT_EQ(client.GetHtml(url.c_str(), ""), -1);
+    EXPECT_EQ(std::strlen(client.lastError), HttpClient::kLastErrorSize - 1);
+    EXPECT_EQ(std::string(client.lastError).substr(0, 40), "build QueryGetString error for queryGet:");
 }
 
 }  // namespace

@@ -1,0 +1,72 @@
+#include "support/tiny_proxy.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <thread>
+
+#include "support/loopback.h"
+
+namespace {
+
+constexpr const char* kTinyProxyProgram = "/usr/bin/tinyproxy";
+// Start-up takes some milliseconds; a proxy not listening by then is taken for broken.
+constexpr auto kStartLimit = std::chrono::seconds(10);
+constexpr auto kPoll = std::chrono::milliseconds(20);
+
+}  // namespace
+
+TinyProxy::TinyProxy() {
+    port = FreeLoopbackPort();
+    const std::string config = dir.File("tinyproxy.conf").string();
+    const std::string log = dir.File("tinyproxy.log").string();
+    std::ofstream(config) << "Port " << port << "\nListen 127.0.0.1\nAllow 127.0.0.1\nTimeout 30\n"
+                          << "MaxClients 20\nLogLevel Info\n";
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    char* const argv[] = {const_cast<char*>(kTinyProxyProgram), const_cast<char*>("-d"),
+                          const_cast<char*>("-c"), const_cast<char*>(config.c_str()), nullptr};
+    const int spawned = posix_spawn(&pid, kTinyProxyProgram, &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        pid = -1;
+        problem = std::string("cannot start ") + kTinyProxyProgram;
+        return;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (LoopbackPortAccepts(port)) {
+            running = true;
+            return;
+        }
+        if (waitpid(pid, nullptr, WNOHANG) == pid) {
+            pid = -1;
+            problem = "tinyproxy ended at start; see its log " + log;
+            return;
+        }
+        std::this_thread::sleep_for(kPoll);
+    }
+    problem = "tinyproxy did not listen on port " + PortText();
+}
+
+TinyProxy::~TinyProxy() {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (waitpid(pid, nullptr, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            return;
+        }
+        std::this_thread::sleep_for(kPoll);
+    }
+}
