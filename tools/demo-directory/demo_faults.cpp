@@ -1,0 +1,41 @@
+#include "tools/demo-directory/demo_faults.h"
+
+void DemoFaults::SetOverallRate(double rate) {
+    rates.fill(rate / kDemoFaultKinds);
+}
+
+bool DemoFaults::Enabled() const {
+    for (double rate : rates) {
+        if (rate > 0) return true;
+    }
+    return false;
+}
+
+DemoFault DemoFaults::For(const std::string& url) const {
+    // FNV-1a over seed and address, then a splitmix64 finish to spread the bits.
+    uint64_t hash = 0xCBF29CE484222325ULL;
+    auto mix = [&hash](unsigned char byte) {
+        hash ^= byte;
+        hash *= 0x100000001B3ULL;
+    };
+    for (int shift = 0; shift < 64; shift += 8) mix(static_cast<unsigned char>(seed >> shift));
+    for (char c : url) mix(static_cast<unsigned char>(c));
+    hash ^= hash >> 30;
+    hash *= 0xBF58476D1CE4E5B9ULL;
+    hash ^= hash >> 27;
+    hash *= 0x94D049BB133111EBULL;
+    hash ^= hash >> 31;
+    double draw = static_cast<double>(hash >> 11) / static_cast<double>(1ULL << 53);
+
+    double bound = 0;
+    for (int kind = 0; kind < kDemoFaultKinds; ++kind) {
+        bound += rates[kind];
+        if (draw < bound) return static_cast<DemoFault>(kind + 1);
+    }
+    return DemoFault::None;
+}
+
+bool FaultFailsRequest(DemoFault fault) {
+    return fault == DemoFault::NotFound || fault == DemoFault::Forbidden || fault == DemoFault::ServerError ||
+           fault == DemoFault::Reset;
+}

@@ -1,0 +1,116 @@
+#include "tools/demo-directory/demo_server.h"
+
+#include <arpa/inet.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <thread>
+
+namespace {
+
+constexpr const char* kHtmlType = "text/html; charset=gbk";
+constexpr std::size_t kChunkSize = 1000;  // several chunks per page, as a real server would send them
+constexpr int kHighestSocketToSearch = 4096;
+
+std::string RequestHost(const httplib::Request& request) {
+    std::string host = request.get_header_value("Host");
+    std::size_t colon = host.find(':');
+    if (colon != std::string::npos) host.resize(colon);
+    std::transform(host.begin(), host.end(), host.begin(), [](unsigned char c) { return std::tolower(c); });
+    return host;
+}
+
+int Port(const sockaddr_storage& address) {
+    if (address.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in&>(address).sin_port);
+    if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(address).sin6_port);
+    return -1;
+}
+
+// The library does not hand out the connection's socket; it is the one whose two ends are the
+// request's local and remote ports.
+int ConnectionSocket(const httplib::Request& request) {
+    for (int fd = 0; fd < kHighestSocketToSearch; ++fd) {
+        sockaddr_storage local{}, remote{};
+        socklen_t localSize = sizeof local, remoteSize = sizeof remote;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0) continue;
+        if (getpeername(fd, reinterpret_cast<sockaddr*>(&remote), &remoteSize) != 0) continue;
+        if (Port(local) == request.local_port && Port(remote) == request.remote_port) return fd;
+    }
+    return -1;
+}
+
+// Drops the connection before any byte of the response: both directions shut, and a zero linger
+// so that the library's close that follows sends a reset.
+void DropConnection(const httplib::Request& request) {
+    int fd = ConnectionSocket(request);
+    if (fd < 0) return;
+    linger abort{1, 0};
+    setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    shutdown(fd, SHUT_RDWR);
+}
+
+}  // namespace
+
+DemoServer::DemoServer(DemoSite& site) : site(site), server(std::make_unique<httplib::Server>()) {
+    server->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+        DemoReply reply = this->site.Answer(RequestHost(request), request.target);
+        response.status = reply.status;
+        switch (reply.fault) {
+            case DemoFault::Reset:
+                DropConnection(request);
+                return;
+            case DemoFault::SlowStart:
+                std::this_thread::sleep_for(slowStart);
+                break;
+            case DemoFault::Redirect:
+                response.set_header("Location", reply.location);
+                break;
+            case DemoFault::Chunked: {
+                auto body = std::make_shared<std::string>(std::move(reply.body));
+                response.set_chunked_content_provider(
+                    kHtmlType, [body](std::size_t offset, httplib::DataSink& sink) {
+                        if (offset >= body->size()) {
+                            sink.done();
+                            return true;
+                        }
+                        std::size_t length = std::min(kChunkSize, body->size() - offset);
+                        return sink.write(body->data() + offset, length);
+                    });
+                return;
+            }
+            case DemoFault::Truncated: {
+                auto body = std::make_shared<std::string>(std::move(reply.body));
+                std::size_t sent = reply.truncateAt;
+                response.set_content_provider(
+                    body->size(), kHtmlType,
+                    [body, sent](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                        if (offset < sent) sink.write(body->data() + offset, sent - offset);
+                        return false;  // the connection closes mid-body
+                    });
+                return;
+            }
+            default:
+                break;
+        }
+        response.set_content(reply.body, kHtmlType);
+    });
+}
+
+DemoServer::~DemoServer() = default;
+
+int DemoServer::Bind(int port) {
+    if (port == 0) return server->bind_to_any_port("127.0.0.1");
+    return server->bind_to_port("127.0.0.1", port) ? port : -1;
+}
+
+void DemoServer::Serve() {
+    server->listen_after_bind();
+}
+
+void DemoServer::Stop() {
+    server->stop();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "tools/demo-directory/demo_site.h"
+
+namespace httplib {
+class Server;
+}
+
+// The demo directory on loopback: one HTTP server that answers every host name of the site by
+// the request's Host header, so that a client's connect-to map can send them all to it.
+class DemoServer {
+public:
+    explicit DemoServer(DemoSite& site);
+    ~DemoServer();
+    DemoServer(const DemoServer&) = delete;
+    DemoServer& operator=(const DemoServer&) = delete;
+
+    // Binds 127.0.0.1 on the port (0 picks a free one); the port bound, or -1.
+    int Bind(int port);
+    // Serves until Stop; call after Bind.
+    void Serve();
+    // From any thread.
+    void Stop();
+
+    // The slow-start fault waits this long before the response.
+    void SetSlowStart(std::chrono::milliseconds delay) { slowStart = delay; }
+
+private:
+    DemoSite& site;
+    std::unique_ptr<httplib::Server> server;
+    std::chrono::milliseconds slowStart{1500};
+};

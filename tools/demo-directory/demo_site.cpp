@@ -1,0 +1,127 @@
+#include "tools/demo-directory/demo_site.h"
+
+#include "tools/demo-directory/demo_pages.h"
+#include "tools/demo-directory/demo_query.h"
+#include "tools/demo-directory/demo_site_map.h"
+#include "tools/demo-directory/gbk_text.h"
+
+namespace {
+
+DemoReply NotFoundReply() {
+    DemoReply reply;
+    reply.status = 404;
+    reply.body = "<html><body>404 Not Found</body></html>";
+    return reply;
+}
+
+DemoReply PageReply(const std::string& utf8Html) {
+    DemoReply reply;
+    std::optional<std::string> gbk = Utf8ToGbk(utf8Html);
+    if (!gbk) {
+        reply.status = 500;
+        reply.body = "page text not representable in GBK";
+        return reply;
+    }
+    reply.body = std::move(*gbk);
+    return reply;
+}
+
+void ApplyFault(DemoReply& reply, DemoFault fault, const std::string& target) {
+    reply.fault = fault;
+    switch (fault) {
+        case DemoFault::NotFound:
+            reply.status = 404;
+            break;
+        case DemoFault::Forbidden:
+            reply.status = 403;
+            break;
+        case DemoFault::ServerError:
+            reply.status = 500;
+            break;
+        case DemoFault::Redirect:
+            reply.status = 302;
+            reply.location = demo_site::kMovedPrefix + target;
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+DemoSite::DemoSite(const DemoCatalogue& catalogue, const DemoFaults& faults)
+    : catalogue(catalogue), faults(faults) {}
+
+DemoReply DemoSite::Answer(const std::string& host, const std::string& target) {
+    std::string effectiveTarget = target;
+    bool moved = target.rfind(std::string(demo_site::kMovedPrefix) + "/", 0) == 0;
+    if (moved) effectiveTarget = target.substr(std::string(demo_site::kMovedPrefix).size());
+    std::string url = "http://" + host + effectiveTarget;
+
+    DemoReply reply = host == demo_site::kSearchHost ? AnswerSearch(url, effectiveTarget)
+                                                     : AnswerCompany(url, host, effectiveTarget);
+    if (moved || reply.status != 200) {
+        reply.fault = DemoFault::None;
+        return reply;
+    }
+    DemoFault fault = reply.fault;
+    if (fault == DemoFault::Truncated) {
+        // Cut just before the first link to a further page of the company.
+        std::size_t cut = reply.body.find("<a href=\"http://", reply.body.find("<body>"));
+        if (cut == std::string::npos) fault = DemoFault::None;
+        reply.truncateAt = cut;
+    }
+    ApplyFault(reply, fault, effectiveTarget);
+    return reply;
+}
+
+DemoReply DemoSite::AnswerSearch(const std::string& url, const std::string& target) {
+    std::optional<DemoSearchRequest> request = ParseSearchTarget(target);
+    if (!request) return NotFoundReply();
+    DemoReply reply = PageReply(RenderListPage(catalogue.Search(request->conditions), request->page, url));
+    DemoFault fault = faults.For(url);
+    if (fault == DemoFault::Truncated) fault = DemoFault::None;
+    if (FaultFailsRequest(fault) && (request->page == 1 || !FirstAttempt(url))) fault = DemoFault::None;
+    reply.fault = fault;
+    return reply;
+}
+
+DemoReply DemoSite::AnswerCompany(const std::string& url, const std::string& host,
+                                  const std::string& target) {
+    std::optional<demo_site::CompanyPageAddress> address = demo_site::ParseCompanyPageAddress(host, target);
+    if (!address) return NotFoundReply();
+    const DemoCompany* company = address->companyId != 0 ? catalogue.FindById(address->companyId)
+                                                         : catalogue.FindByMemberId(address->memberId);
+    if (company == nullptr) return NotFoundReply();
+    using demo_site::PageKind;
+    bool memberInfo = address->kind == PageKind::TimeInfo || address->kind == PageKind::ConfirmInfo;
+    // Each page lives only at its own address: a company of another family is not found here.
+    std::string expected = address->kind == PageKind::Home           ? demo_site::HomeUrl(*company)
+                           : address->kind == PageKind::Contact      ? demo_site::ContactUrl(*company)
+                           : address->kind == PageKind::Introduction ? demo_site::IntroductionUrl(*company)
+                           : address->kind == PageKind::TimeInfo     ? demo_site::TimeInfoUrl(*company)
+                                                                     : demo_site::ConfirmInfoUrl(*company);
+    if (expected != url || (memberInfo && company->family != DemoFamily::Member)) return NotFoundReply();
+    DemoReply reply = PageReply(RenderCompanyPage(*company, address->kind));
+    reply.fault = CompanyPageFault(url, address->kind == PageKind::Home);
+    return reply;
+}
+
+DemoFault DemoSite::CompanyPageFault(const std::string& url, bool homePage) const {
+    DemoFault fault = faults.For(url);
+    if (fault == DemoFault::Truncated && !homePage) return DemoFault::None;
+    return fault;
+}
+
+bool DemoSite::FirstAttempt(const std::string& url) {
+    std::lock_guard<std::mutex> hold(attemptsLock);
+    return ++attempts[url] == 1;
+}
+
+bool DemoSite::CompanyReadable(const DemoCompany& company) const {
+    if (company.introduction == DemoIntroduction::NoLink) return false;
+    DemoFault home = CompanyPageFault(demo_site::HomeUrl(company), true);
+    if (FaultFailsRequest(home) || home == DemoFault::Truncated) return false;
+    return !FaultFailsRequest(CompanyPageFault(demo_site::ContactUrl(company), false)) &&
+           !FaultFailsRequest(CompanyPageFault(demo_site::IntroductionUrl(company), false));
+}

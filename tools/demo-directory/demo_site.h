@@ -1,0 +1,44 @@
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "tools/demo-directory/demo_catalogue.h"
+#include "tools/demo-directory/demo_faults.h"
+
+// The demo directory's answer to one request, before it goes on the wire.
+struct DemoReply {
+    int status = 200;
+    std::string body;  // GBK
+    DemoFault fault = DemoFault::None;
+    std::size_t truncateAt = 0;  // for DemoFault::Truncated: the bytes sent before the cut
+    std::string location;        // for DemoFault::Redirect
+};
+
+// Answers requests by host and target from the catalogue, and decides which fault each page gets:
+// - result page 1 never fails (a search whose first page fails has nothing to show); from page 2
+//   on a failing fault hits only the first request of the page, so the engine's retry reads it;
+// - a company's home, contact and introduction pages fail for good; a truncated home page loses
+//   its links, so the company yields no row; other pages are never truncated;
+// - a page reached through a redirect fault is never faulted again.
+class DemoSite {
+public:
+    DemoSite(const DemoCatalogue& catalogue, const DemoFaults& faults);
+
+    DemoReply Answer(const std::string& host, const std::string& target);
+
+    // Whether the engine can read all three pages of the company (with the faults in force).
+    bool CompanyReadable(const DemoCompany& company) const;
+
+private:
+    DemoReply AnswerSearch(const std::string& url, const std::string& target);
+    DemoReply AnswerCompany(const std::string& url, const std::string& host, const std::string& target);
+    DemoFault CompanyPageFault(const std::string& url, bool homePage) const;
+    bool FirstAttempt(const std::string& url);
+
+    const DemoCatalogue& catalogue;
+    DemoFaults faults;
+    std::mutex attemptsLock;
+    std::map<std::string, int> attempts;
+};

@@ -1,0 +1,118 @@
+// harvio-demo-directory: a local stand-in for the company directory site, or, with --truth,
+// the rows that a search of it must give.
+#include <CLI/CLI.hpp>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <thread>
+
+#include "tools/demo-directory/demo_catalogue.h"
+#include "tools/demo-directory/demo_server.h"
+#include "tools/demo-directory/demo_site.h"
+#include "tools/demo-directory/demo_truth.h"
+
+namespace {
+
+constexpr int kDefaultPort = 8765;
+constexpr int kDefaultCompanies = 300;
+
+// Serves until SIGINT or SIGTERM; the signals are taken by a waiting thread, not a handler,
+// so that stopping the server happens in ordinary code.
+int Serve(DemoServer& server, int port) {
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    int bound = server.Bind(port);
+    if (bound < 0) {
+        std::fprintf(stderr, "cannot listen on 127.0.0.1:%d\n", port);
+        return 1;
+    }
+    std::printf("listening on 127.0.0.1:%d\n", bound);
+    std::fflush(stdout);
+
+    std::thread signalWaiter([&] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        server.Stop();
+    });
+    server.Serve();
+    // Serve also ends without a signal when the listening socket fails: wake the waiter then.
+    pthread_kill(signalWaiter.native_handle(), SIGTERM);
+    signalWaiter.join();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{
+        "The demo company directory: serves the directory's pages on loopback for every host "
+        "name of the site, or writes the rows a search must give (--truth)."};
+    int port = kDefaultPort;
+    int companies = kDefaultCompanies;
+    uint64_t seed = 1;
+    std::string truthFile;
+    DemoConditions conditions;
+    DemoFaults faults;
+    double overallFaultRate = 0;
+    int slowMilliseconds = 1500;
+    app.add_option("--port", port, "loopback port; 0 picks a free one")->capture_default_str();
+    app.add_option("--companies", companies, "number of companies")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 1000000));
+    app.add_option("--seed", seed, "seed of the generated directory")->capture_default_str();
+    app.add_option("--truth", truthFile, "write the rows of the query to this file and exit");
+    app.add_option("--keyword", conditions.keyword, "query keyword (UTF-8), with --truth");
+    app.add_option("--province", conditions.province, "query province, with --truth");
+    app.add_option("--city", conditions.city, "query city, with --truth");
+    app.add_option("--industry", conditions.industry, "query industry, with --truth");
+    app.add_option("--biztype", conditions.businessModel, "query business model, with --truth");
+    app.add_option("--faults", overallFaultRate, "probability of a fault per page, spread over all kinds")
+        ->check(CLI::Range(0.0, 1.0));
+    app.add_option("--fault-seed", faults.seed, "seed of the fault draw")->capture_default_str();
+    const char* const kindOptions[kDemoFaultKinds] = {
+        "--fault-404",  "--fault-403",     "--fault-500",      "--fault-reset",
+        "--fault-slow", "--fault-chunked", "--fault-redirect", "--fault-truncate"};
+    double kindRates[kDemoFaultKinds] = {};
+    CLI::Option* kindOptionHandles[kDemoFaultKinds];
+    for (int kind = 0; kind < kDemoFaultKinds; ++kind) {
+        kindOptionHandles[kind] = app.add_option(kindOptions[kind], kindRates[kind],
+                                                 "probability of this fault per page (overrides --faults)")
+                                      ->check(CLI::Range(0.0, 1.0));
+    }
+    app.add_option("--slow-ms", slowMilliseconds, "delay of the slow-start fault")->capture_default_str();
+    CLI11_PARSE(app, argc, argv);
+
+    faults.SetOverallRate(overallFaultRate);
+    for (int kind = 0; kind < kDemoFaultKinds; ++kind) {
+        if (kindOptionHandles[kind]->count() > 0) faults.rates[kind] = kindRates[kind];
+    }
+    double sum = 0;
+    for (double rate : faults.rates) sum += rate;
+    if (sum > 1.0) {
+        std::fprintf(stderr, "the fault rates add up to more than 1\n");
+        return 2;
+    }
+    faults.slowStart = std::chrono::milliseconds(slowMilliseconds);
+
+    DemoCatalogue catalogue(companies, seed);
+    DemoSite site(catalogue, faults);
+    if (!truthFile.empty()) {
+        std::ofstream out(truthFile, std::ios::binary | std::ios::trunc);
+        for (const std::string& line : TruthLines(catalogue, site, conditions)) out << line;
+        out.close();
+        if (!out) {
+            std::fprintf(stderr, "cannot write %s\n", truthFile.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    DemoServer server(site);
+    server.SetSlowStart(faults.slowStart);
+    return Serve(server, port);
+}
