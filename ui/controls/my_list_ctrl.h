@@ -41,4 +41,18 @@ public:
 signals:
     // A double click: the row under the cursor, -1 when no row was hit.
     void rowDoubleClicked(int row);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    // A click on a column header: that column becomes the sort column, ascending first, each
+    // further click on it reverses the direction.
+    void OnColumnClick(int column);
+    void SortRows();
+
+    ResultListModel* model_;
+    CMyHeaderCtrl* header_;
+    int sortColumn_ = -1;
+    bool sortAscending_ = true;
 };

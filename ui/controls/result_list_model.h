@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+#include <QStringDecoder>
+#include <vector>
+
+#include "ui/controls/packed_cells.h"
+
+// The rows of the result list: GBK cells kept as exact bytes, a check box per row, and the
+// columns' titles and alignments. Text is turned into Unicode only when a cell is shown.
+class ResultListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit ResultListModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Inserts a column at position (clamped to the column count); returns its index.
+    int InsertColumn(int position, const QString& title, Qt::Alignment alignment);
+    // Inserts an unticked row at position (clamped to the row count); returns its index.
+    int InsertRow(int position, const QByteArray& firstCell);
+    bool SetCellText(int row, int column, const QByteArray& text);
+    QByteArray CellText(int row, int column) const;
+    bool SetChecked(int row, bool checked);
+    bool Checked(int row) const;
+    void RemoveAllRows();
+    // Puts the rows in the order given: newOrder[i] is the current index of the row to show at i.
+    void ReorderRows(const std::vector<int>& newOrder);
+
+private:
+    struct Column {
+        QString title;
+        Qt::Alignment alignment;
+    };
+    struct Row {
+        PackedCells cells;
+        bool checked = false;
+    };
+
+    bool ValidRow(int row) const { return row >= 0 && row < static_cast<int>(rows_.size()); }
+    QString DisplayText(const QByteArray& gbk) const;
+
+    std::vector<Column> columns_;
+    std::vector<Row> rows_;
+    mutable QStringDecoder gbkDecoder_;
+};
