@@ -47,10 +47,7 @@ std::vector<std::string> TruthLines(const DemoCatalogue& catalogue, const DemoSi
     for (const DemoCompany* company : catalogue.Search(conditions)) {
         if (!site.CompanyReadable(*company)) continue;
         std::string line;
-        for (const std::string& cell : TruthCells(*company)) {
-            if (!line.empty()) line += ",";
-            line += QuotedCsvField(cell);
-        }
+        for (const std::string& cell : TruthCells(*company)) line += QuotedCsvField(cell) + ",";
         lines.push_back(Utf8ToGbk(line).value_or(std::string()) + "\r\n");
     }
     std::sort(lines.begin(), lines.end());

@@ -8,7 +8,8 @@
 
 // The rows the window must show for a query, straight from the catalogue's clean values:
 // columns 1 to 19 of the result list (the row number depends on arrival order and is left
-// out), one quoted CSV line per company, GBK, CR LF, sorted by their bytes. Companies that the
+// out), one CSV line per company in the export's form (every cell quoted and followed by a
+// comma), GBK, CR LF, sorted by their bytes. Companies that the
 // site's faults or a missing introduction link keep from the engine are not among them.
 std::vector<std::string> TruthLines(const DemoCatalogue& catalogue, const DemoSite& site,
                                     const DemoConditions& conditions);
