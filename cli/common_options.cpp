@@ -1,0 +1,39 @@
+#include "cli/common_options.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+
+#include "engine/rules_file.h"
+#include "http/connect_to_map.h"
+#include "http/proxy_settings.h"
+
+void CommonOptions::AddTo(CLI::App& command) {
+    command.add_option("--rules", rulesFile, "rules file (default: config/reg.alibaba)");
+    command.add_option("--proxy", proxy, "HTTP proxy HOST:PORT");
+    command.add_option("--connect-to", connectTo,
+                       "HOST1:PORT1:HOST2:PORT2, connect there instead (repeatable)");
+}
+
+bool CommonOptions::Apply() const {
+    if (!proxy.empty()) {
+        const std::size_t colon = proxy.rfind(':');
+        if (colon == std::string::npos || colon == 0 || colon + 1 == proxy.size()) {
+            std::fprintf(stderr, "--proxy needs HOST:PORT, not %s\n", proxy.c_str());
+            return false;
+        }
+        proxyAddress.Set(proxy.substr(0, colon));
+        proxyPortText.Set(proxy.substr(colon + 1));
+        useProxy = 1;
+    }
+    for (const std::string& rule : connectTo) {
+        if (!AddConnectTo(rule)) {
+            std::fprintf(stderr, "--connect-to needs HOST1:PORT1:HOST2:PORT2, not %s\n", rule.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string CommonOptions::RulesPath() const {
+    return rulesFile.empty() ? FindRulesFile() : rulesFile;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+// The options every subcommand takes: the rules file, a proxy and connection redirections.
+struct CommonOptions {
+    std::string rulesFile;  // empty: the program's usual rules file
+    std::string proxy;      // HOST:PORT
+    std::vector<std::string> connectTo;
+
+    void AddTo(CLI::App& command);
+    // Sets the proxy values and the redirections; false (reason on stderr) when one is malformed.
+    bool Apply() const;
+    std::string RulesPath() const;
+};

@@ -1,0 +1,8 @@
+#pragma once
+
+// The tool's exit codes, for scripts.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitNoRecord = 1;     // rules: the saved pages give no company
+inline constexpr int kExitUsage = 2;        // malformed command line or unreadable input file
+inline constexpr int kExitNotStarted = 3;   // no search: no condition, no rules, page 1 not read
+inline constexpr int kExitFetchFailed = 4;  // fetch: the request failed

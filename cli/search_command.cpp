@@ -1,0 +1,86 @@
+#include "cli/search_command.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+
+#include "cli/exit_codes.h"
+#include "cli/gbk_text.h"
+#include "cli/record_output.h"
+#include "engine/result_row.h"
+#include "engine/search_engine_alibaba.h"
+#include "http/trace_output.h"
+
+namespace {
+
+constexpr int kDirectoryEngine = 1;
+
+void WriteText(std::FILE* out, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), out);
+    std::fflush(out);
+}
+
+}  // namespace
+
+CLI::App* AddSearchCommand(CLI::App& app, SearchOptions& options) {
+    CLI::App* command = app.add_subcommand("search", "run one directory search");
+    options.common.AddTo(*command);
+    command->add_option("--keyword", options.keyword, "product or industry keyword");
+    command->add_option("--province", options.province, "province");
+    command->add_option("--city", options.city, "city");
+    command->add_option("--industry", options.industry, "industry code, as the site names it");
+    command->add_option("--biztype", options.bizType, "business model code, as the site names it");
+    command->add_option("--out", options.outFile, "append the companies to FILE instead of standard output");
+    command->add_option("--format", options.format, "csv (the window's export) or jsonl")
+        ->check(CLI::IsMember({"csv", "jsonl"}));
+    return command;
+}
+
+int RunSearch(const SearchOptions& options) {
+    if (!options.common.Apply()) return kExitUsage;
+    auto* engine = static_cast<SearchEngine_Alibaba*>(GetSearchEngine(kDirectoryEngine));
+    const std::string rulesPath = options.common.RulesPath();
+    if (!engine->LoadRulesFrom(rulesPath)) {
+        std::fprintf(stderr, "search not started: the rules file %s could not be read\n", rulesPath.c_str());
+        return kExitNotStarted;
+    }
+    std::FILE* out = stdout;
+    if (!options.outFile.empty()) {
+        // Appended, as the window's export does: an earlier file is never lost.
+        out = std::fopen(options.outFile.c_str(), "ab");
+        if (out == nullptr) {
+            std::fprintf(stderr, "cannot open %s for writing\n", options.outFile.c_str());
+            return kExitUsage;
+        }
+    }
+
+    SearchCondition condition;
+    condition.keyword = Utf8ToGbk(options.keyword);
+    condition.province = Utf8ToGbk(options.province);
+    condition.city = Utf8ToGbk(options.city);
+    condition.industry = Utf8ToGbk(options.industry);
+    condition.bizType = Utf8ToGbk(options.bizType);
+    engine->SetCondition(condition);
+    engine->StartSearch();
+    if (!engine->startFailure.empty()) {
+        std::fprintf(stderr, "search not started: %s\n", GbkToUtf8(engine->startFailure).c_str());
+        if (out != stdout) std::fclose(out);
+        return kExitNotStarted;
+    }
+
+    const bool csv = options.format == "csv";
+    if (csv) WriteText(out, CsvHeaderLine());
+    int companies = 0;
+    while (std::unique_ptr<CompanyRecord> record = engine->GetNextCompany()) {
+        ++companies;
+        WriteText(out, csv ? CsvLine(BuildResultCells(*record, companies)) : JsonLine(*record));
+        std::fprintf(stderr, "companies so far %d, company count %u, page %u of %u\n", companies,
+                     engine->totalCompanies.load(), engine->currentPage.load(), engine->totalPages.load());
+    }
+    if (engine->status == -1) {
+        std::fprintf(stderr, "a result page could not be read: %s\n",
+                     GbkToUtf8(engine->LastErrorText()).c_str());
+    }
+    std::fprintf(stderr, "search finished: %d companies\n", companies);
+    if (out != stdout) std::fclose(out);
+    return kExitOk;
+}
