@@ -1,21 +1,15 @@
 #include "export/result_export.h"
 
 #include <QFile>
-#include <QStringEncoder>
 #include <optional>
 
-#include "export/csv_line.h"
+#include "engine/result_row.h"
 #include "export/export_file_writer.h"
 #include "export/marked_rows.h"
 #include "platform/qt/message_box.h"
 #include "ui/controls/my_list_ctrl.h"
 
 namespace {
-
-const char* const kColumnTitles[kExportColumnCount] = {
-    "序号",     "认证",     "公司名称", "联系人", "职务",     "电话",     "手机",
-    "传真",     "地址",     "邮编",     "网址",   "公司介绍", "主营产品", "主营行业",
-    "企业类型", "经营模式", "成立时间", "负责人", "员工人数", "注册资本"};
 
 // Counts the marked rows and asks; the rows to export when the user says Yes.
 std::optional<QList<int>> ConfirmMarkedRows(const CMyListCtrl& list, QWidget* parent) {
@@ -27,13 +21,6 @@ std::optional<QList<int>> ConfirmMarkedRows(const CMyListCtrl& list, QWidget* pa
     if (ShowMessageBox(parent, question, MessageButtons::YesNo) != MessageAnswer::Yes) return std::nullopt;
     // The question let a running search add rows; only as many as were confirmed are taken.
     return FirstMarkedRows(list, markedCount);
-}
-
-QByteArray HeaderLine() {
-    QStringEncoder toGbk("GBK");
-    QList<QByteArray> titles;
-    for (const char* title : kColumnTitles) titles.append(toGbk(QString::fromUtf8(title)));
-    return CsvLine(titles);
 }
 
 std::string ExportPath(const std::string& programDirectory, const QString& fileName) {
@@ -77,16 +64,16 @@ void OnExportAll(const CMyListCtrl& list, QWidget* parent, const std::string& pr
                  const StatusLineSetter& setStatusLine, const LocalClock& now) {
     std::optional<QList<int>> rows = ConfirmMarkedRows(list, parent);
     if (!rows) return;
-    QByteArray text = HeaderLine();
+    std::string text = CsvHeaderLine();
     for (int row : *rows) {
-        QList<QByteArray> cells;
-        for (int subItem = 0; subItem < kExportColumnCount; ++subItem)
-            cells.append(list.GetItemText(row, subItem));
+        std::array<std::string, kResultColumnCount> cells;
+        for (int subItem = 0; subItem < kResultColumnCount; ++subItem)
+            cells[subItem] = list.GetItemText(row, subItem).toStdString();
         text += CsvLine(cells);
     }
     // The name is taken after the answer, so it tells when the file was written.
     const std::string path = ExportPath(programDirectory, ExportFileName(now()));
-    ExportWriteResult result = WriteExportFile(path, text);
+    ExportWriteResult result = WriteExportFile(path, QByteArray::fromStdString(text));
     if (!result.written) {
         const QString failure = ExportFailureText(path, result);
         setStatusLine(failure);

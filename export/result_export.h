@@ -16,7 +16,6 @@ class QWidget;
 using StatusLineSetter = std::function<void(const QString&)>;
 using LocalClock = std::function<QDateTime()>;
 
-constexpr int kExportColumnCount = 20;
 constexpr int kMobileSubItem = 6;
 constexpr int kFaxSubItem = 7;
 

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/result_row.h"
 #include "export/export_file_writer.h"
 #include "export/marked_rows.h"
 #include "export/result_export.h"
@@ -58,7 +59,7 @@ protected:
         }
     }
     void SetUp() override {
-        for (int subItem = 0; subItem < kExportColumnCount; ++subItem)
+        for (int subItem = 0; subItem < kResultColumnCount; ++subItem)
             list.InsertColumn(subItem, QString::number(subItem), Qt::AlignLeft, 50);
     }
     void TearDown() override { StopScriptingMessageBoxes(); }
@@ -66,7 +67,7 @@ protected:
     // Appends a row whose cell i holds "<tag>-<i>" unless given in `cells`.
     int AddRow(const QByteArray& tag, bool ticked, bool selected, std::map<int, QByteArray> cells = {}) {
         int row = list.InsertItem(list.GetItemCount(), QByteArray());
-        for (int subItem = 0; subItem < kExportColumnCount; ++subItem)
+        for (int subItem = 0; subItem < kResultColumnCount; ++subItem)
             list.SetItemText(row, subItem,
                              cells.count(subItem) ? cells[subItem] : tag + "-" + QByteArray::number(subItem));
         list.SetCheck(row, ticked);
@@ -79,7 +80,7 @@ protected:
     // The line the row added by AddRow(tag) without special cells must give.
     static QByteArray PlainRowLine(const QByteArray& tag) {
         QByteArray line;
-        for (int subItem = 0; subItem < kExportColumnCount; ++subItem)
+        for (int subItem = 0; subItem < kResultColumnCount; ++subItem)
             line += "\"" + tag + "-" + QByteArray::number(subItem) + "\",";
         return line + "\r\n";
     }
@@ -141,7 +142,7 @@ TEST_F(ExportTest, TwoExportsInOneMinuteAppendToTheSameFile) {
     AddRow("first", true, false);
     ExportAll(MessageAnswer::Yes, kFivePastNine);
     list.SetItemText(0, 0, "second-0");
-    for (int subItem = 1; subItem < kExportColumnCount; ++subItem)
+    for (int subItem = 1; subItem < kResultColumnCount; ++subItem)
         list.SetItemText(0, subItem, "second-" + QByteArray::number(subItem));
     ExportAll(MessageAnswer::Yes, kFivePastNine.addSecs(-59));
     QByteArray expected =
@@ -155,7 +156,7 @@ TEST_F(ExportTest, CellsKeepTheirBytesWithQuotesDoubled) {
     AddRow("r", true, false, {{2, hostile}, {5, "\""}, {6, ""}, {19, ","}});
     ExportAll(MessageAnswer::Yes);
     QByteArray row;
-    for (int subItem = 0; subItem < kExportColumnCount; ++subItem) {
+    for (int subItem = 0; subItem < kResultColumnCount; ++subItem) {
         if (subItem == 2)
             row += QByteArray("\"say \"\"hi\"\", then\r\nnext\nline ") + "\xFF\xFE\x80" + Gbk("公司") + "\",";
         else if (subItem == 5)
