@@ -1,0 +1,50 @@
+#include "app/command_line_options.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+constexpr char kConnectToOption[] = "--connect-to";
+constexpr char kProxyOption[] = "--proxy";
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+// The value of an option at arguments[index], either "--name=value" or "--name value";
+// none when the argument is not that option. Moves index past a separate value.
+std::optional<std::string> OptionValue(const QStringList& arguments, qsizetype& index, const char* name,
+                                       std::string& error) {
+    const QString argument = arguments[index];
+    const QString option = QString::fromLatin1(name);
+    if (argument.startsWith(option + QLatin1Char('='))) return argument.mid(option.size() + 1).toStdString();
+    if (argument != option) return std::nullopt;
+    if (index + 1 >= arguments.size()) {
+        error = std::string(name) + " needs a value";
+        return std::string();
+    }
+    return arguments[++index].toStdString();
+}
+
+}  // namespace
+
+CommandLineOptions ParseCommandLine(const QStringList& arguments) {
+    CommandLineOptions options;
+    for (qsizetype index = 1; index < arguments.size() && options.error.empty(); ++index) {
+        if (auto value = OptionValue(arguments, index, kConnectToOption, options.error)) {
+            if (options.error.empty()) options.connectTo.push_back(*value);
+        } else if (auto proxy = OptionValue(arguments, index, kProxyOption, options.error)) {
+            if (!options.error.empty()) break;
+            const size_t colon = proxy->rfind(':');
+            if (colon == std::string::npos || colon == 0 || !AllDigits(proxy->substr(colon + 1))) {
+                options.error = "--proxy wants HOST:PORT, not \"" + *proxy + "\"";
+                break;
+            }
+            options.proxyHost = proxy->substr(0, colon);
+            options.proxyPort = proxy->substr(colon + 1);
+        }
+    }
+    return options;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QStringList>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the command line asks of a run beside the window: connection redirections
+// ("--connect-to HOST1:PORT1:HOST2:PORT2", repeatable) and a proxy for every search
+// ("--proxy HOST:PORT"). Either option also takes its value after "=".
+struct CommandLineOptions {
+    std::vector<std::string> connectTo;
+    std::optional<std::string> proxyHost;
+    std::string proxyPort;
+    std::string error;  // empty when the command line was understood
+};
+
+// Reads the options from the program's arguments (the first is the program itself); other
+// arguments are left to Qt.
+CommandLineOptions ParseCommandLine(const QStringList& arguments);

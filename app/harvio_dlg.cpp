@@ -1,0 +1,216 @@
+#include "app/harvio_dlg.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QWindow>
+
+#include "app/dialog_font.h"
+#include "app/main_window_template.h"
+#include "app/search_progress_event.h"
+#include "app/skin_path.h"
+#include "platform/qt/skin.h"
+#include "ui/controls/my_list_ctrl.h"
+#include "ui/dialogs/dialog_units.h"
+#include "ui/search/city_box.h"
+#include "ui/search/condition_boxes.h"
+#include "ui/search/condition_entries.h"
+#include "ui/search/detail_pane.h"
+#include "ui/search/result_confirmations.h"
+#include "ui/search/result_rows.h"
+#include "ui/search/text_lines.h"
+
+namespace {
+
+// The command table: which handler a button's id (or the Enter and Esc keys) runs.
+struct Command {
+    int id;
+    void (CHarvioDlg::*handler)();
+};
+constexpr int kDefaultCommand = 1;  // "短信" and the Enter key
+constexpr int kCancelCommand = 2;   // "退出", the Esc key and the close box
+constexpr int kProxyCheckBox = 1038;
+constexpr Command kCommandTable[] = {
+    {1006, &CHarvioDlg::OnStartSearch},  {1007, &CHarvioDlg::OnStopSearch},
+    {1011, &CHarvioDlg::OnClearResults}, {kCancelCommand, &CHarvioDlg::OnExitRequest},
+    {1008, &CHarvioDlg::OnExportAll},    {1009, &CHarvioDlg::OnExportFax},
+    {1010, &CHarvioDlg::OnExportMobile}, {kProxyCheckBox, &CHarvioDlg::OnProxyCheckClick},
+    {1131, &CHarvioDlg::OnWebSearch},    {1128, &CHarvioDlg::OnOpenWebSite},
+    {1127, &CHarvioDlg::OnShowNotes},    {kDefaultCommand, &CHarvioDlg::OnSmsLogin},
+};
+
+constexpr char kAboutMenuText[] = "关于 Harvio(&A)...";
+
+}  // namespace
+
+CHarvioDlg::CHarvioDlg(QWidget* parent) : QDialog(parent) {
+    // A fixed-size window with a minimise box and no maximise box.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Quorvan—企业名录搜索"));
+    setFont(DialogFont());
+    setFixedSize(DialogUnitsToPixels(this, kMainWindowWidthUnits, kMainWindowHeightUnits));
+    controls_ = CreateMainWindowControls(*this);
+    keywordBox_ = qobject_cast<QLineEdit*>(Control(1001));
+    provinceBox_ = qobject_cast<QComboBox*>(Control(1003));
+    cityBox_ = qobject_cast<QComboBox*>(Control(1028));
+    industryBox_ = qobject_cast<QComboBox*>(Control(1027));
+    businessModelBox_ = qobject_cast<QComboBox*>(Control(1004));
+    resultList_ = qobject_cast<CMyListCtrl*>(Control(1005));
+    OnInitDialog();
+    ConnectCommands();
+}
+
+CHarvioDlg::~CHarvioDlg() = default;
+
+QWidget* CHarvioDlg::Control(int id) const {
+    return controls_.value(id, nullptr);
+}
+
+CMyListCtrl& CHarvioDlg::ResultList() const {
+    return *resultList_;
+}
+
+void CHarvioDlg::OnInitDialog() {
+    for (const char* entry : kIndustryEntries) industryBox_->addItem(QString::fromUtf8(entry));
+    for (const char* entry : kBusinessModelEntries) businessModelBox_->addItem(QString::fromUtf8(entry));
+
+    provinceBox_->clear();
+    for (const std::string& line : LoadProvinceList()) AddGbkEntry(*provinceBox_, line);
+
+    InsertResultColumns(*resultList_);
+    resultList_->DeleteAllItems();
+
+    Control(1006)->setEnabled(true);
+    cityBox_->setEnabled(false);
+    industryBox_->setCurrentIndex(0);
+    businessModelBox_->setCurrentIndex(0);
+    provinceBox_->setCurrentIndex(0);
+
+    const QStringList arguments = QCoreApplication::arguments();
+    g_skinDirectory = SkinDirectoryOf(arguments.isEmpty() ? std::string() : arguments.first().toStdString());
+    SkinH_AttachEx(SkinFilePath(g_skinDirectory).c_str(), "");
+}
+
+void CHarvioDlg::ConnectCommands() {
+    for (const Command& command : kCommandTable) {
+        if (auto* button = qobject_cast<QAbstractButton*>(Control(command.id))) {
+            const int id = command.id;
+            connect(button, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
+        }
+    }
+    // Connected after the set-up, whose choice of the first province is no selection change.
+    connect(provinceBox_, &QComboBox::currentIndexChanged, this, &CHarvioDlg::OnProvinceChange);
+    connect(resultList_, &CMyListCtrl::rowDoubleClicked, this, &CHarvioDlg::OnResultDblClk);
+}
+
+void CHarvioDlg::OnCommand(int id) {
+    for (const Command& command : kCommandTable) {
+        if (command.id == id) {
+            emit commandIssued(id);
+            (this->*command.handler)();
+            return;
+        }
+    }
+}
+
+int CHarvioDlg::AddCompanyRow(const CompanyRecord& record, int rowNumber) {
+    return ::AddCompanyRow(*resultList_, record, rowNumber);
+}
+
+SearchCondition CHarvioDlg::ReadSearchCondition() const {
+    return ::ReadSearchCondition({keywordBox_, provinceBox_, industryBox_, businessModelBox_, cityBox_});
+}
+
+void CHarvioDlg::SetStatusText(const QString& text) {
+    qobject_cast<QLabel*>(Control(1037))->setText(text);
+}
+
+QByteArray CHarvioDlg::DetailText(int boxId) const {
+    return DetailBoxBytes(Control(boxId));
+}
+
+void CHarvioDlg::OnProvinceChange() {
+    RefillCityBox(*cityBox_, ShownEntryBytes(*provinceBox_));
+}
+
+void CHarvioDlg::OnResultDblClk(int row) {
+    ShowRowInDetailPane(*resultList_, row, [this](int id) { return Control(id); });
+}
+
+void CHarvioDlg::OnClearResults() {
+    if (ConfirmClearResults(this)) resultList_->DeleteAllItems();
+}
+
+void CHarvioDlg::OnExitRequest() {
+    if (ConfirmExit(this)) QDialog::reject();
+}
+
+void CHarvioDlg::reject() {
+    OnCommand(kCancelCommand);
+}
+
+bool CHarvioDlg::event(QEvent* event) {
+    if (event->type() == WM_SEARCH_PROGRESS) {
+        const auto* progress = static_cast<SearchProgressEvent*>(event);
+        OnSearchProgress(progress->wParam, progress->lParam);
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void CHarvioDlg::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (enter && plain) {
+        // A focused button takes Enter itself; anywhere else it is the default command.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
+            button->click();
+        } else {
+            OnCommand(kDefaultCommand);
+        }
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// The window gets the keyword box's focus back whenever it comes into view again: shown,
+// uncovered or restored. Children repainting (a new row, a status text) are no such event.
+void CHarvioDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (QWindow* window = windowHandle()) {
+        window->removeEventFilter(this);
+        window->installEventFilter(this);
+    }
+    FocusKeywordBox();
+}
+
+bool CHarvioDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()) {
+        FocusKeywordBox();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CHarvioDlg::changeEvent(QEvent* event) {
+    // Minimising and restoring both give the keyword box the focus.
+    if (event->type() == QEvent::WindowStateChange) FocusKeywordBox();
+    QDialog::changeEvent(event);
+}
+
+void CHarvioDlg::contextMenuEvent(QContextMenuEvent* event) {
+    // The window menu's "about" item, offered where the platform gives no system menu.
+    QMenu menu(this);
+    menu.addAction(QString::fromUtf8(kAboutMenuText), this, &CHarvioDlg::OnAboutBox);
+    menu.exec(event->globalPos());
+}
+
+void CHarvioDlg::FocusKeywordBox() {
+    keywordBox_->setFocus(Qt::OtherFocusReason);
+}

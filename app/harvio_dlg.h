@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDialog>
+#include <QHash>
+#include <atomic>
+#include <cstdint>
+
+#include "engine/company_record.h"
+#include "engine/search_condition.h"
+
+class CMyListCtrl;
+class QComboBox;
+class QLineEdit;
+
+// The main search window: conditions, the result list, the detail pane and the status line.
+// Controls are found by their template id (Control(1006) is "开始搜索").
+class CHarvioDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CHarvioDlg(QWidget* parent = nullptr);
+    ~CHarvioDlg() override;
+
+    QWidget* Control(int id) const;
+    CMyListCtrl& ResultList() const;
+
+    // Adds a result row for the record (cells from the record, cell 0 the row number) after the
+    // rows already there; returns its position.
+    int AddCompanyRow(const CompanyRecord& record, int rowNumber);
+    // The conditions the boxes show now, "all" entries as empty values (GBK).
+    SearchCondition ReadSearchCondition() const;
+    void SetStatusText(const QString& text);
+    // The GBK bytes a detail box shows.
+    QByteArray DetailText(int boxId) const;
+
+    // Handlers of the search window.
+    void OnProvinceChange();
+    void OnResultDblClk(int row);
+    void OnClearResults();
+    void OnExitRequest();
+
+    // Handlers of the search, the exports, the look-ups and the small dialogs.
+    void OnStartSearch();
+    void OnStopSearch();
+    void OnSearchProgress(intptr_t wParam, intptr_t lParam);
+    void OnExportAll();
+    void OnExportFax();
+    void OnExportMobile();
+    void OnWebSearch();
+    void OnOpenWebSite();
+    void OnShowNotes();
+    void OnSmsLogin();
+    void OnAboutBox();
+    void OnProxyCheckClick();
+
+    // Runs the handler of a command id (a button's id; 1 is the default command, 2 cancel).
+    void OnCommand(int id);
+
+    // Written by the search worker after every row, shown by the progress handler.
+    std::atomic<uint32_t> m_totalPages{0};
+    std::atomic<uint32_t> m_currentPage{0};
+    std::atomic<uint32_t> m_totalCompanies{0};
+
+signals:
+    // A command of the command table is about to run.
+    void commandIssued(int id);
+
+public slots:
+    // Esc and the close box end here, like the "退出" button: ask first.
+    void reject() override;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void OnInitDialog();
+    void ConnectCommands();
+    void FocusKeywordBox();
+
+    QHash<int, QWidget*> controls_;
+    QLineEdit* keywordBox_ = nullptr;
+    QComboBox* provinceBox_ = nullptr;
+    QComboBox* cityBox_ = nullptr;
+    QComboBox* industryBox_ = nullptr;
+    QComboBox* businessModelBox_ = nullptr;
+    CMyListCtrl* resultList_ = nullptr;
+};

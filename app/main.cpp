@@ -1,0 +1,31 @@
+#include <QApplication>
+#include <cstdio>
+
+#include "app/command_line_options.h"
+#include "app/harvio_app.h"
+#include "http/connect_to_map.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    const CommandLineOptions options = ParseCommandLine(QApplication::arguments());
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "harvio: %s\n", options.error.c_str());
+        return kUsageError;
+    }
+    for (const std::string& rule : options.connectTo) {
+        if (!AddConnectTo(rule)) {
+            std::fprintf(stderr, "harvio: --connect-to wants HOST1:PORT1:HOST2:PORT2, not \"%s\"\n",
+                         rule.c_str());
+            return kUsageError;
+        }
+    }
+    CHarvioApp harvio(options);
+    harvio.InitInstance();
+    return 0;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "engine/company_record.h"
+
+class CMyListCtrl;
+
+// Inserts the 20 result columns with their titles, alignments and widths, in index order.
+void InsertResultColumns(CMyListCtrl& list);
+
+// Adds the row of a record (cell 0 the row number, cells 1 to 19 from the record) after every
+// row already in the list, so that a later search's rows follow the earlier ones in order;
+// returns the row's position.
+int AddCompanyRow(CMyListCtrl& list, const CompanyRecord& record, int rowNumber);
