@@ -70,8 +70,11 @@ void ReportSkippedLine(int lineNumber, const char* reason, const char* detail = 
 // The compiled pattern, or none (reported) when it does not compile or captures nothing: every
 // rule delivers its value in sub-match 1.
 std::optional<boost::regex> CompilePattern(std::string_view text, int lineNumber) {
+    // Boost.Regex 1.74 reads one byte past a pattern that ends in "[" ... "\"; compiling from a
+    // NUL-terminated copy keeps that read inside the buffer.
+    const std::string terminated(text);
     try {
-        boost::regex pattern(text.begin(), text.end(), kPatternFlags);
+        boost::regex pattern(terminated.data(), terminated.data() + terminated.size(), kPatternFlags);
         if (pattern.mark_count() == 0) {
             ReportSkippedLine(lineNumber, "the pattern has no capture group");
             return std::nullopt;
