@@ -52,7 +52,16 @@ const std::vector<std::string> kTurnovers = {"100万元以下", "101万元-500�
                                              "1001万元-5000万元"};
 const std::vector<std::string> kMunicipalities = {"北京", "上海", "天津", "重庆"};
 const std::vector<std::string> kAutonomousRegions = {"内蒙古", "广西", "宁夏", "新疆", "西藏"};
-const std::vector<std::string> kDistricts = {"朝阳区", "海淀区", "浦东新区", "南开区", "渝北区", "中西区"};
+// A district for the provinces that the window offers without cities.
+std::string DistrictOf(const std::string& province) {
+    static const std::vector<std::pair<std::string, std::string>> districts = {
+        {"北京", "朝阳区"}, {"上海", "浦东新区"}, {"天津", "南开区"}, {"重庆", "渝北区"},
+        {"香港", "中西区"}, {"澳门", "大堂区"},   {"台湾", "台北市"}};
+    for (const auto& [name, district] : districts) {
+        if (name == province) return district;
+    }
+    return "开发区";
+}
 // Provinces where most of the directory's companies are, as on the real site.
 const std::vector<std::string> kBusyProvinces = {"浙江", "广东", "江苏", "福建", "山东"};
 
@@ -69,9 +78,11 @@ std::string DigitsWithout86(DemoRandom& random, int count) {
 }
 
 std::string AreaCode(DemoRandom& random) {
-    std::string code = "0";
-    code += static_cast<char>('1' + random.Below(9));
-    return code + DigitsWithout86(random, 1 + random.Below(2));
+    std::string code;
+    do {
+        code = "0" + DigitsWithout86(random, 2 + random.Below(2));
+    } while (code[1] == '0' || code.find("86") != std::string::npos);
+    return code;
 }
 
 std::string ProvincePart(const std::string& province) {
@@ -166,8 +177,8 @@ DemoCompany MakeCompany(int id, DemoRandom& random, std::set<std::string>& taken
     if (random.Percent(75)) company.mobile = "13" + DigitsWithout86(random, 9);
     if (random.Percent(70)) company.fax = area + "-" + DigitsWithout86(random, 8);
     company.wideSpaceInAddress = random.Percent(50);
-    std::string locality = company.city.empty() ? random.Pick(kDistricts) : company.city;
-    if (!company.city.empty() && !EndsWithAny(locality, {"县", "盟", "州", "区"})) locality += "市";
+    std::string locality = company.city.empty() ? DistrictOf(company.province) : company.city;
+    if (!company.city.empty() && !EndsWithAny(locality, {"县", "盟", "自治州", "区"})) locality += "市";
     company.address = ProvincePart(company.province) + " " + locality + random.Pick(kStreets) +
                       std::to_string(1 + random.Below(300)) + "号";
     company.zipCode = std::to_string(100000 + random.Below(800000));

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tools/demo-directory/gbk_text.h"
+
 namespace {
 
 using demo_site::PageKind;
@@ -61,9 +63,13 @@ std::string PhoneText(const DemoCompany& company) {
 std::string AddressText(const DemoCompany& company) {
     std::string address = company.address;
     std::size_t blank = address.find(' ');
-    if (blank != std::string::npos) {
-        address.replace(blank, 1, company.wideSpaceInAddress ? kWideSpace : "&nbsp;");
-    }
+    if (blank == std::string::npos) return address;
+    // The clean-up looks for the full-width space byte by byte, so after a character whose GBK
+    // trail byte is A1 (such as "省") it would pair that trail byte with the space's first byte
+    // and garble both characters; such addresses are written with "&nbsp;".
+    std::string before = Utf8ToGbk(address.substr(0, blank)).value_or(std::string());
+    bool wideSpaceSafe = !before.empty() && static_cast<unsigned char>(before.back()) != 0xA1;
+    address.replace(blank, 1, company.wideSpaceInAddress && wideSpaceSafe ? kWideSpace : "&nbsp;");
     return address;
 }
 
