@@ -5,6 +5,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr char kBlank = ' ';
@@ -79,6 +83,40 @@ constexpr std::array<bool, 256> kSqueezeStops = [] {
     stops[kFullWidthSlashLead] = true;
     return stops;
 }();
+
+// Copies the bytes from read up to the next squeeze stop. Whole 16-byte blocks without a stop go
+// at once; storing a block at write never reaches unread bytes, since write never passes read.
+void CopyOrdinaryBytes(const unsigned char*& read, unsigned char*& write, const unsigned char* end) {
+#if defined(__SSE2__)
+    constexpr std::ptrdiff_t kBlockBytes = 16;
+    const __m128i space = _mm_set1_epi8(' ');
+    const __m128i tab = _mm_set1_epi8('\t');
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i fullWidthLead = _mm_set1_epi8(static_cast<char>(kFullWidthLead));
+    const __m128i slashLead = _mm_set1_epi8(static_cast<char>(kFullWidthSlashLead));
+    while (end - read >= kBlockBytes) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(read));
+        const __m128i white =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, space), _mm_cmpeq_epi8(block, tab)),
+                         _mm_cmpeq_epi8(block, lineFeed));
+        const __m128i leads =
+            _mm_or_si128(_mm_cmpeq_epi8(block, fullWidthLead), _mm_cmpeq_epi8(block, slashLead));
+        const int stops = _mm_movemask_epi8(_mm_or_si128(white, leads));
+        if (stops != 0) {
+            for (int ordinary = __builtin_ctz(static_cast<unsigned>(stops)); ordinary > 0; --ordinary) {
+                *write++ = *read++;
+            }
+            return;
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(write), block);
+        read += kBlockBytes;
+        write += kBlockBytes;
+    }
+#else
+    (void)end;
+#endif
+    while (!kSqueezeStops[*read]) *write++ = *read++;
+}
 
 }  // namespace
 
@@ -156,9 +194,9 @@ int BlankTags(char* text) {
 }
 
 int BlankLineBreaks(char* text) {
-    for (char* byte = text; *byte != '\0'; ++byte) {
-        if (IsLineBreak(*byte)) *byte = kBlank;
-    }
+    // A counted loop that writes every byte, so that the compiler turns it into vector code.
+    const std::size_t length = std::strlen(text);
+    for (std::size_t i = 0; i < length; ++i) text[i] = IsLineBreak(text[i]) ? kBlank : text[i];
     return 0;
 }
 
@@ -172,15 +210,14 @@ int SqueezeText(char* text) {
     // leaves one byte, so that a value such as "a b" keeps its words apart.
     const auto* read = reinterpret_cast<const unsigned char*>(text);
     auto* write = reinterpret_cast<unsigned char*>(text);
+    const auto* textEnd = reinterpret_cast<const unsigned char*>(end);
     char runByte = '\0';  // the byte the pending run of white space leaves; NUL: no run pending
     for (;;) {
         const unsigned char byte = *read;
         if (!kSqueezeStops[byte]) {
             if (runByte != '\0') *write++ = static_cast<unsigned char>(runByte);
             runByte = '\0';
-            do {
-                *write++ = *read++;
-            } while (!kSqueezeStops[*read]);
+            CopyOrdinaryBytes(read, write, textEnd);
             continue;
         }
         if (byte == '\0') break;

@@ -132,6 +132,18 @@ TEST(SqueezeText, ReplacesFullWidthSpaceAndSolidusBytewise) {
     EXPECT_EQ(Clean(SqueezeText, "\xB0\xA1\xA1\xB0"), "\xB0 \xB0");
 }
 
+TEST(SqueezeText, LongStretchesBetweenRunsMoveIntact) {
+    // Stretches of every length around runs and full-width characters, at every alignment.
+    for (std::size_t length = 0; length < 40; ++length) {
+        const std::string stretch(length, 'x');
+        const std::string ordinary = stretch + "\xB9\xAB" + stretch;
+        EXPECT_EQ(
+            Clean(SqueezeText, stretch + " \t " + ordinary + "\xA1\xA1\n" + stretch + "\xA3\xAF" + ordinary),
+            (length == 0 ? " " : stretch + " ") + ordinary + "\n" + stretch + "/ " + ordinary)
+            << "stretch length " << length;
+    }
+}
+
 constexpr std::size_t kMegabyte = 1 << 20;
 
 std::string Repeat(const std::string& piece, std::size_t bytes) {
