@@ -1,0 +1,224 @@
+// Whole searches against the demo directory: the engine in-process with short waits, and the
+// command-line tool with the program's own waits. Every row must equal the row that the demo
+// directory's data says the window must show.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+#include "demo/support/demo_directory_process.h"
+#include "engine/result_row.h"
+#include "engine/search_engine_alibaba.h"
+#include "http/connect_to_map.h"
+#include "http/trace_output.h"
+#include "tools/demo-directory/demo_catalogue.h"
+#include "tools/demo-directory/gbk_text.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kCompanies = 150;
+
+std::string RulesPath() {
+    return std::string(HARVIO_SOURCE_DIR_FOR_TESTS) + "/config/reg.alibaba";
+}
+
+std::string Gbk(const std::string& utf8) {
+    return Utf8ToGbk(utf8).value();
+}
+
+// The demo's --truth options of a query.
+std::vector<std::string> QueryOptions(const DemoConditions& query) {
+    std::vector<std::string> options;
+    auto add = [&](const char* name, const std::string& value) {
+        if (value.empty()) return;
+        options.push_back(name);
+        options.push_back(value);
+    };
+    add("--keyword", query.keyword);
+    add("--province", query.province);
+    add("--city", query.city);
+    add("--industry", query.industry);
+    add("--biztype", query.businessModel);
+    return options;
+}
+
+std::vector<std::string> Joined(std::vector<std::string> first, const std::vector<std::string>& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+// A CSV line without its first cell (the row number).
+std::string WithoutRowNumber(const std::string& line) {
+    return line.substr(line.find("\",") + 2);
+}
+
+struct CrawlResult {
+    std::vector<std::string> lines;  // sorted, without row numbers
+    std::multiset<std::string> links;
+    uint32_t totalPages = 0;
+    uint32_t totalCompanies = 0;
+};
+
+class DemoCrawl : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        quiet = std::fopen("/dev/null", "w");
+        SetTraceStream(quiet);
+    }
+    static void TearDownTestSuite() {
+        SetTraceStream(stdout);
+        std::fclose(quiet);
+    }
+    void TearDown() override { ClearConnectTo(); }
+
+    static CrawlResult Crawl(const DemoDirectoryProcess& site, const DemoConditions& query) {
+        CrawlResult result;
+        ClearConnectTo();
+        EXPECT_TRUE(AddConnectTo(site.ConnectToRule()));
+        EnginePacing pacing;
+        pacing.requestDelay = 1ms;
+        pacing.workerStartWait = 5ms;
+        pacing.drainPoll = 20ms;
+        pacing.pauseLength = 50ms;
+        pacing.resultPoll = 10ms;
+        SearchEngine_Alibaba engine(pacing);
+        EXPECT_TRUE(engine.LoadRulesFrom(RulesPath()));
+        SearchCondition condition;
+        condition.keyword = Gbk(query.keyword);
+        condition.province = Gbk(query.province);
+        condition.city = Gbk(query.city);
+        condition.industry = Gbk(query.industry);
+        condition.bizType = Gbk(query.businessModel);
+        engine.SetCondition(condition);
+        engine.StartSearch();
+        int row = 0;
+        while (std::unique_ptr<CompanyRecord> record = engine.GetNextCompany()) {
+            result.lines.push_back(WithoutRowNumber(CsvLine(BuildResultCells(*record, ++row))));
+            result.links.insert(record->url);
+        }
+        std::sort(result.lines.begin(), result.lines.end());
+        result.totalPages = engine.totalPages;
+        result.totalCompanies = engine.totalCompanies;
+        return result;
+    }
+
+    static std::FILE* quiet;
+};
+
+std::FILE* DemoCrawl::quiet = nullptr;
+
+void ExpectSameRows(const std::vector<std::string>& actual, const std::vector<std::string>& expected) {
+    EXPECT_EQ(actual.size(), expected.size());
+    std::vector<std::string> missing, unexpected;
+    std::set_difference(expected.begin(), expected.end(), actual.begin(), actual.end(),
+                        std::back_inserter(missing));
+    std::set_difference(actual.begin(), actual.end(), expected.begin(), expected.end(),
+                        std::back_inserter(unexpected));
+    for (const std::string& line : missing)
+        ADD_FAILURE() << "missing row: " << GbkToUtf8(line).value_or(line);
+    for (const std::string& line : unexpected)
+        ADD_FAILURE() << "wrong row: " << GbkToUtf8(line).value_or(line);
+}
+
+}  // namespace
+
+TEST_F(DemoCrawl, KeywordSearchOverSeveralPagesFindsEveryCompanyOnceWithTheRightRow) {
+    std::vector<std::string> directory = {"--companies", std::to_string(kCompanies)};
+    DemoDirectoryProcess site(directory);
+    ASSERT_GT(site.port(), 0);
+    DemoConditions query;
+    query.keyword = "有限公司";
+    std::vector<std::string> truth = DemoTruth(Joined(directory, QueryOptions(query)));
+    ASSERT_GT(truth.size(), 80u);
+
+    CrawlResult crawl = Crawl(site, query);
+    EXPECT_GE(crawl.totalPages, 3u);
+    for (const std::string& link : crawl.links) EXPECT_EQ(crawl.links.count(link), 1u) << link;
+    ExpectSameRows(crawl.lines, truth);
+}
+
+TEST_F(DemoCrawl, SearchWithAllFiveConditionsGivesExactlyTheMatchingRows) {
+    std::vector<std::string> directory = {"--companies", std::to_string(kCompanies)};
+    DemoDirectoryProcess site(directory);
+    ASSERT_GT(site.port(), 0);
+    DemoCatalogue catalogue(kCompanies, 1);
+    DemoConditions query;
+    for (const DemoCompany& company : catalogue.Companies()) {
+        if (!company.city.empty() && company.introduction == DemoIntroduction::Written) {
+            query = {company.products.front(), company.province, company.city, company.industry,
+                     company.businessModel};
+            break;
+        }
+    }
+    std::vector<std::string> truth = DemoTruth(Joined(directory, QueryOptions(query)));
+    ASSERT_FALSE(truth.empty());
+    ExpectSameRows(Crawl(site, query).lines, truth);
+}
+
+TEST_F(DemoCrawl, FaultySiteLosesOnlyTheCompaniesWhosePagesFailAndTheSearchEnds) {
+    std::vector<std::string> directory = {"--companies", std::to_string(kCompanies)};
+    std::vector<std::string> faulted =
+        Joined(directory, {"--faults", "0.4", "--fault-seed", "11", "--slow-ms", "20"});
+    DemoDirectoryProcess site(faulted);
+    ASSERT_GT(site.port(), 0);
+    DemoConditions query;
+    query.keyword = "有限公司";
+    std::vector<std::string> clean = DemoTruth(Joined(directory, QueryOptions(query)));
+    std::vector<std::string> truth = DemoTruth(Joined(faulted, QueryOptions(query)));
+    ASSERT_LT(truth.size(), clean.size()) << "the faults must cost some companies";
+    ASSERT_GT(truth.size(), 0u);
+
+    CrawlResult crawl = Crawl(site, query);
+    // Failed list pages were read again: every company of every page was reached.
+    EXPECT_GE(crawl.totalPages, 3u);
+    ExpectSameRows(crawl.lines, truth);
+}
+
+TEST_F(DemoCrawl, SearchWithoutResultsEndsWithNoRows) {
+    DemoDirectoryProcess site({"--companies", "40"});
+    ASSERT_GT(site.port(), 0);
+    DemoConditions query;
+    query.keyword = "不存在的产品";
+    CrawlResult crawl = Crawl(site, query);
+    EXPECT_TRUE(crawl.lines.empty());
+    EXPECT_EQ(crawl.totalCompanies, 0u);
+}
+
+#ifdef HARVIO_CLI
+// The command-line tool with the program's own waits (500 ms before each request) on a small
+// directory: the CSV it writes holds the header and exactly the truth rows, numbered from 1.
+TEST_F(DemoCrawl, CommandLineSearchWritesTheTruthRowsToItsCsvFile) {
+    std::vector<std::string> directory = {"--companies", "16"};
+    DemoDirectoryProcess site(directory);
+    ASSERT_GT(site.port(), 0);
+    DemoConditions query;
+    query.keyword = "有限公司";
+    std::vector<std::string> truth = DemoTruth(Joined(directory, QueryOptions(query)));
+    ASSERT_FALSE(truth.empty());
+
+    std::string out = MakeTemporaryDirectory() + "/companies.csv";
+    ASSERT_EQ(RunProgram({HARVIO_CLI, "search", "--keyword", query.keyword, "--rules", RulesPath(),
+                          "--connect-to", site.ConnectToRule(), "--out", out}),
+              0);
+    std::string text = ReadWholeFile(out);
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos) << "every line ends in CR LF";
+        lines.push_back(text.substr(start, end + 2 - start));
+        start = end + 2;
+    }
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), CsvHeaderLine());
+    std::vector<std::string> rows;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].rfind("\"" + std::to_string(i) + "\",", 0), 0u) << "row numbers count from 1";
+        rows.push_back(WithoutRowNumber(lines[i]));
+    }
+    std::sort(rows.begin(), rows.end());
+    ExpectSameRows(rows, truth);
+}
+#endif

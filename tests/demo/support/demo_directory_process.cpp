@@ -1,0 +1,136 @@
+#include "demo/support/demo_directory_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kStartTimeoutMs = 10000;
+constexpr auto kRunTimeout = std::chrono::seconds(90);
+
+std::vector<char*> ArgumentVector(std::vector<std::string>& command) {
+    std::vector<char*> argv;
+    for (std::string& argument : command) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
+// Waits for the child with a time limit; kills it when the limit passes.
+int WaitWithLimit(pid_t child, std::chrono::seconds limit) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+DemoDirectoryProcess::DemoDirectoryProcess(const std::vector<std::string>& arguments) {
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return;
+    std::vector<std::string> command = {HARVIO_DEMO_DIRECTORY, "--port", "0"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv = ArgumentVector(command);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    if (spawned != 0) {
+        child = -1;
+        close(pipeEnds[0]);
+        return;
+    }
+    // The first line names the port: "listening on 127.0.0.1:PORT".
+    std::string line;
+    pollfd readable{pipeEnds[0], POLLIN, 0};
+    while (line.find('\n') == std::string::npos && poll(&readable, 1, kStartTimeoutMs) == 1) {
+        char buffer[256];
+        ssize_t count = read(pipeEnds[0], buffer, sizeof buffer);
+        if (count <= 0) break;
+        line.append(buffer, count);
+    }
+    close(pipeEnds[0]);
+    std::size_t colon = line.rfind(':');
+    if (line.rfind("listening on 127.0.0.1:", 0) == 0 && colon != std::string::npos) {
+        listeningPort = std::atoi(line.c_str() + colon + 1);
+    }
+}
+
+DemoDirectoryProcess::~DemoDirectoryProcess() {
+    if (child <= 0) return;
+    kill(child, SIGTERM);
+    WaitWithLimit(child, std::chrono::seconds(10));
+}
+
+std::string DemoDirectoryProcess::ConnectToRule() const {
+    return "::127.0.0.1:" + std::to_string(listeningPort);
+}
+
+int RunProgram(const std::vector<std::string>& command, const std::string& stdoutFile) {
+    std::vector<std::string> arguments = command;
+    std::vector<char*> argv = ArgumentVector(arguments);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!stdoutFile.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdoutFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = -1;
+    int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return -1;
+    return WaitWithLimit(child, kRunTimeout);
+}
+
+std::vector<std::string> DemoTruth(const std::vector<std::string>& arguments) {
+    std::string file = MakeTemporaryDirectory() + "/truth.csv";
+    std::vector<std::string> command = {HARVIO_DEMO_DIRECTORY, "--truth", file};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> lines;
+    if (RunProgram(command) != 0) return lines;
+    std::string text = ReadWholeFile(file);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find("\r\n", start);
+        end = end == std::string::npos ? text.size() : end + 2;
+        lines.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string MakeTemporaryDirectory() {
+    std::string pattern = (std::getenv("TMPDIR") ? std::string(std::getenv("TMPDIR")) : std::string("/tmp")) +
+                          "/harvio-demo-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) return "/tmp";
+    return pattern;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+// The demo directory's program, started on a free loopback port for one test and stopped
+// (SIGTERM, then waited for) when the object goes.
+class DemoDirectoryProcess {
+public:
+    // Starts the program with "--port 0" and the given arguments; port() is 0 when it failed.
+    explicit DemoDirectoryProcess(const std::vector<std::string>& arguments);
+    ~DemoDirectoryProcess();
+    DemoDirectoryProcess(const DemoDirectoryProcess&) = delete;
+    DemoDirectoryProcess& operator=(const DemoDirectoryProcess&) = delete;
+
+    int port() const { return listeningPort; }
+    // "::127.0.0.1:PORT": every host of the site to this server.
+    std::string ConnectToRule() const;
+
+private:
+    pid_t child = -1;
+    int listeningPort = 0;
+};
+
+// Runs a program to its end with a time limit; its exit status, or -1. Standard output goes to
+// the file when one is named.
+int RunProgram(const std::vector<std::string>& command, const std::string& stdoutFile = "");
+
+// The lines of the rows that the demo directory says a query must give (--truth), each with its
+// CR LF; the arguments name the directory, the conditions and the faults.
+std::vector<std::string> DemoTruth(const std::vector<std::string>& arguments);
+
+std::string ReadWholeFile(const std::string& path);
+// A new empty directory under the system's temporary directory.
+std::string MakeTemporaryDirectory();
