@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <thread>
 
 namespace {
@@ -105,6 +106,13 @@ DemoServer::~DemoServer() = default;
 int DemoServer::Bind(int port) {
     if (port == 0) return server->bind_to_any_port("127.0.0.1");
     return server->bind_to_port("127.0.0.1", port) ? port : -1;
+}
+
+void DemoServer::EnableRequestLog() {
+    server->set_logger([](const httplib::Request& request, const httplib::Response& response) {
+        std::fprintf(stderr, "%s %s %d\n", request.get_header_value("Host").c_str(), request.target.c_str(),
+                     response.status);
+    });
 }
 
 void DemoServer::Serve() {

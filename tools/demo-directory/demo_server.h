@@ -27,6 +27,8 @@ public:
 
     // The slow-start fault waits this long before the response.
     void SetSlowStart(std::chrono::milliseconds delay) { slowStart = delay; }
+    // One line per request on standard error: host, target, status and fault.
+    void EnableRequestLog();
 
 private:
     DemoSite& site;

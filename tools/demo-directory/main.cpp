@@ -84,6 +84,8 @@ int main(int argc, char** argv) {
                                                  "probability of this fault per page (overrides --faults)")
                                       ->check(CLI::Range(0.0, 1.0));
     }
+    bool requestLog = false;
+    app.add_flag("--log", requestLog, "one line per request on standard error");
     app.add_option("--slow-ms", slowMilliseconds, "delay of the slow-start fault")->capture_default_str();
     CLI11_PARSE(app, argc, argv);
 
@@ -114,5 +116,6 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     DemoServer server(site);
     server.SetSlowStart(faults.slowStart);
+    if (requestLog) server.EnableRequestLog();
     return Serve(server, port);
 }
