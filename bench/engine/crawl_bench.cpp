@@ -1,0 +1,130 @@
+// Whole searches of the demo directory by the engine in-process, with short waits, so that the
+// figures show the engine's own cost: time per search and the process's peak memory. The demo
+// directory's program is started on a free loopback port for each size (the one beside this
+// build, or the one HARVIO_DEMO_DIRECTORY names).
+#include <benchmark/benchmark.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "engine/search_engine_alibaba.h"
+#include "http/connect_to_map.h"
+#include "http/trace_output.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string DemoDirectoryProgram() {
+    if (const char* named = std::getenv("HARVIO_DEMO_DIRECTORY")) return named;
+    char self[4096] = {};
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string directory = std::string(self, length > 0 ? length : 0);
+    directory.resize(directory.rfind('/'));
+    return directory + "/../tools/demo-directory/harvio-demo-directory";
+}
+
+std::string SourceDirectory() {
+    const char* named = std::getenv("HARVIO_SOURCE_DIR");
+    return named ? named : ".";
+}
+
+// The process's peak resident memory so far, in KiB (VmHWM).
+double PeakResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6);
+    }
+    return 0;
+}
+
+// The demo directory with `companies` companies on a free port, stopped at the end of the scope.
+class DemoDirectory {
+public:
+    explicit DemoDirectory(int companies) {
+        int ends[2];
+        if (pipe(ends) != 0) return;
+        std::string program = DemoDirectoryProgram();
+        std::string count = std::to_string(companies);
+        char* argv[] = {program.data(),         const_cast<char*>("--port"),
+                        const_cast<char*>("0"), const_cast<char*>("--companies"),
+                        count.data(),           nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, ends[0]);
+        if (posix_spawn(&child, argv[0], &actions, nullptr, argv, environ) != 0) child = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(ends[1]);
+        char line[128] = {};
+        ssize_t got = read(ends[0], line, sizeof line - 1);  // "listening on 127.0.0.1:PORT\n"
+        close(ends[0]);
+        const char* colon = got > 0 ? std::strrchr(line, ':') : nullptr;
+        if (colon) port = std::atoi(colon + 1);
+    }
+    ~DemoDirectory() {
+        if (child <= 0) return;
+        kill(child, SIGTERM);
+        waitpid(child, nullptr, 0);
+    }
+    int port = 0;
+
+private:
+    pid_t child = -1;
+};
+
+void BM_CrawlDemoDirectory(benchmark::State& state) {
+    DemoDirectory site(static_cast<int>(state.range(0)));
+    if (site.port == 0) {
+        state.SkipWithError("the demo directory did not start");
+        return;
+    }
+    std::FILE* quiet = std::fopen("/dev/null", "w");
+    SetTraceStream(quiet);
+    ClearConnectTo();
+    AddConnectTo("::127.0.0.1:" + std::to_string(site.port));
+    EnginePacing pacing;
+    pacing.requestDelay = 0ms;
+    pacing.workerStartWait = 1ms;
+    pacing.drainPoll = 10ms;
+    pacing.pauseLength = 1ms;
+    pacing.resultPoll = 5ms;
+    int64_t rows = 0;
+    for (auto _ : state) {
+        SearchEngine_Alibaba engine(pacing);
+        engine.LoadRulesFrom(SourceDirectory() + "/config/reg.alibaba");
+        SearchCondition condition;
+        condition.keyword = "有限公司";  // about two thirds of the directory, over many pages
+        engine.SetCondition(condition);
+        engine.StartSearch();
+        while (std::unique_ptr<CompanyRecord> record = engine.GetNextCompany()) ++rows;
+    }
+    state.counters["rows"] =
+        benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kAvgIterations);
+    state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
+    state.counters["peak_rss_KiB"] = PeakResidentKiB();
+    ClearConnectTo();
+    SetTraceStream(stdout);
+    std::fclose(quiet);
+}
+
+BENCHMARK(BM_CrawlDemoDirectory)
+    ->Arg(300)
+    ->Arg(1000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
