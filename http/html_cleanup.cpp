@@ -141,11 +141,11 @@ int BlankComments(char* text) {
 
 int StripTagAttributes(char* text) {
     char* const end = EndOf(text);
-    const char* read = text;
+    char* read = text;  // the same buffer as write, always at or ahead of it
     char* write = text;
     while (read != end) {
         if (*read != '<') {
-            const char* open = FindByte(const_cast<char*>(read), end, '<');
+            const char* open = FindByte(read, end, '<');
             for (; read != open; ++read, ++write) *write = IsLineBreak(*read) ? kBlank : *read;
             continue;
         }
@@ -154,7 +154,7 @@ int StripTagAttributes(char* text) {
             *write++ = *read++;
         } while (read != end && *read != ' ' && *read != '>');
         if (read != end && *read == ' ') {
-            const char* close = FindByte(const_cast<char*>(read), end, '>');
+            char* close = FindByte(read, end, '>');
             if (close == end) break;
             if (close[-1] == '/') *write++ = '/';
             read = close;
