@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 
 #include "demo/support/demo_directory_process.h"
@@ -199,11 +200,13 @@ TEST_F(DemoCrawl, CommandLineSearchWritesTheTruthRowsToItsCsvFile) {
     std::vector<std::string> truth = DemoTruth(Joined(directory, QueryOptions(query)));
     ASSERT_FALSE(truth.empty());
 
-    std::string out = MakeTemporaryDirectory() + "/companies.csv";
+    std::string outDirectory = MakeTemporaryDirectory();
+    std::string out = outDirectory + "/companies.csv";
     ASSERT_EQ(RunProgram({HARVIO_CLI, "search", "--keyword", query.keyword, "--rules", RulesPath(),
                           "--connect-to", site.ConnectToRule(), "--out", out}),
               0);
     std::string text = ReadWholeFile(out);
+    std::filesystem::remove_all(outDirectory);
     std::vector<std::string> lines;
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find("\r\n", start);

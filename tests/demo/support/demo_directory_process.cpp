@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -105,12 +106,15 @@ int RunProgram(const std::vector<std::string>& command, const std::string& stdou
 }
 
 std::vector<std::string> DemoTruth(const std::vector<std::string>& arguments) {
-    std::string file = MakeTemporaryDirectory() + "/truth.csv";
+    std::string directory = MakeTemporaryDirectory();
+    std::string file = directory + "/truth.csv";
     std::vector<std::string> command = {HARVIO_DEMO_DIRECTORY, "--truth", file};
     command.insert(command.end(), arguments.begin(), arguments.end());
     std::vector<std::string> lines;
-    if (RunProgram(command) != 0) return lines;
+    int status = RunProgram(command);
     std::string text = ReadWholeFile(file);
+    std::filesystem::remove_all(directory);
+    if (status != 0) return lines;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find("\r\n", start);
