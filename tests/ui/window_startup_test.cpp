@@ -1,0 +1,159 @@
+// Start-up of the program: the single-instance marker, the administrator check, the main
+// window run until the user leaves it, and the command line.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QTimer>
+#include <filesystem>
+
+#include "app/command_line_options.h"
+#include "app/harvio_app.h"
+#include "app/harvio_dlg.h"
+#include "http/proxy_settings.h"
+#include "platform/administrator_check.h"
+#include "platform/program_directory.h"
+#include "platform/qt/message_box.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const QString kAlreadyRunning =
+    QString::fromUtf8("系统检测到您已经运行了该个程序。\r\n请退出另外一个程序再运行该程序！");
+const QString kNeedsAdministrator = QString::fromUtf8("请以管理员权限运行此程序！");
+const QString kExitQuestion = QString::fromUtf8(
+    "温馨提示：您是否已将搜索结果导出保存!\n点击「是」将退出该应用程序，点击「否」取消该操作");
+
+class StartUpTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!QApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "window_startup_test";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);  // lives for the whole test program
+        }
+    }
+
+    void SetUp() override {
+        // No rules file and no region list: start-up goes on without them.
+        std::filesystem::create_directories(dir.File("config"));
+        SetProgramDirectoryForTesting(dir.Path().string());
+        lockName = "harvio-startup-test-" + std::to_string(::getpid());
+        SetNextMessageAnswers({});
+    }
+
+    void TearDown() override {
+        StopScriptingMessageBoxes();
+        SetAdministratorCheckForTesting(std::nullopt);
+        SetProgramDirectoryForTesting("");
+    }
+
+    // Leaves the modal main window once it runs, answering the exit question with Yes.
+    static void LeaveMainWindowWhenShown(CHarvioDlg** seen) {
+        QTimer::singleShot(0, [seen] {
+            auto* window = qobject_cast<CHarvioDlg*>(QApplication::activeModalWidget());
+            if (window == nullptr) return;
+            *seen = window;
+            SetNextMessageAnswers({MessageAnswer::Yes});
+            window->reject();
+        });
+    }
+
+    TempDir dir;
+    std::string lockName;
+};
+
+TEST_F(StartUpTest, ASecondCopyIsRefusedWithItsMessageAndTheFirstKeepsItsMarker) {
+    SingleInstanceLock firstCopy;
+    ASSERT_TRUE(firstCopy.Acquire(lockName));
+    SetAdministratorCheckForTesting(true);
+    CHarvioApp secondCopy;
+    secondCopy.SetInstanceLockNameForTesting(lockName);
+    EXPECT_FALSE(secondCopy.InitInstance());
+    EXPECT_EQ(TakeShownMessages(), std::vector<QString>{kAlreadyRunning});
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(firstCopy.Held());
+    SingleInstanceLock third;
+    EXPECT_FALSE(third.Acquire(lockName));
+}
+
+TEST_F(StartUpTest, AUserWithoutAdministratorRightsIsRefusedWithItsMessage) {
+    SetAdministratorCheckForTesting(false);
+    CHarvioDlg* seen = nullptr;
+    LeaveMainWindowWhenShown(&seen);
+    CHarvioApp app;
+    app.SetInstanceLockNameForTesting(lockName);
+    EXPECT_FALSE(app.InitInstance());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(seen, nullptr);
+    EXPECT_EQ(TakeShownMessages(), std::vector<QString>{kNeedsAdministrator});
+}
+
+TEST_F(StartUpTest, RunsTheMainWindowUntilTheUserLeavesItThenHoldsTheMarkerToTheEnd) {
+    SetAdministratorCheckForTesting(true);
+    CHarvioDlg* seen = nullptr;
+    LeaveMainWindowWhenShown(&seen);
+    {
+        CHarvioApp app;
+        app.SetInstanceLockNameForTesting(lockName);
+        EXPECT_FALSE(app.InitInstance());
+        EXPECT_NE(seen, nullptr);
+        EXPECT_EQ(TakeShownMessages(), std::vector<QString>{kExitQuestion});
+        SingleInstanceLock other;
+        EXPECT_FALSE(other.Acquire(lockName));  // the running copy still holds it
+    }
+    SingleInstanceLock afterwards;
+    EXPECT_TRUE(afterwards.Acquire(lockName));
+}
+
+TEST_F(StartUpTest, AProxyFromTheCommandLineTicksTheProxyBoxForEverySearch) {
+    SetAdministratorCheckForTesting(true);
+    bool ticked = false;
+    QTimer::singleShot(0, [&ticked] {
+        auto* window = qobject_cast<CHarvioDlg*>(QApplication::activeModalWidget());
+        if (window == nullptr) return;
+        ticked = qobject_cast<QCheckBox*>(window->Control(1038))->isChecked();
+        SetNextMessageAnswers({MessageAnswer::Yes});
+        window->reject();
+    });
+    CHarvioApp app(ParseCommandLine({"harvio", "--proxy", "127.0.0.1:3128"}));
+    app.SetInstanceLockNameForTesting(lockName);
+    app.InitInstance();
+    EXPECT_TRUE(ticked);
+    EXPECT_EQ(proxyAddress.Get(), "127.0.0.1");
+    EXPECT_EQ(proxyPortText.Get(), "3128");
+    proxyAddress.Set("");
+    proxyPortText.Set("");
+}
+
+TEST(CommandLineTest, CollectsConnectToRulesAndTheProxy) {
+    const CommandLineOptions options =
+        ParseCommandLine({"harvio", "--connect-to", "a.example:80:127.0.0.1:8080",
+                          "--connect-to=b.example:80::9090", "--proxy=h:81"});
+    EXPECT_EQ(options.error, "");
+    EXPECT_EQ(options.connectTo,
+              (std::vector<std::string>{"a.example:80:127.0.0.1:8080", "b.example:80::9090"}));
+    ASSERT_TRUE(options.proxyHost);
+    EXPECT_EQ(*options.proxyHost, "h");
+    EXPECT_EQ(options.proxyPort, "81");
+}
+
+TEST(CommandLineTest, LeavesOtherArgumentsAndNeedsNothing) {
+    const CommandLineOptions options = ParseCommandLine({"harvio", "-style", "fusion"});
+    EXPECT_EQ(options.error, "");
+    EXPECT_TRUE(options.connectTo.empty());
+    EXPECT_FALSE(options.proxyHost);
+}
+
+TEST(CommandLineTest, RefusesAMissingValueOrAProxyWithoutPort) {
+    EXPECT_NE(ParseCommandLine({"harvio", "--connect-to"}).error, "");
+    EXPECT_NE(ParseCommandLine({"harvio", "--proxy"}).error, "");
+    EXPECT_NE(ParseCommandLine({"harvio", "--proxy", "127.0.0.1"}).error, "");
+    EXPECT_NE(ParseCommandLine({"harvio", "--proxy", ":3128"}).error, "");
+    EXPECT_NE(ParseCommandLine({"harvio", "--proxy", "127.0.0.1:"}).error, "");
+    EXPECT_NE(ParseCommandLine({"harvio", "--proxy", "127.0.0.1:80x"}).error, "");
+}
+
+}  // namespace
