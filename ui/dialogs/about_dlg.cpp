@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "app/dialog_font.h"
 #include "ui/dialogs/dialog_units.h"
 
 namespace {
@@ -16,6 +17,7 @@ constexpr int kIconPixels = 32;
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("关于「Quorvan」"));
+    setFont(DialogFont());
     QIcon icon = QApplication::windowIcon();
     if (icon.isNull()) icon = style()->standardIcon(QStyle::SP_MessageBoxInformation);
     auto* iconLabel = new QLabel(this);
@@ -25,9 +27,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     ok->setDefault(true);
 
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(iconLabel, 0, Qt::AlignTop);
-    layout->addWidget(version, 1, Qt::AlignTop);
-    layout->addWidget(ok, 0, Qt::AlignTop);
+    layout->addWidget(iconLabel, 0, Qt::AlignVCenter);
+    layout->addWidget(version, 1, Qt::AlignVCenter);
+    layout->addWidget(ok, 0, Qt::AlignVCenter);
     setFixedSize(DialogUnitsToPixels(this, kWidthUnits, kHeightUnits));
     connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);
 }

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/dialog_font.h"
 #include "ui/dialogs/dialog_units.h"
 
 namespace {
@@ -14,6 +15,7 @@ constexpr double kTitleScale = 1.5;
 
 DlgInformation::DlgInformation(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("软件说明"));
+    setFont(DialogFont());
     auto* title = new QLabel(QString::fromUtf8("软件说明"), this);
     QFont titleFont = title->font();
     titleFont.setBold(true);

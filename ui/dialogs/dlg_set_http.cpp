@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QStringEncoder>
 
+#include "app/dialog_font.h"
 #include "http/proxy_settings.h"
 #include "platform/qt/message_box.h"
 #include "ui/dialogs/dialog_units.h"
@@ -32,6 +33,7 @@ DLG_SetHttp::DLG_SetHttp(std::function<void()> untickProxyBox, QWidget* parent)
       addressEdit(new QLineEdit(this)),
       portEdit(new QLineEdit(this)) {
     setWindowTitle(QString::fromUtf8("设置代理"));
+    setFont(DialogFont());
     addressEdit->setObjectName(QStringLiteral("address"));
     portEdit->setObjectName(QStringLiteral("port"));
     auto* proxyType = new QComboBox(this);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStringEncoder>
 
+#include "app/dialog_font.h"
 #include "platform/qt/message_box.h"
 #include "ui/dialogs/dialog_units.h"
 
@@ -22,6 +23,7 @@ SMSLogin::SMSLogin(const WebLookupSettings& settings, BrowserOpener openBrowser,
       accountEdit(new QLineEdit(this)),
       passwordEdit(new QLineEdit(this)) {
     setWindowTitle(QString::fromUtf8("Quorvan-短信登录"));
+    setFont(DialogFont());
     accountEdit->setObjectName(QStringLiteral("account"));
     passwordEdit->setObjectName(QStringLiteral("password"));
     passwordEdit->setEchoMode(QLineEdit::Password);
