@@ -86,17 +86,18 @@ void SearchEngine_Alibaba::StartSearch() {
     if (!BuildQuery(searchUrl, condition)) return FailStart("no search condition is set");
 
     auto client = MakeClient(*run);
-    {
-        std::lock_guard<std::mutex> lock(engineLock);
-        if (!ParseListPage(*client, searchUrl, true)) {
-            if (run->Stopped()) return;
-            return FailStart("result page 1 could not be read: " + errorText);
-        }
-        const ListPageTotals totals = ReadListPageTotals(rules, BodyOf(*client));
-        totalPages = totals.totalPages;
-        currentPage = 1;
-        totalCompanies = totals.totalCompanies;
+    std::unique_lock<std::mutex> lock(engineLock);
+    if (!ParseListPage(*client, searchUrl, true)) {
+        const std::string reason = "result page 1 could not be read: " + errorText;
+        lock.unlock();
+        if (!run->Stopped()) FailStart(reason);
+        return;
     }
+    const ListPageTotals totals = ReadListPageTotals(rules, BodyOf(*client));
+    totalPages = totals.totalPages;
+    currentPage = 1;
+    totalCompanies = totals.totalCompanies;
+    lock.unlock();
 
     for (int worker = 0; worker < kCompanyWorkerCount; ++worker) {
         if (run->Stopped()) return;

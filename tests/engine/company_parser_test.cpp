@@ -8,8 +8,8 @@
 
 #include "engine/company_extraction.h"
 #include "engine/rules_file.h"
-#include "http/trace_output.h"
 #include "support/sample_directory.h"
+#include "support/trace_capture.h"
 
 namespace {
 
@@ -41,34 +41,6 @@ public:
         pages["http://member.test/confirm/" + id + "/" + id + ".html"] = company.confirmation;
     }
 };
-
-// Captures the trace lines written while it lives.
-class TraceCapture {
-public:
-    TraceCapture() : file(std::tmpfile()) { SetTraceStream(file); }
-    ~TraceCapture() {
-        SetTraceStream(nullptr);
-        std::fclose(file);
-    }
-    std::string Text() {
-        std::fflush(file);
-        std::rewind(file);
-        std::string text;
-        char chunk[4096];
-        std::size_t read;
-        while ((read = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, read);
-        return text;
-    }
-
-private:
-    std::FILE* file;
-};
-
-int CountOf(const std::string& text, const std::string& part) {
-    int count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
 
 class CompanyParserTest : public ::testing::Test {
 protected:

@@ -110,6 +110,9 @@ std::string LoopbackSite::Answer(const std::string& url) {
         --hanging;
         return {};
     }
+    for (const auto& [prefix, delay] : delays) {
+        if (url.rfind(prefix, 0) == 0) changed.wait_for(lock, delay, [this] { return stopping; });
+    }
     std::optional<std::string> body;
     if (const auto page = pages.find(url); page != pages.end()) {
         body = page->second;
@@ -133,6 +136,11 @@ void LoopbackSite::SetPageFunction(PageFunction function) {
 void LoopbackSite::Hang(const std::string& urlPrefix) {
     std::lock_guard<std::mutex> lock(mutex);
     hangPrefixes.push_back(urlPrefix);
+}
+
+void LoopbackSite::Delay(const std::string& urlPrefix, std::chrono::milliseconds delay) {
+    std::lock_guard<std::mutex> lock(mutex);
+    delays.emplace_back(urlPrefix, delay);
 }
 
 void LoopbackSite::Route(const std::vector<std::string>& hosts) {

@@ -29,6 +29,8 @@ public:
     void SetPageFunction(PageFunction function);
     // Requests for addresses beginning with prefix get no answer until the site stops.
     void Hang(const std::string& urlPrefix);
+    // Requests for addresses beginning with prefix are answered after the delay.
+    void Delay(const std::string& urlPrefix, std::chrono::milliseconds delay);
     // Connects requests for these host names (port 80) to this site.
     void Route(const std::vector<std::string>& hosts);
 
@@ -54,6 +56,7 @@ private:
     std::map<std::string, std::string> pages;
     PageFunction pageFunction;
     std::vector<std::string> hangPrefixes;
+    std::vector<std::pair<std::string, std::chrono::milliseconds>> delays;
     std::map<std::string, int> requestCounts;
     std::vector<std::chrono::steady_clock::time_point> requestTimes;
     int hanging = 0;

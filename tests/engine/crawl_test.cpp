@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "support/crawl_fixture.h"
+#include "support/sample_directory.h"
+#include "support/trace_capture.h"
+
+namespace {
+
+using sample::CompanyLink;
+using sample::GeneralLink;
+using sample::MemberLink;
+
+std::vector<std::string> Names(std::initializer_list<int> numbers) {
+    std::vector<std::string> names;
+    for (const int number : numbers) names.push_back(sample::CompanyName(number));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class CrawlTest : public CrawlFixture {
+protected:
+    void AddCompanies(std::initializer_list<std::pair<std::string, int>> companies) {
+        for (const auto& [link, number] : companies) sample::AddCompany(site, link, number);
+    }
+};
+
+}  // namespace
+
+TEST(GetSearchEngine, KindOneIsTheOneDirectoryEngine) {
+    SearchEngine* first = GetSearchEngine(1);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(GetSearchEngine(1), first);
+    EXPECT_NE(dynamic_cast<SearchEngine_Alibaba*>(first), nullptr);
+    EXPECT_EQ(GetSearchEngine(2), nullptr);
+    EXPECT_EQ(GetSearchEngine(0), nullptr);
+}
+
+TEST_F(CrawlTest, EveryCompanyReadOnceAcrossPagesAndPatterns) {
+    AddCompanies({{MemberLink(1), 1},
+                  {MemberLink(2), 2},
+                  {GeneralLink(3), 3},
+                  {CompanyLink(4), 4},
+                  {MemberLink(5), 5}});
+    site.AddPage(ResultPage("lamp", 1),
+                 sample::ListPage(3, 5, {MemberLink(1), MemberLink(2)}, {GeneralLink(3)}));
+    site.AddPage(ResultPage("lamp", 2),
+                 sample::ListPage(3, 5, {MemberLink(2)}, {MemberLink(1)}, {CompanyLink(4), GeneralLink(3)}));
+    site.AddPage(ResultPage("lamp", 3), sample::ListPage(3, 5, {MemberLink(5), MemberLink(1)}));
+    TraceCapture trace;
+
+    Search(*engine, "lamp");
+    EXPECT_TRUE(engine->startFailure.empty());
+    EXPECT_EQ(engine->totalPages, 3u);
+    EXPECT_EQ(engine->totalCompanies, 5u);
+    const auto records = TakeAll(*engine);
+
+    EXPECT_EQ(NamesOf(records), Names({1, 2, 3, 4, 5}));
+    for (const std::string& link :
+         {MemberLink(1), MemberLink(2), GeneralLink(3), CompanyLink(4), MemberLink(5)}) {
+        EXPECT_EQ(site.RequestsFor(link), 1) << link;
+    }
+    for (const auto& record : records) {
+        EXPECT_EQ(record->validate, record->url.rfind("http://m", 0) == 0 ? 1 : 0) << record->url;
+    }
+    EXPECT_EQ(engine->currentPage, 3u);
+    EXPECT_EQ(engine->status, 0);
+    EXPECT_FALSE(engine->running);
+    EXPECT_EQ(engine->seenUrls.size(), 5u);
+    // After each list page the walker writes the count of requests: its own one per page and
+    // the workers' three per company.
+    std::vector<unsigned long> counts;
+    std::istringstream lines(trace.Text());
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos)
+            counts.push_back(std::stoul(line));
+    }
+    ASSERT_EQ(counts.size(), 2u);
+    EXPECT_LT(counts[0], counts[1]);
+    EXPECT_LE(counts[1], 2u + 3u * 5u);
+}
+
+TEST_F(CrawlTest, OnePageSearchReadsNoFurtherListPage) {
+    AddCompanies({{MemberLink(1), 1}, {CompanyLink(2), 2}});
+    site.AddPage(ResultPage("one", 1), sample::ListPage(1, 2, {MemberLink(1)}, {}, {CompanyLink(2)}));
+    Search(*engine, "one");
+    EXPECT_EQ(NamesOf(TakeAll(*engine)), Names({1, 2}));
+    EXPECT_EQ(site.RequestsFor(ResultPage("one", 2)), 0);
+    EXPECT_EQ(engine->currentPage, 1u);
+}
+
+TEST_F(CrawlTest, UnreadableListPageIsTriedThreeTimesThenTheWalkGoesOn) {
+    AddCompanies({{MemberLink(1), 1}, {MemberLink(3), 3}});
+    site.AddPage(ResultPage("gap", 1), sample::ListPage(3, 2, {MemberLink(1)}));
+    site.AddPage(ResultPage("gap", 3), sample::ListPage(3, 2, {MemberLink(3)}));
+    Search(*engine, "gap");
+    EXPECT_EQ(NamesOf(TakeAll(*engine)), Names({1, 3}));
+    EXPECT_EQ(site.RequestsFor(ResultPage("gap", 2)), 3);
+    EXPECT_EQ(engine->status, -1);
+    EXPECT_NE(engine->LastErrorText().find("Not Found"), std::string::npos);
+}
+
+TEST_F(CrawlTest, CompanyWhosePagesFailYieldsNoRecord) {
+    AddCompanies({{MemberLink(1), 1}, {GeneralLink(2), 2}, {MemberLink(3), 3}});
+    site.AddPage(GeneralLink(2) + "intro.html", "");  // an empty body is no page
+    site.AddPage(MemberLink(3) + "contact.html", "<p>no values here</p>");
+    site.AddPage(ResultPage("bad", 1),
+                 sample::ListPage(1, 3, {MemberLink(1), MemberLink(3)}, {GeneralLink(2)}));
+    Search(*engine, "bad");
+    const auto records = TakeAll(*engine);
+    // Company 3's contact page has no values, but all its pages were read: a record with gaps.
+    EXPECT_EQ(NamesOf(records), Names({1, 3}));
+    for (const auto& record : records) {
+        EXPECT_EQ(record->phone.empty(), record->compName == sample::CompanyName(3)) << record->compName;
+    }
+}
+
+TEST_F(CrawlTest, SearchEndsOnlyAfterCompaniesInProgressArrive) {
+    AddCompanies({{MemberLink(1), 1}, {MemberLink(2), 2}});
+    site.Delay(MemberLink(2) + "intro.html", std::chrono::milliseconds(400));
+    site.AddPage(ResultPage("slow", 1), sample::ListPage(1, 2, {MemberLink(1), MemberLink(2)}));
+    Search(*engine, "slow");
+    EXPECT_EQ(NamesOf(TakeAll(*engine)), Names({1, 2}));
+}
+
+TEST_F(CrawlTest, FailedStartEndsThePollAtOnce) {
+    const auto started = std::chrono::steady_clock::now();
+    engine->SetCondition(SearchCondition{});
+    engine->StartSearch();
+    EXPECT_EQ(engine->status, -1);
+    EXPECT_FALSE(engine->startFailure.empty());
+    EXPECT_FALSE(engine->running);
+    EXPECT_EQ(engine->GetNextCompany(), nullptr);
+    EXPECT_EQ(site.TotalRequests(), 0);
+
+    Search(*engine, "nothing");  // page 1 answers 404
+    EXPECT_EQ(engine->status, -1);
+    EXPECT_NE(engine->startFailure.find("Not Found"), std::string::npos);
+    EXPECT_EQ(engine->GetNextCompany(), nullptr);
+    EXPECT_EQ(site.RequestsFor(ResultPage("nothing", 1)), 3);
+    EXPECT_EQ(engine->totalPages, 0u);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+}
+
+TEST_F(CrawlTest, SearchWithoutRulesDoesNotStart) {
+    SearchEngine_Alibaba bare(ShortPacing());
+    Search(bare, "lamp");
+    EXPECT_EQ(bare.status, -1);
+    EXPECT_FALSE(bare.startFailure.empty());
+    EXPECT_EQ(bare.GetNextCompany(), nullptr);
+    EXPECT_EQ(site.TotalRequests(), 0);
+}
+
+TEST_F(CrawlTest, NewSearchWhileOneRunsGetsNoRecordOfTheOld) {
+    AddCompanies({{MemberLink(1), 1}, {MemberLink(2), 2}, {MemberLink(3), 3}, {MemberLink(4), 4}});
+    // The old search's companies are slow, so that they are in progress when the new one starts.
+    site.Delay(MemberLink(1), std::chrono::milliseconds(300));
+    site.Delay(MemberLink(2), std::chrono::milliseconds(300));
+    site.AddPage(ResultPage("old", 1), sample::ListPage(1, 3, {MemberLink(1), MemberLink(2), MemberLink(3)}));
+    site.AddPage(ResultPage("new", 1), sample::ListPage(1, 2, {MemberLink(3), MemberLink(4)}));
+    Search(*engine, "old");
+    Search(*engine, "new");
+    // Company 3 was seen by the old search; the new one starts with no seen links and reads it again.
+    EXPECT_EQ(NamesOf(TakeAll(*engine)), Names({3, 4}));
+}
+
+TEST_F(CrawlTest, StartSearchEmptiesResultsOfAnEndedSearch) {
+    AddCompanies({{MemberLink(1), 1}, {MemberLink(2), 2}});
+    site.AddPage(ResultPage("first", 1), sample::ListPage(1, 1, {MemberLink(1)}));
+    site.AddPage(ResultPage("second", 1), sample::ListPage(1, 1, {MemberLink(2)}));
+    Search(*engine, "first");
+    while (engine->running) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    Search(*engine, "second");  // the first search's record was never taken
+    EXPECT_EQ(NamesOf(TakeAll(*engine)), Names({2}));
+}
