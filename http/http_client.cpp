@@ -47,6 +47,9 @@ struct HttpClient::Impl {
     int FetchOnce(const std::string& url, const std::string& formData, std::string& redirectTarget);
     // Reads the response into htmlBuffer until the server closes; the received count in `length`.
     int ReceiveResponse(SocketConnection& connection, const std::string& url, std::size_t& length);
+    // Opens the connection to the site, its connect-to target or the proxy; sets lastError on
+    // failure.
+    SocketStatus ConnectServer(SocketConnection& connection, const std::string& host, int port);
     int Cancelled(const std::string& url);
     int WakeFd() const { return canceller ? canceller->WakeFd() : -1; }
 
@@ -64,7 +67,9 @@ HttpClient::HttpClient() : htmlBuffer(new char[kHtmlBufferSize]), impl(std::make
     impl->ProxyForRequest();
 }
 
-HttpClient::HttpClient(const ProxySetting& fixedProxy) : HttpClient() {
+HttpClient::HttpClient(const ProxySetting& fixedProxy)
+    : htmlBuffer(new char[kHtmlBufferSize]), impl(std::make_unique<Impl>(*this)) {
+    htmlBuffer[0] = '\0';
     impl->proxyFixed = true;
     impl->fixedProxy = fixedProxy;
     impl->ProxyForRequest();
@@ -121,6 +126,19 @@ ProxySetting HttpClient::Impl::ProxyForRequest() {
     return setting;
 }
 
+SocketStatus HttpClient::Impl::ConnectServer(SocketConnection& connection, const std::string& host,
+                                             int port) {
+    if (!connection.Create()) {
+        SetLastError("socket creat error.");
+        return SocketStatus::kFailed;
+    }
+    const SocketStatus status = connection.Connect(host, port);
+    if (status != SocketStatus::kDone && status != SocketStatus::kCancelled) {
+        SetLastError("connect to %s error!\n", host.c_str());
+    }
+    return status;
+}
+
 int HttpClient::Impl::Cancelled(const std::string& url) {
     SetLastError("request cancelled for:%s", url.c_str());
     return kFailed;
@@ -142,17 +160,12 @@ int HttpClient::Impl::FetchOnce(const std::string& url, const std::string& formD
         proxy.enabled ? ConnectTarget{proxyHost, proxyPort} : ResolveConnectTo(parts.host, parts.port);
 
     SocketConnection connection(WakeFd());
-    if (!connection.Create()) {
-        SetLastError("socket creat error.");
-        return kFailed;
-    }
-    switch (connection.Connect(target.host, target.port)) {
+    switch (ConnectServer(connection, target.host, target.port)) {
         case SocketStatus::kDone:
             break;
         case SocketStatus::kCancelled:
             return Cancelled(url);
         default:
-            SetLastError("connect to %s error!\n", target.host.c_str());
             return kFailed;
     }
     switch (connection.SendAll(request)) {
