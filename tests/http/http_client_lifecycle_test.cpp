@@ -1,6 +1,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -131,6 +132,23 @@ TEST_F(HttpClientLifecycleTest, CancelledCancellerRefusesEveryLaterRequest) {
     client.SetCanceller(nullptr);
     client.SetTimings({0ms, kLongWait});
     EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), 1);
+}
+
+TEST_F(HttpClientLifecycleTest, RunningOutOfDescriptorsFailsTheSocketCreation) {
+    client.SetTimings({0ms, kLongWait});
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    // With the limit at the lowest free descriptor number, no new descriptor can be opened.
+    const int lowestFree = dup(0);
+    ASSERT_GE(lowestFree, 0);
+    close(lowestFree);
+    rlimit lowered = saved;
+    lowered.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    const int result = client.GetHtml("http://127.0.0.1:9/", "");
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(result, -1);
+    EXPECT_STREQ(client.lastError, "socket creat error.");
 }
 
 TEST_F(HttpClientLifecycleTest, NoDescriptorIsLeftOpenByAnyOutcome) {
