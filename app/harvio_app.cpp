@@ -1,8 +1,10 @@
 #include "app/harvio_app.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <csignal>
 
+#include "app/app_icon.h"
 #include "app/harvio_dlg.h"
 #include "engine/search_engine.h"
 #include "http/proxy_settings.h"
@@ -36,6 +38,7 @@ bool CHarvioApp::InitInstance() {
         return false;
     }
 
+    QApplication::setWindowIcon(ApplicationIcon());  // the about box shows it too
     CHarvioDlg window;
     if (options_.proxyHost) {
         // A proxy from the command line serves every search, as if the proxy box were ticked.

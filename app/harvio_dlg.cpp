@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QWindow>
 
+#include "app/app_icon.h"
 #include "app/dialog_font.h"
 #include "app/main_window_template.h"
 #include "app/search_progress_event.h"
@@ -54,6 +55,7 @@ CHarvioDlg::CHarvioDlg(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Quorvan—企业名录搜索"));
+    setWindowIcon(ApplicationIcon());
     setFont(DialogFont());
     setFixedSize(DialogUnitsToPixels(this, kMainWindowWidthUnits, kMainWindowHeightUnits));
     controls_ = CreateMainWindowControls(*this);

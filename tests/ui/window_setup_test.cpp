@@ -7,15 +7,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -264,6 +267,22 @@ TEST_F(MainWindowTest, TakesTheProgressMessageAsAnEventOfItsOwn) {
     EXPECT_EQ(progress.wParam, 3);
     EXPECT_EQ(progress.lParam, 3);
     EXPECT_TRUE(QCoreApplication::sendEvent(window.get(), &progress));
+}
+
+TEST_F(MainWindowTest, ARightClickOnAnEmptyAreaOffersTheAboutItem) {
+    ShowWindow();
+    QStringList offered;
+    QTimer::singleShot(0, [&offered] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* action : menu->actions()) offered << action->text();
+            menu->close();
+        }
+    });
+    // On a frame, which has no menu of its own, so the window's is offered.
+    QGroupBox* frame = window->findChildren<QGroupBox*>().front();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), frame->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(frame, &click);
+    EXPECT_EQ(offered, QStringList{"关于 Harvio(&A)..."});
 }
 
 TEST(SkinPathTest, CutsTheStartPathBeforeItsLastSeparator) {
