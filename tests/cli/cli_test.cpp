@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "engine/result_row.h"
+#include "engine/search_query.h"
+#include "engine/support/loopback_site.h"
+#include "engine/support/sample_directory.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// Texts the tool prints are UTF-8; this file's plain literals are GBK.
+std::string Utf8(const char8_t* text) {
+    return reinterpret_cast<const char*>(text);
+}
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+std::string Quoted(const std::string& argument) {
+    std::string quoted = "'";
+    for (const char byte : argument) quoted += byte == '\'' ? std::string("'\\''") : std::string(1, byte);
+    return quoted + "'";
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    return lines;
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rulesPath = directory.File("reg.alibaba").string();
+        std::ofstream(rulesPath, std::ios::binary) << sample::RulesText();
+    }
+
+    CliRun Run(const std::vector<std::string>& arguments) {
+        std::string command = HARVIO_CLI_PATH;
+        for (const std::string& argument : arguments) command += " " + Quoted(argument);
+        const auto out = directory.File("stdout");
+        const auto err = directory.File("stderr");
+        command += " >" + Quoted(out.string()) + " 2>" + Quoted(err.string()) + " </dev/null";
+        const int status = std::system(command.c_str());
+        CliRun run;
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.out = ReadAll(out);
+        run.err = ReadAll(err);
+        return run;
+    }
+
+    std::string SavePage(const std::string& name, const std::string& body) {
+        const std::string path = directory.File(name).string();
+        std::ofstream(path, std::ios::binary) << body;
+        return path;
+    }
+
+    std::vector<std::string> RoutedTo(const LoopbackSite& site) const {
+        std::vector<std::string> options;
+        for (const std::string& host : sample::kHosts) {
+            options.push_back("--connect-to");
+            options.push_back(host + ":80:127.0.0.1:" + std::to_string(site.Port()));
+        }
+        return options;
+    }
+
+    TempDir directory;
+    std::string rulesPath;
+};
+
+}  // namespace
+
+TEST_F(CliTest, RulesPrintTheMemberRecordInFieldOrderWithItsDiagnostics) {
+    std::ofstream(rulesPath, std::ios::app | std::ios::binary)
+        << "validate,,,星级,,,<H1>(公司)\nvalidate,,,经营品牌,,,品牌：(.*?)<\n";
+    const sample::CompanyPages pages = sample::PagesOf(sample::MemberLink(1), 1);
+    const CliRun run = Run({"rules", "--rules", rulesPath, "--family", "member", "--link", "http://m1.test/",
+                            SavePage("home", pages.home), SavePage("contact", pages.contact),
+                            SavePage("intro", pages.introduction), SavePage("time", pages.time),
+                            SavePage("confirm", pages.confirmation)});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "validate\t1");
+    const auto position = [&](const std::string& line) {
+        return std::find(lines.begin(), lines.end(), line) - lines.begin();
+    };
+    const std::vector<std::string> expected = {
+        "url\thttp://m1.test/",
+        "contactUrl\thttp://m1.test/contact.html",
+        "userInfo\tuser1",
+        "contact\t" + Utf8(u8"张三先生 经理"),
+        "compName\t" + Utf8(u8"公司1"),
+        "phone\t86-0571-1",
+        "compIntroduce\t" + Utf8(u8"做好产品1"),
+        "memberId\tm1",
+        "regTime\t2009-01-01",
+        "trustYears\t1",
+        "unmatched\t" + Utf8(u8"经营品牌"),
+        "unknown\t" + Utf8(u8"星级"),
+    };
+    for (std::size_t index = 0; index < expected.size(); ++index) {
+        EXPECT_LT(position(expected[index]), static_cast<long>(lines.size())) << expected[index];
+        if (index > 0) {
+            EXPECT_LT(position(expected[index - 1]), position(expected[index])) << expected[index];
+        }
+    }
+    EXPECT_NE(run.err.find("exist un match key value."), std::string::npos);
+}
+
+TEST_F(CliTest, RulesOfTheGeneralFamilyLeaveMemberFieldsOut) {
+    const sample::CompanyPages pages = sample::PagesOf(sample::GeneralLink(2), 2);
+    const CliRun run =
+        Run({"rules", "--rules", rulesPath, "--family", "general", SavePage("home", pages.home),
+             SavePage("contact", pages.contact), SavePage("intro", pages.introduction)});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Lines(run.out).front(), "validate\t0");
+    EXPECT_NE(run.out.find("compName\t" + Utf8(u8"公司2") + "\n"), std::string::npos);
+    EXPECT_EQ(run.out.find("userInfo"), std::string::npos);
+    EXPECT_EQ(run.out.find("memberId"), std::string::npos);
+}
+
+TEST_F(CliTest, RulesWithoutACompanyOrWithBadInputFail) {
+    const std::string home = SavePage("home", "<html>no links</html>");
+    const std::string other = SavePage("other", "<html>x</html>");
+    EXPECT_EQ(Run({"rules", "--rules", rulesPath, "--family", "general", home, other, other}).exitCode, 1);
+    EXPECT_EQ(Run({"rules", "--rules", rulesPath, "--family", "general", home, other}).exitCode, 2);
+    EXPECT_EQ(Run({"rules", "--rules", rulesPath, home, other, other}).exitCode, 2);
+    EXPECT_EQ(Run({"rules", "--rules", rulesPath, "--family", "shop", home, other, other}).exitCode, 2);
+    EXPECT_EQ(
+        Run({"rules", "--rules", rulesPath, "--family", "general", home, other, "/nonexistent/x"}).exitCode,
+        2);
+    EXPECT_EQ(Run({"rules", "--rules", "/nonexistent/rules", "--list-page", home}).exitCode, 3);
+    EXPECT_EQ(Run({"frobnicate"}).exitCode, 2);
+}
+
+TEST_F(CliTest, ListPagePrintsTotalsAndLinksInQueueOrder) {
+    const std::string page = SavePage(
+        "list",
+        sample::ListPage(7, 250, {sample::MemberLink(1), sample::MemberLink(2), sample::MemberLink(1)},
+                         {sample::GeneralLink(3)}, {sample::CompanyLink(4), sample::MemberLink(2)}));
+    const CliRun run = Run({"rules", "--rules", rulesPath, "--list-page", page});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> expected = {"totalPages\t7",
+                                               "totalCompanies\t250",
+                                               "link\t" + sample::MemberLink(1),
+                                               "link\t" + sample::MemberLink(2),
+                                               "link\t" + sample::GeneralLink(3),
+                                               "link\t" + sample::CompanyLink(4)};
+    EXPECT_EQ(Lines(run.out), expected);
+}
+
+TEST_F(CliTest, FetchWritesTheBodyAndReportsTheResult) {
+    LoopbackSite site;
+    site.AddPage("http://dir.test/page.html", "<p>body</p>");
+    std::vector<std::string> arguments = {"fetch", "http://dir.test/page.html", "-o",
+                                          directory.File("body").string()};
+    for (const std::string& option : RoutedTo(site)) arguments.push_back(option);
+    CliRun run = Run(arguments);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(ReadAll(directory.File("body")), "<p>body</p>");
+    EXPECT_EQ(run.err.substr(run.err.find("result=")), "result=11 status=200 error=\n");
+
+    arguments[1] = "http://dir.test/missing.html";
+    run = Run(arguments);
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_NE(
+        run.err.find("result=-2 status=404 error=get Html Not Found for:http://dir.test/missing.html\n"),
+        std::string::npos);
+    EXPECT_EQ(Run({"fetch", "http://dir.test/x", "--connect-to", "nonsense"}).exitCode, 2);
+}
+
+TEST_F(CliTest, SearchWritesTheWindowsCsvAsCompaniesArrive) {
+    LoopbackSite site;
+    sample::AddCompany(site, sample::GeneralLink(1), 1);
+    sample::AddCompany(site, sample::CompanyLink(2), 2);
+    SearchCondition condition;
+    condition.keyword = UrlEncode("台灯");
+    std::string firstPage = sample::kSearchBase;
+    BuildQuery(firstPage, condition);
+    site.AddPage(firstPage, sample::ListPage(1, 2, {}, {sample::GeneralLink(1)}, {sample::CompanyLink(2)}));
+
+    const std::string out = directory.File("found.csv").string();
+    std::vector<std::string> arguments = {"search",       "--rules", rulesPath, "--keyword",
+                                          Utf8(u8"台灯"), "--out",   out};
+    for (const std::string& option : RoutedTo(site)) arguments.push_back(option);
+    const CliRun run = Run(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    const std::string csv = ReadAll(out);
+    ASSERT_EQ(csv.rfind(CsvHeaderLine(), 0), 0u);
+    std::set<std::string> rows;
+    std::istringstream lines(csv.substr(CsvHeaderLine().size()));
+    for (std::string line; std::getline(lines, line);) rows.insert(line.substr(line.find(',') + 1));
+    const std::string rest = ",\"\",\"\",\"做好产品1\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\r";
+    std::string second = rest;
+    second.replace(second.find("1"), 1, "2");
+    const std::set<std::string> expected = {
+        "\"☆\",\"公司1\",\"张三先生\",\"经理\",\"-0571-1\",\"1391\",\"0571-1\",\"杭州市\"" + rest,
+        "\"☆\",\"公司2\",\"张三先生\",\"经理\",\"-0571-2\",\"1392\",\"0571-2\",\"杭州市\"" + second};
+    EXPECT_EQ(rows, expected);
+    EXPECT_NE(csv.find("\"1\",\"☆\""), std::string::npos);
+    EXPECT_NE(csv.find("\"2\",\"☆\""), std::string::npos);
+    EXPECT_NE(run.err.find("companies so far 2, company count 2, page 1 of 1"), std::string::npos);
+}
+
+TEST_F(CliTest, SearchThatCannotStartSaysWhy) {
+    CliRun run = Run({"search", "--rules", rulesPath});
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_NE(run.err.find("search not started"), std::string::npos);
+    EXPECT_EQ(Run({"search", "--rules", "/nonexistent/rules", "--keyword", "x"}).exitCode, 3);
+    EXPECT_EQ(Run({"search", "--rules", rulesPath, "--keyword", "x", "--format", "xml"}).exitCode, 2);
+}
