@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,17 +27,24 @@ TinyProxy::TinyProxy() {
     std::ofstream(config) << "Port " << port << "\nListen 127.0.0.1\nAllow 127.0.0.1\nTimeout 30\n"
                           << "MaxClients 20\nLogLevel Info\n";
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     char* const argv[] = {const_cast<char*>(kTinyProxyProgram), const_cast<char*>("-d"),
                           const_cast<char*>("-c"), const_cast<char*>(config.c_str()), nullptr};
-    const int spawned = posix_spawn(&pid, kTinyProxyProgram, &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        pid = -1;
+    const pid_t parent = getpid();
+    pid = fork();
+    if (pid == 0) {
+        // Only async-signal-safe calls until exec. The proxy ends with the test thread that
+        // started it, so that even a crashed test leaves no proxy behind.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(1);
+        const int logFd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (logFd >= 0) {
+            dup2(logFd, STDOUT_FILENO);
+            dup2(logFd, STDERR_FILENO);
+        }
+        execv(kTinyProxyProgram, argv);
+        _exit(127);
+    }
+    if (pid < 0) {
         problem = std::string("cannot start ") + kTinyProxyProgram;
         return;
     }

@@ -7,7 +7,8 @@
 #include "support/temp_dir.h"
 
 // A real HTTP proxy (tinyproxy, run in the foreground) on 127.0.0.1 and a free port, allowing
-// only loopback clients. Stopped and reaped when the object goes.
+// only loopback clients. Stopped and reaped when the object goes; it also ends when the thread
+// that started it ends.
 class TinyProxy {
 public:
     TinyProxy();
