@@ -1,0 +1,94 @@
+// CPU time of reading one company from saved pages, per page family: the clean-up of the
+// combined text, the label rules and the member pages.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/company_extraction.h"
+#include "engine/rules_file.h"
+#include "engine/saved_page_source.h"
+
+namespace {
+
+constexpr int kFillerBlocks = 400;  // about 60 KB of page around the values, as on the site
+
+std::string Rules() {
+    std::string rules =
+        "validate,,,注册时间,,,注册时间：([0-9-]+)\n"
+        "validate,,,最后登录时间,,,最后登录：([^<]*)<\n"
+        "validate,,,企业身份认证,,,身份认证：(.*?)</td>\n"
+        "validate,,,诚信通年限,,,诚信通：(\\d+)\n"
+        "TimeInfoUrl,,,http://member.test/time/{id}.html\n"
+        "ConfirmInfoUrl,,,http://member.test/confirm/{id}/{id}.html\n"
+        "companySitePrefix,,,http://corp\n"
+        "detailPrefix,,,http://detail\n";
+    for (const std::string prefix : {"validateComp", "generalComp", "Comp"}) {
+        rules += prefix + "ContactReg,,,href=\"([^\"]*contact\\.html)\"\n";
+        rules += prefix + "IntroduceReg,,,href=\"([^\"]*intro\\.html)\"\n";
+    }
+    for (const std::string family : {"validate", "general", "company"}) {
+        rules += family + ",,,公司名称,,,<H1[^>]*>(.*?)</H1>\n";
+        rules += family + ",,,联系人,,,联系人：(.*?)<\n";
+        rules += family + ",,,电话,,,<P[^>]*>电话：(.*?)<\n";
+        rules += family + ",,,移动电话,,,移动电话：(.*?)<\n";
+        rules += family + ",,,传真,,,传真：(.*?)<\n";
+        rules += family + ",,,地址,,,地址：(.*?)<\n";
+        rules += family + ",,,公司介绍,,,公司介绍：(.*?)。\n";
+        rules += family + ",,,主营产品或服务,,,主营产品：(.*?)<\n";
+    }
+    return rules;
+}
+
+std::string Filler() {
+    std::string filler;
+    for (int block = 0; block < kFillerBlocks; ++block) {
+        filler +=
+            "<div class=\"nav\" id=\"n" + std::to_string(block) +
+            "\">\n  <!-- menu --><a href=\"/x\">产品&nbsp;中心</a>\r\n  <script>var a=1;</script></div>\n";
+    }
+    return filler;
+}
+
+std::vector<std::string> Pages(const std::string& link) {
+    const std::string filler = Filler();
+    return {
+        filler + "<h1 class=\"name\">杭州照明有限公司</h1><a href=\"" + link +
+            "contact.html\">联系</a><a href=\"" + link + "intro.html\">介绍</a>" + filler,
+        filler +
+            "<p class=\"t\">电话：86-0571-88880000</p><p>移动电话：13900000000</p><p>传真：0571-7777</p>"
+            "<p>联系人：张三先生 经理</p><p>地址：杭州市西湖区</p><span>主营产品：台灯、吊灯</span>" +
+            filler,
+        filler + "<div>公司介绍：本公司专业生产<b>各类灯具</b>，欢迎来电。</div>" + filler,
+        "<td>注册时间：2009-01-01</td><td>最后登录：2010-05-06</td>",
+        "<td>身份认证：<b>已认证</b></td><td>诚信通：3年</td>",
+    };
+}
+
+void ExtractOneCompany(benchmark::State& state, const std::string& link) {
+    ExtractionRules rules;
+    LoadRulesFromText(Rules(), rules);
+    const std::vector<std::string> pages = Pages(link);
+    for (auto _ : state) {
+        SavedPageSource source(pages);
+        benchmark::DoNotOptimize(ExtractCompany(rules, source, link));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(pages[0].size() * 3));
+}
+
+void BM_ExtractMemberSiteCompany(benchmark::State& state) {
+    ExtractOneCompany(state, "http://lamps88.test/");
+}
+void BM_ExtractGeneralCompany(benchmark::State& state) {
+    ExtractOneCompany(state, "http://detail.test/d1/");
+}
+void BM_ExtractCompanySiteCompany(benchmark::State& state) {
+    ExtractOneCompany(state, "http://corp.test/c1/");
+}
+
+}  // namespace
+
+BENCHMARK(BM_ExtractMemberSiteCompany);
+BENCHMARK(BM_ExtractGeneralCompany);
+BENCHMARK(BM_ExtractCompanySiteCompany);
+BENCHMARK_MAIN();
