@@ -28,6 +28,7 @@
 #include "app/skin_path.h"
 #include "platform/program_directory.h"
 #include "platform/qt/message_box.h"
+#include "platform/qt/skin.h"
 #include "support/temp_dir.h"
 #include "ui/controls/my_list_ctrl.h"
 
@@ -295,9 +296,11 @@ TEST(SkinPathTest, CutsTheStartPathBeforeItsLastSeparator) {
     EXPECT_EQ(SkinFilePath("/opt/harvio"), "/opt/harvio/QQ2009.she");
 }
 
-TEST_F(MainWindowTest, PicturesTheWindowWithRowsAndAFilledDetailPane) {
+// The window with five rows, the first shown in the detail pane, saved as a picture.
+void PictureWindow(CHarvioDlg& window, const char* fileName) {
     const char* names[] = {"杭州明亮照明有限公司", "宁波海天塑机集团有限公司", "温州市正泰电器股份有限公司",
                            "嘉兴华美服饰有限公司", "绍兴纺织印染厂"};
+    CMyListCtrl& list = window.ResultList();
     for (int i = 0; i < 5; ++i) {
         CompanyRecord record;
         record.validate = i % 2 == 0 ? 1 : 0;
@@ -320,20 +323,32 @@ TEST_F(MainWindowTest, PicturesTheWindowWithRowsAndAFilledDetailPane) {
         record.legalPerson = Gbk("王明");
         record.employeeCount = Gbk("51 - 100 人");
         record.regCapital = Gbk("500万人民币");
-        window->AddCompanyRow(record, i + 1);
-        list->SetCheck(i, true);
+        window.AddCompanyRow(record, i + 1);
+        list.SetCheck(i, true);
     }
-    window->OnResultDblClk(0);
-    qobject_cast<QLineEdit*>(window->Control(1001))->setText(QStringLiteral("LED灯"));
-    qobject_cast<QComboBox*>(window->Control(1003))->setCurrentIndex(5);
-    ShowWindow();
-    const QImage picture = window->grab().toImage();
+    window.OnResultDblClk(0);
+    qobject_cast<QLineEdit*>(window.Control(1001))->setText(QStringLiteral("LED灯"));
+    qobject_cast<QComboBox*>(window.Control(1003))->setCurrentIndex(5);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QImage picture = window.grab().toImage();
     const std::filesystem::path file =
-        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / "ui" /
-        "main_window.png";
+        std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / "ui" / fileName;
     std::filesystem::create_directories(file.parent_path());
     ASSERT_TRUE(picture.save(QString::fromStdString(file.string())));
-    EXPECT_EQ(picture.size(), window->size() * window->devicePixelRatio());
+    EXPECT_EQ(picture.size(), window.size() * window.devicePixelRatio());
+}
+
+TEST_F(MainWindowTest, PicturesTheWindowWithRowsAndAFilledDetailPane) {
+    PictureWindow(*window, "main_window.png");
+}
+
+TEST_F(MainWindowTest, PicturesTheSkinnedWindow) {
+    const std::string skin = SkinFilePath((SourceDir() / "platform" / "qt").string());
+    ASSERT_TRUE(SkinH_AttachEx(skin.c_str(), ""));
+    CHarvioDlg skinned;
+    PictureWindow(skinned, "main_window_skinned.png");
+    qApp->setStyleSheet(QString());
 }
 
 }  // namespace
