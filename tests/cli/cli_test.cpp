@@ -11,6 +11,7 @@
 #include "engine/search_query.h"
 #include "engine/support/loopback_site.h"
 #include "engine/support/sample_directory.h"
+#include "engine/support/tsan_suppressions.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -49,10 +50,14 @@ protected:
     void SetUp() override {
         rulesPath = directory.File("reg.alibaba").string();
         std::ofstream(rulesPath, std::ios::binary) << sample::RulesText();
+        suppressionsPath = directory.File("tsan.supp").string();
+        std::ofstream(suppressionsPath, std::ios::binary) << kRegexCacheSuppressions;
     }
 
     CliRun Run(const std::vector<std::string>& arguments) {
-        std::string command = HARVIO_CLI_PATH;
+        // The tool of a ThreadSanitizer build meets the same Boost.Regex reports as the tests.
+        std::string command =
+            "TSAN_OPTIONS=\"${TSAN_OPTIONS:-} suppressions=" + suppressionsPath + "\" " HARVIO_CLI_PATH;
         for (const std::string& argument : arguments) command += " " + Quoted(argument);
         const auto out = directory.File("stdout");
         const auto err = directory.File("stderr");
@@ -82,6 +87,7 @@ protected:
 
     TempDir directory;
     std::string rulesPath;
+    std::string suppressionsPath;
 };
 
 }  // namespace
