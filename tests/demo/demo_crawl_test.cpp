@@ -178,6 +178,21 @@ TEST_F(DemoCrawl, FaultySiteLosesOnlyTheCompaniesWhosePagesFailAndTheSearchEnds)
     ExpectSameRows(crawl.lines, truth);
 }
 
+TEST_F(DemoCrawl, LargeSearchRestsAfterFiveHundredRequestsAndStillFindsEveryCompany) {
+    // About 530 companies over 14 result pages: far more than 500 counted requests.
+    std::vector<std::string> directory = {"--companies", "800"};
+    DemoDirectoryProcess site(directory);
+    ASSERT_GT(site.port(), 0);
+    DemoConditions query;
+    query.keyword = "有限公司";
+    std::vector<std::string> truth = DemoTruth(Joined(directory, QueryOptions(query)));
+    ASSERT_GT(truth.size() * SearchEngine_Alibaba::kRequestsPerCompany,
+              SearchEngine_Alibaba::kPauseRequestCount);
+    CrawlResult crawl = Crawl(site, query);
+    for (const std::string& link : crawl.links) EXPECT_EQ(crawl.links.count(link), 1u) << link;
+    ExpectSameRows(crawl.lines, truth);
+}
+
 TEST_F(DemoCrawl, SearchWithoutResultsEndsWithNoRows) {
     DemoDirectoryProcess site({"--companies", "40"});
     ASSERT_GT(site.port(), 0);
