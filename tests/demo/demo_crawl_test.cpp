@@ -14,6 +14,7 @@
 #include "http/connect_to_map.h"
 #include "http/trace_output.h"
 #include "tools/demo-directory/demo_catalogue.h"
+#include "tools/demo-directory/demo_site_map.h"
 #include "tools/demo-directory/gbk_text.h"
 
 using namespace std::chrono_literals;
@@ -59,6 +60,7 @@ std::string WithoutRowNumber(const std::string& line) {
 struct CrawlResult {
     std::vector<std::string> lines;  // sorted, without row numbers
     std::multiset<std::string> links;
+    std::vector<std::unique_ptr<CompanyRecord>> records;
     uint32_t totalPages = 0;
     uint32_t totalCompanies = 0;
 };
@@ -99,6 +101,7 @@ protected:
         while (std::unique_ptr<CompanyRecord> record = engine.GetNextCompany()) {
             result.lines.push_back(WithoutRowNumber(CsvLine(BuildResultCells(*record, ++row))));
             result.links.insert(record->url);
+            result.records.push_back(std::move(record));
         }
         std::sort(result.lines.begin(), result.lines.end());
         result.totalPages = engine.totalPages;
@@ -139,6 +142,38 @@ TEST_F(DemoCrawl, KeywordSearchOverSeveralPagesFindsEveryCompanyOnceWithTheRight
     EXPECT_GE(crawl.totalPages, 3u);
     for (const std::string& link : crawl.links) EXPECT_EQ(crawl.links.count(link), 1u) << link;
     ExpectSameRows(crawl.lines, truth);
+}
+
+TEST_F(DemoCrawl, MemberSiteRecordsCarryTheFactsOfTheMemberTimeAndConfirmationPages) {
+    std::vector<std::string> directory = {"--companies", std::to_string(kCompanies)};
+    DemoDirectoryProcess site(directory);
+    ASSERT_GT(site.port(), 0);
+    DemoCatalogue catalogue(kCompanies, 1);
+    DemoConditions query;
+    query.keyword = "有限公司";
+    CrawlResult crawl = Crawl(site, query);
+    int members = 0;
+    for (const auto& record : crawl.records) {
+        if (record->validate != 1) {
+            EXPECT_TRUE(record->memberId.empty()) << record->url;
+            EXPECT_TRUE(record->regTime.empty()) << record->url;
+            continue;
+        }
+        ++members;
+        const DemoCompany* company = catalogue.FindByMemberId(record->memberId);
+        ASSERT_NE(company, nullptr) << record->url;
+        EXPECT_EQ(record->url, demo_site::HomeUrl(*company));
+        EXPECT_EQ(record->timeInfoUrl, demo_site::TimeInfoUrl(*company));
+        EXPECT_EQ(record->confirmInfoUrl, demo_site::ConfirmInfoUrl(*company));
+        EXPECT_EQ(record->userInfo, Gbk(company->contactName));
+        EXPECT_EQ(record->regTime, Gbk(company->regTime));
+        EXPECT_EQ(record->lastLoginTime, Gbk(company->lastLoginTime));
+        EXPECT_EQ(record->trustYears, Gbk(company->trustYears));
+        EXPECT_NE(record->identityAuth.find(Gbk("已通过")), std::string::npos);
+        EXPECT_EQ(record->brand, Gbk(company->brand));
+        EXPECT_EQ(record->annualTurnover, Gbk(company->annualTurnover));
+    }
+    EXPECT_GT(members, 20);
 }
 
 TEST_F(DemoCrawl, SearchWithAllFiveConditionsGivesExactlyTheMatchingRows) {
