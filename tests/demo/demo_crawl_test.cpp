@@ -12,6 +12,7 @@
 #include "engine/result_row.h"
 #include "engine/search_engine_alibaba.h"
 #include "http/connect_to_map.h"
+#include "http/html_cleanup.h"
 #include "http/trace_output.h"
 #include "tools/demo-directory/demo_catalogue.h"
 #include "tools/demo-directory/demo_site_map.h"
@@ -275,3 +276,21 @@ TEST_F(DemoCrawl, CommandLineSearchWritesTheTruthRowsToItsCsvFile) {
     ExpectSameRows(rows, truth);
 }
 #endif
+
+// Texts the directory's pages really carry, and what the window would show of them. Both fail
+// with the byte-wise rules as they stand: the row loses or garbles the contact facts.
+TEST(DirectoryTextInRows, FullWidthSpaceAfterACharacterWhoseLastByteIsA1KeepsTheAddressWhole) {
+    // "省" is CA A1 in GBK: a byte-wise search for the full-width space (A1 A1) meets its trail
+    // byte first and splits both characters.
+    std::string address = Gbk("广东省　深圳市福田区深南大道1号");
+    std::vector<char> text(address.begin(), address.end());
+    text.push_back('\0');
+    SqueezeText(text.data());
+    EXPECT_EQ(GbkToUtf8(text.data()).value_or("(not GBK any more)"), "广东省 深圳市福田区深南大道1号");
+}
+
+TEST(DirectoryTextInRows, LocalTelephoneNumberHoldingEightySixIsNotCut) {
+    // Shenzhen numbers often begin with 86; only a leading country code is one.
+    EXPECT_EQ(StripCountryCode("0755-86123456"), "0755-86123456");
+    EXPECT_EQ(StripCountryCode("86-755-26123456"), "-755-26123456");
+}
