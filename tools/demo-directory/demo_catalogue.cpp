@@ -136,12 +136,7 @@ DemoCompany MakeCompany(int id, DemoRandom& random, std::set<std::string>& taken
                                            : DemoIntroduction::Written;
 
     const auto& provinces = DemoProvinces();
-    if (random.Percent(40)) {
-        const std::string& busy = random.Pick(kBusyProvinces);
-        company.province = busy;
-    } else {
-        company.province = random.Pick(provinces).name;
-    }
+    company.province = random.Percent(40) ? random.Pick(kBusyProvinces) : random.Pick(provinces).name;
     const DemoProvince& province =
         *std::find_if(provinces.begin(), provinces.end(),
                       [&](const DemoProvince& p) { return p.name == company.province; });

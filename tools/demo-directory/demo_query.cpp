@@ -1,7 +1,6 @@
 #include "tools/demo-directory/demo_query.h"
 
 #include <array>
-#include <cctype>
 #include <charconv>
 
 #include "tools/demo-directory/gbk_text.h"

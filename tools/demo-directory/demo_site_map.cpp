@@ -66,14 +66,8 @@ std::optional<CompanyPageAddress> ParseNumbered(std::string_view rest, std::stri
 }  // namespace
 
 std::string HomeUrl(const DemoCompany& company) {
-    switch (company.family) {
-        case DemoFamily::Member:
-            return CompanyBase(company) + "/";
-        case DemoFamily::CompanySite:
-            return CompanyBase(company) + "/";
-        default:
-            return CompanyBase(company) + ".html";
-    }
+    bool ownHost = company.family == DemoFamily::Member || company.family == DemoFamily::CompanySite;
+    return CompanyBase(company) + (ownHost ? "/" : ".html");
 }
 
 std::string ContactUrl(const DemoCompany& company) {

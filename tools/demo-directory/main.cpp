@@ -4,7 +4,6 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <thread>
 
 #include "tools/demo-directory/demo_catalogue.h"
