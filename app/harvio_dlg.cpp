@@ -16,6 +16,7 @@
 #include "app/main_window_template.h"
 #include "app/search_progress_event.h"
 #include "app/skin_path.h"
+#include "engine/search_engine.h"
 #include "platform/qt/skin.h"
 #include "ui/controls/my_list_ctrl.h"
 #include "ui/dialogs/dialog_units.h"
@@ -25,7 +26,9 @@
 #include "ui/search/detail_pane.h"
 #include "ui/search/result_confirmations.h"
 #include "ui/search/result_rows.h"
+#include "ui/search/search_worker.h"
 #include "ui/search/text_lines.h"
+#include "ui/search/window_call_gate.h"
 
 namespace {
 
@@ -37,6 +40,7 @@ struct Command {
 constexpr int kDefaultCommand = 1;  // "短信" and the Enter key
 constexpr int kCancelCommand = 2;   // "退出", the Esc key and the close box
 constexpr int kProxyCheckBox = 1038;
+constexpr int kDirectoryEngine = 1;
 constexpr Command kCommandTable[] = {
     {1006, &CHarvioDlg::OnStartSearch},  {1007, &CHarvioDlg::OnStopSearch},
     {1011, &CHarvioDlg::OnClearResults}, {kCancelCommand, &CHarvioDlg::OnExitRequest},
@@ -50,7 +54,10 @@ constexpr char kAboutMenuText[] = "关于 Harvio(&A)...";
 
 }  // namespace
 
-CHarvioDlg::CHarvioDlg(QWidget* parent) : QDialog(parent) {
+CHarvioDlg::CHarvioDlg(QWidget* parent)
+    : QDialog(parent),
+      searchEngine_(GetSearchEngine(kDirectoryEngine)),
+      callGate_(std::make_shared<WindowCallGate>(this)) {
     // A fixed-size window with a minimise box and no maximise box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -69,7 +76,9 @@ CHarvioDlg::CHarvioDlg(QWidget* parent) : QDialog(parent) {
     ConnectCommands();
 }
 
-CHarvioDlg::~CHarvioDlg() = default;
+CHarvioDlg::~CHarvioDlg() {
+    EndSearchForClose();
+}
 
 QWidget* CHarvioDlg::Control(int id) const {
     return controls_.value(id, nullptr);
@@ -151,7 +160,9 @@ void CHarvioDlg::OnClearResults() {
 }
 
 void CHarvioDlg::OnExitRequest() {
-    if (ConfirmExit(this)) QDialog::reject();
+    if (!ConfirmExit(this)) return;
+    EndSearchForClose();
+    QDialog::reject();
 }
 
 void CHarvioDlg::reject() {

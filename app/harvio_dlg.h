@@ -5,11 +5,15 @@
 #include <QHash>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "engine/company_record.h"
 #include "engine/search_condition.h"
 
 class CMyListCtrl;
+class SearchEngine;
+class SearchWorker;
+class WindowCallGate;
 class QComboBox;
 class QLineEdit;
 
@@ -53,6 +57,9 @@ public:
     void OnAboutBox();
     void OnProxyCheckClick();
 
+    // The engine the searches use: GetSearchEngine(1), or one a test gives (with short waits).
+    void UseSearchEngine(SearchEngine* engine);
+
     // Runs the handler of a command id (a button's id; 1 is the default command, 2 cancel).
     void OnCommand(int id);
 
@@ -81,6 +88,9 @@ private:
     void OnInitDialog();
     void ConnectCommands();
     void FocusKeywordBox();
+    // Stops the engine and joins the search worker; no call of it reaches the window afterwards.
+    void EndSearchForClose();
+    SearchWorker* StartSearchWorker();
 
     QHash<int, QWidget*> controls_;
     QLineEdit* keywordBox_ = nullptr;
@@ -89,4 +99,10 @@ private:
     QComboBox* industryBox_ = nullptr;
     QComboBox* businessModelBox_ = nullptr;
     CMyListCtrl* resultList_ = nullptr;
+
+    SearchEngine* searchEngine_;
+    std::shared_ptr<WindowCallGate> callGate_;
+    // Counts the searches started; only the latest one writes its completion and enables Start.
+    uint64_t searchSerial_ = 0;
+    std::unique_ptr<SearchWorker> searchWorker_;
 };

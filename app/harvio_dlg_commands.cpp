@@ -1,16 +1,153 @@
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+
 #include "app/harvio_dlg.h"
+#include "app/search_progress_event.h"
+#include "engine/search_engine.h"
+#include "export/result_export.h"
+#include "platform/program_directory.h"
+#include "platform/qt/message_box.h"
+#include "ui/controls/my_list_ctrl.h"
+#include "ui/dialogs/about_dlg.h"
+#include "ui/dialogs/dlg_information.h"
+#include "ui/dialogs/dlg_set_http.h"
+#include "ui/dialogs/sms_login.h"
+#include "ui/dialogs/web_lookup_settings.h"
+#include "ui/dialogs/web_lookups.h"
+#include "ui/search/search_worker.h"
+#include "ui/search/window_call_gate.h"
 
 // The search, the exports, the look-ups and the small dialogs are wired to the window here.
 
-void CHarvioDlg::OnStartSearch() {}
-void CHarvioDlg::OnStopSearch() {}
-void CHarvioDlg::OnSearchProgress(intptr_t, intptr_t) {}
-void CHarvioDlg::OnExportAll() {}
-void CHarvioDlg::OnExportFax() {}
-void CHarvioDlg::OnExportMobile() {}
-void CHarvioDlg::OnWebSearch() {}
-void CHarvioDlg::OnOpenWebSite() {}
-void CHarvioDlg::OnShowNotes() {}
-void CHarvioDlg::OnSmsLogin() {}
-void CHarvioDlg::OnAboutBox() {}
-void CHarvioDlg::OnProxyCheckClick() {}
+namespace {
+
+constexpr int kStartButton = 1006;
+constexpr int kCompanyCountField = 1035;
+constexpr int kPageField = 1036;
+constexpr int kProxyCheckBox = 1038;
+constexpr int kCompanyNameBox = 1013;
+constexpr int kWebAddressBox = 1022;
+
+const QString kSearchingText = QStringLiteral("正在搜索中···");
+
+}  // namespace
+
+void CHarvioDlg::UseSearchEngine(SearchEngine* engine) {
+    searchEngine_ = engine;
+}
+
+void CHarvioDlg::OnStartSearch() {
+    Control(kStartButton)->setEnabled(false);
+    // Nothing is trimmed: blanks are a keyword.
+    if (keywordBox_->text().isEmpty()) {
+        ShowMessageBox(this, QStringLiteral("请设置需要检索关键字！"), MessageButtons::Ok);
+        Control(kStartButton)->setEnabled(true);
+        return;
+    }
+    SetStatusText(kSearchingText);
+    StartSearchWorker()->StartSearchEvent.Set();
+}
+
+SearchWorker* CHarvioDlg::StartSearchWorker() {
+    const uint64_t serial = ++searchSerial_;
+    SearchWindowCalls calls;
+    calls.readCondition = [this] { return ReadSearchCondition(); };
+    calls.proxyBoxTicked = [this] { return qobject_cast<QCheckBox*>(Control(kProxyCheckBox))->isChecked(); };
+    calls.addRow = [this](const CompanyRecord& record, int rowNumber) {
+        return AddCompanyRow(record, rowNumber);
+    };
+    calls.tickRow = [this](int row) { resultList_->SetCheck(row, true); };
+    calls.finish = [this, serial] {
+        // A search started since owns the status line and the Start button.
+        if (serial != searchSerial_) return;
+        const int rows = resultList_->GetItemCount();
+        SetStatusText(rows == 0 ? QStringLiteral("搜索完成!")
+                                : QStringLiteral("搜索完成,去除重复共检查到%1条。").arg(rows));
+        Control(kStartButton)->setEnabled(true);
+    };
+    calls.storeFigures = [this](uint32_t totalPages, uint32_t currentPage, uint32_t totalCompanies) {
+        m_totalPages = totalPages;
+        m_currentPage = currentPage;
+        m_totalCompanies = totalCompanies;
+    };
+    calls.postSearching = [this] {
+        QCoreApplication::postEvent(this, new SearchProgressEvent(kProgressSearching));
+    };
+    calls.postRowAdded = [this] {
+        QCoreApplication::postEvent(this, new SearchProgressEvent(kProgressRowAdded));
+    };
+    // The worker of a stopped search may still wait for the engine; the new one takes it over.
+    searchWorker_ =
+        std::make_unique<SearchWorker>(*searchEngine_, callGate_, std::move(calls), std::move(searchWorker_));
+    return searchWorker_.get();
+}
+
+void CHarvioDlg::OnStopSearch() {
+    Control(kStartButton)->setEnabled(true);
+    SetStatusText(QString());
+    SetStatusText(QStringLiteral("停止搜索!"));
+    searchEngine_->StopSearch();
+    if (searchWorker_) searchWorker_->StopSearchEvent.Set();
+}
+
+void CHarvioDlg::OnSearchProgress(intptr_t wParam, intptr_t) {
+    if (wParam == kProgressSearching) {
+        SetStatusText(kSearchingText);
+    } else if (wParam == kProgressRowAdded) {
+        qobject_cast<QLabel*>(Control(kCompanyCountField))
+            ->setText(QStringLiteral("%1/%2").arg(m_totalCompanies.load()).arg(m_totalPages.load()));
+        qobject_cast<QLabel*>(Control(kPageField))->setText(QStringLiteral("1/%1").arg(m_currentPage.load()));
+    }
+}
+
+void CHarvioDlg::EndSearchForClose() {
+    if (!searchWorker_) return;
+    // Released from any call it waits for, the worker ends once the engine has stopped.
+    callGate_->Close();
+    searchEngine_->StopSearch();
+    searchWorker_->StopSearchEvent.Set();
+    searchWorker_.reset();
+    callGate_ = std::make_shared<WindowCallGate>(this);
+}
+
+void CHarvioDlg::OnExportAll() {
+    ::OnExportAll(*resultList_, this, ProgramDirectory(),
+                  [this](const QString& text) { SetStatusText(text); });
+}
+
+void CHarvioDlg::OnExportFax() {
+    ::OnExportFax(*resultList_, this, ProgramDirectory());
+}
+
+void CHarvioDlg::OnExportMobile() {
+    ::OnExportMobile(*resultList_, this, ProgramDirectory());
+}
+
+void CHarvioDlg::OnWebSearch() {
+    ::OnWebSearch(this, DetailText(kCompanyNameBox), LoadWebLookupSettings());
+}
+
+void CHarvioDlg::OnOpenWebSite() {
+    ::OnOpenWebSite(DetailText(kWebAddressBox));
+}
+
+void CHarvioDlg::OnShowNotes() {
+    DlgInformation(this).exec();
+}
+
+void CHarvioDlg::OnSmsLogin() {
+    SMSLogin(LoadWebLookupSettings(), OpenInBrowser, this).exec();
+}
+
+void CHarvioDlg::OnAboutBox() {
+    CAboutDlg(this).exec();
+}
+
+void CHarvioDlg::OnProxyCheckClick() {
+    auto* proxyBox = qobject_cast<QCheckBox*>(Control(kProxyCheckBox));
+    // Unticking keeps the stored address and port.
+    if (!proxyBox->isChecked()) return;
+    DLG_SetHttp([proxyBox] { proxyBox->setChecked(false); }, this).exec();
+}

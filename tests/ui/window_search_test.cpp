@@ -1,0 +1,512 @@
+// Searches from the main window against the demo directory on loopback: rows, counters and
+// status texts from Start to the end, Stop, a new Start while the stopped search still ends,
+// Clear during a search, closing the window during a search, and a search through a real proxy.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include "app/harvio_dlg.h"
+#include "engine/search_engine_alibaba.h"
+#include "http/connect_to_map.h"
+#include "http/proxy_settings.h"
+#include "http/trace_output.h"
+#include "platform/program_directory.h"
+#include "platform/qt/message_box.h"
+#include "support/scripted_server.h"
+#include "support/temp_dir.h"
+#include "support/tiny_proxy.h"
+#include "ui/controls/my_list_ctrl.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kDemoCompanies = 60;
+const QString kKeyword = QStringLiteral("有限公司");  // about two thirds of the demo's companies
+constexpr int kSearchLimitMs = 60000;
+
+std::filesystem::path SourceDir() {
+    if (const char* dir = std::getenv("HARVIO_SOURCE_DIR")) return dir;
+    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+}
+
+QString DemoDirectoryProgram() {
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           "/../tools/demo-directory/harvio-demo-directory");
+}
+
+// Runs the test's event loop until the condition holds or the limit passes.
+bool WaitFor(const std::function<bool()>& condition, int limitMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > limitMs) return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+// The demo directory's program on a free loopback port, stopped when the object goes.
+class DemoDirectory {
+public:
+    bool Start(const QStringList& arguments) {
+        process.start(DemoDirectoryProgram(), QStringList{"--port", "0"} + arguments);
+        if (!process.waitForStarted(10000)) return false;
+        while (!process.canReadLine()) {
+            if (!process.waitForReadyRead(10000)) return false;
+        }
+        // "listening on 127.0.0.1:PORT"
+        const QString line = QString::fromUtf8(process.readLine()).trimmed();
+        port = line.section(':', -1).toInt();
+        return line.startsWith("listening on 127.0.0.1:") && port > 0;
+    }
+    ~DemoDirectory() {
+        process.terminate();
+        if (!process.waitForFinished(5000)) process.kill();
+    }
+
+    // How many rows the demo says the query must give.
+    static int TruthRowCount(const QStringList& arguments) {
+        TempDir dir;
+        const QString file = QString::fromStdString(dir.File("truth.csv").string());
+        QProcess truth;
+        truth.start(DemoDirectoryProgram(), QStringList{"--truth", file} + arguments);
+        if (!truth.waitForFinished(30000) || truth.exitCode() != 0) return -1;
+        std::ifstream lines(file.toStdString());
+        int count = 0;
+        for (std::string line; std::getline(lines, line);) ++count;
+        return count;
+    }
+
+    QProcess process;
+    int port = 0;
+};
+
+EnginePacing QuickPacing() {
+    EnginePacing pacing;
+    pacing.requestDelay = 1ms;
+    pacing.workerStartWait = 5ms;
+    pacing.drainPoll = 20ms;
+    pacing.pauseLength = 20ms;
+    pacing.resultPoll = 20ms;
+    return pacing;
+}
+
+// Slow enough that a search is still running when the test presses a button; the result poll
+// keeps the program's own half second.
+EnginePacing SlowPacing() {
+    EnginePacing pacing = QuickPacing();
+    pacing.requestDelay = 60ms;
+    pacing.resultPoll = 500ms;
+    return pacing;
+}
+
+class WindowSearchTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!QApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "window_search_test";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);  // lives for the whole test program
+        }
+        quiet = std::fopen("/dev/null", "w");
+        SetTraceStream(quiet);
+    }
+    static void TearDownTestSuite() {
+        SetTraceStream(nullptr);
+        std::fclose(quiet);
+    }
+
+    void SetUp() override {
+        std::filesystem::create_directories(dir.File("config"));
+        std::filesystem::copy_file(SourceDir() / "config" / "Province.txt",
+                                   dir.File("config") / "Province.txt");
+        SetProgramDirectoryForTesting(dir.Path().string());
+        window = std::make_unique<CHarvioDlg>();
+        list = &window->ResultList();
+        useProxy = 0;
+    }
+
+    void TearDown() override {
+        window.reset();
+        engine.reset();
+        StopScriptingMessageBoxes();
+        ClearConnectTo();
+        SetProgramDirectoryForTesting("");
+    }
+
+    // Starts the demo directory and gives the window an engine with the pacing, reading the
+    // directory's rules; skips the test when the demo's program was not built.
+    void UseDemoDirectory(const EnginePacing& pacing) {
+        if (!QFileInfo::exists(DemoDirectoryProgram()))
+            GTEST_SKIP() << "the demo directory's program is not built: "
+                         << DemoDirectoryProgram().toStdString();
+        demo = std::make_unique<DemoDirectory>();
+        ASSERT_TRUE(demo->Start({"--companies", QString::number(kDemoCompanies)}));
+        ASSERT_TRUE(AddConnectTo("::127.0.0.1:" + std::to_string(demo->port)));
+        UseEngine(pacing, (SourceDir() / "config" / "reg.alibaba").string());
+    }
+
+    void UseEngine(const EnginePacing& pacing, const std::string& rulesPath) {
+        engine = std::make_unique<SearchEngine_Alibaba>(pacing);
+        ASSERT_TRUE(engine->LoadRulesFrom(rulesPath));
+        window->UseSearchEngine(engine.get());
+    }
+
+    static int ExpectedRows() {
+        static const int count = DemoDirectory::TruthRowCount(
+            {"--companies", QString::number(kDemoCompanies), "--keyword", kKeyword});
+        return count;
+    }
+
+    void Click(int id) { qobject_cast<QAbstractButton*>(window->Control(id))->click(); }
+    QString Text(int id) const { return qobject_cast<QLabel*>(window->Control(id))->text(); }
+    QString Status() const { return Text(1037); }
+    bool StartEnabled() const { return window->Control(1006)->isEnabled(); }
+    bool Finished() const { return Status().startsWith(QStringLiteral("搜索完成")); }
+    int Rows() const { return list->GetItemCount(); }
+    int RowNumber(int row) const { return list->GetItemText(row, 0).toInt(); }
+
+    void TypeKeyword(const QString& keyword) {
+        qobject_cast<QLineEdit*>(window->Control(1001))->setText(keyword);
+    }
+
+    static QString CompletionText(int rows) {
+        return rows == 0 ? QStringLiteral("搜索完成!")
+                         : QStringLiteral("搜索完成,去除重复共检查到%1条。").arg(rows);
+    }
+
+    // Rows from `first` on carry the numbers 1, 2, ... in order.
+    void ExpectNumberedFrom(int first, int count) const {
+        ASSERT_LE(first + count, Rows());
+        for (int row = 0; row < count; ++row)
+            EXPECT_EQ(RowNumber(first + row), row + 1) << "row " << first + row;
+    }
+
+    static inline std::FILE* quiet = nullptr;
+    TempDir dir;
+    std::unique_ptr<DemoDirectory> demo;
+    std::unique_ptr<SearchEngine_Alibaba> engine;  // outlives the window that uses it
+    std::unique_ptr<CHarvioDlg> window;
+    CMyListCtrl* list = nullptr;
+};
+
+TEST_F(WindowSearchTest, ASearchShowsEveryCompanyAsATickedNumberedRowAndCountsThemAtTheEnd) {
+    UseDemoDirectory(QuickPacing());
+    const int expected = ExpectedRows();
+    ASSERT_GT(expected, 25);  // more than one result page
+    TypeKeyword(kKeyword);
+
+    Click(1006);
+    EXPECT_FALSE(StartEnabled());
+    EXPECT_EQ(Status(), "正在搜索中···");
+    // Every row is ticked right after it is added (before the next one), and the counters
+    // follow the rows.
+    bool everyRowTicked = true;
+    QString firstCounters;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            for (int row = 0; row + 1 < Rows(); ++row) everyRowTicked = everyRowTicked && list->GetCheck(row);
+            if (firstCounters.isEmpty() && Text(1035) != "0/0") firstCounters = Text(1035);
+            return Finished();
+        },
+        kSearchLimitMs))
+        << Status().toStdString();
+
+    EXPECT_TRUE(everyRowTicked);
+    ASSERT_EQ(Rows(), expected);
+    for (int row = 0; row < Rows(); ++row) EXPECT_TRUE(list->GetCheck(row)) << row;
+    ExpectNumberedFrom(0, expected);
+    EXPECT_EQ(Status(), CompletionText(expected));
+    EXPECT_TRUE(StartEnabled());
+    // The directory's company count over its total pages, and "1/" with the page walked.
+    const QString counts =
+        QStringLiteral("%1/%2").arg(engine->totalCompanies.load()).arg(engine->totalPages.load());
+    EXPECT_GT(engine->totalCompanies.load(), 0u);
+    EXPECT_GT(engine->totalPages.load(), 1u);
+    EXPECT_EQ(firstCounters, counts);
+    EXPECT_EQ(Text(1035), counts);
+    EXPECT_EQ(Text(1036), QStringLiteral("1/%1").arg(engine->currentPage.load()));
+    EXPECT_GT(engine->currentPage.load(), 1u);
+}
+
+TEST_F(WindowSearchTest, ALaterSearchNumbersItsRowsFromOneAfterTheEarlierRowsAndCountsThemAll) {
+    UseDemoDirectory(QuickPacing());
+    const int expected = ExpectedRows();
+    TypeKeyword(kKeyword);
+    Click(1006);
+    ASSERT_TRUE(WaitFor([&] { return Finished(); }, kSearchLimitMs));
+    ASSERT_EQ(Rows(), expected);
+    Click(1006);
+    EXPECT_EQ(Status(), "正在搜索中···");
+    ASSERT_TRUE(WaitFor([&] { return Finished(); }, kSearchLimitMs));
+    ASSERT_EQ(Rows(), 2 * expected);
+    ExpectNumberedFrom(expected, expected);
+    EXPECT_EQ(Status(), CompletionText(2 * expected));
+}
+
+TEST_F(WindowSearchTest, ASearchWithoutCompaniesEndsPlainlyAndLeavesTheCounters) {
+    UseDemoDirectory(QuickPacing());
+    TypeKeyword(QStringLiteral("无此产品zzz"));
+    Click(1006);
+    ASSERT_TRUE(WaitFor([&] { return Finished(); }, kSearchLimitMs));
+    EXPECT_EQ(Status(), "搜索完成!");
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_TRUE(StartEnabled());
+    EXPECT_EQ(Text(1035), "0/0");
+    EXPECT_EQ(Text(1036), "0/0");
+}
+
+TEST_F(WindowSearchTest, AnEmptyKeywordIsRefusedWhileBlanksStartASearch) {
+    UseDemoDirectory(QuickPacing());
+    SetNextMessageAnswers({MessageAnswer::Ok});
+    const QString greeting = Status();
+    Click(1006);
+    EXPECT_EQ(TakeShownMessages(), (std::vector<QString>{"请设置需要检索关键字！"}));
+    EXPECT_TRUE(StartEnabled());
+    EXPECT_EQ(Status(), greeting);
+    QTest::qWait(100);
+    EXPECT_EQ(Status(), greeting);  // no worker reports progress
+    EXPECT_TRUE(engine->searchUrl.empty());
+
+    TypeKeyword("  ");
+    Click(1006);
+    EXPECT_TRUE(TakeShownMessages().empty());
+    EXPECT_EQ(Status(), "正在搜索中···");
+    EXPECT_FALSE(StartEnabled());
+    ASSERT_TRUE(WaitFor([&] { return Finished(); }, kSearchLimitMs));
+    EXPECT_NE(engine->searchUrl.find("k-"), std::string::npos) << engine->searchUrl;
+}
+
+TEST_F(WindowSearchTest, StopEnablesStartAtOnceAndTheSearchEndsWithinHalfASecond) {
+    UseDemoDirectory(SlowPacing());
+    TypeKeyword(kKeyword);
+    Click(1006);
+    ASSERT_TRUE(WaitFor([&] { return Rows() >= 2; }, kSearchLimitMs));
+    Click(1007);
+    EXPECT_TRUE(StartEnabled());
+    EXPECT_EQ(Status(), "停止搜索!");
+    EXPECT_FALSE(engine->running.load());
+
+    QElapsedTimer ending;
+    ending.start();
+    ASSERT_TRUE(WaitFor([&] { return Finished(); }, 1000));
+    EXPECT_LT(ending.elapsed(), 750);
+    const int rows = Rows();
+    EXPECT_LT(rows, ExpectedRows());
+    EXPECT_EQ(Status(), CompletionText(rows));
+    QTest::qWait(300);
+    EXPECT_EQ(Rows(), rows);  // nothing arrives after the end
+}
+
+TEST_F(WindowSearchTest, AStopNeverEndsTheNextSearch) {
+    UseDemoDirectory(QuickPacing());
+    const int expected = ExpectedRows();
+    TypeKeyword(kKeyword);
+
+    // Stopped before its first row: the worker ends through the engine having nothing more.
+    Click(1006);
+    Click(1007);
+    ASSERT_TRUE(WaitFor([&] { return Finished(); }, kSearchLimitMs));
+    EXPECT_EQ(Status(), "搜索完成!");
+    Click(1006);
+    ASSERT_TRUE(WaitFor([&] { return Finished(); }, kSearchLimitMs));
+    EXPECT_EQ(Rows(), expected);
+
+    // Stopped in Finished: the request concerns no search.
+    Click(1007);
+    EXPECT_EQ(Status(), "停止搜索!");
+    Click(1006);
+    ASSERT_TRUE(WaitFor([&] { return Finished(); }, kSearchLimitMs));
+    EXPECT_EQ(Rows(), 2 * expected);
+}
+
+TEST_F(WindowSearchTest, AStopAfterRowsNeverEndsTheNextSearch) {
+    UseDemoDirectory(SlowPacing());
+    TypeKeyword(kKeyword);
+    Click(1006);
+    ASSERT_TRUE(WaitFor([&] { return Rows() >= 1; }, kSearchLimitMs));
+    Click(1007);
+    ASSERT_TRUE(WaitFor([&] { return Finished(); }, 2000));
+    const int stoppedRows = Rows();
+    Click(1006);
+    ASSERT_TRUE(WaitFor([&] { return Finished(); }, kSearchLimitMs));
+    EXPECT_EQ(Rows(), stoppedRows + ExpectedRows());
+    ExpectNumberedFrom(stoppedRows, ExpectedRows());
+}
+
+TEST_F(WindowSearchTest, StartWhileTheStoppedWorkerStillEndsWaitsForItWithoutTheOldEndShowing) {
+    UseDemoDirectory(SlowPacing());
+    const int expected = ExpectedRows();
+    TypeKeyword(kKeyword);
+    Click(1006);
+    ASSERT_TRUE(WaitFor([&] { return Rows() >= 1; }, kSearchLimitMs));
+
+    QElapsedTimer handlers;
+    handlers.start();
+    Click(1007);
+    Click(1006);                         // the stopped worker has had no chance to end yet
+    EXPECT_LT(handlers.elapsed(), 400);  // neither handler waits for the old worker
+    EXPECT_EQ(Status(), "正在搜索中···");
+    EXPECT_FALSE(StartEnabled());
+
+    // The stopped search's end must not enable Start or show its count while the new one runs.
+    bool startStayedDisabled = true;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            if (Finished()) return true;
+            startStayedDisabled = startStayedDisabled && !StartEnabled();
+            return false;
+        },
+        kSearchLimitMs));
+    EXPECT_TRUE(startStayedDisabled);
+    const int total = Rows();
+    ASSERT_GE(total, expected + 1);
+    ExpectNumberedFrom(0, total - expected);
+    ExpectNumberedFrom(total - expected, expected);
+    EXPECT_EQ(Status(), CompletionText(total));
+}
+
+TEST_F(WindowSearchTest, ClearDuringASearchKeepsTheRunningNumbersAndTheEndCountsTheListLeft) {
+    UseDemoDirectory(SlowPacing());
+    TypeKeyword(kKeyword);
+    Click(1006);
+    ASSERT_TRUE(WaitFor([&] { return Rows() >= 2; }, kSearchLimitMs));
+    SetNextMessageAnswers({MessageAnswer::Yes});
+    Click(1011);
+    ASSERT_TRUE(WaitFor([&] { return Rows() >= 2; }, kSearchLimitMs));
+    const int firstNumber = RowNumber(0);
+    EXPECT_GT(firstNumber, 2);
+    EXPECT_EQ(RowNumber(1), firstNumber + 1);
+    Click(1007);
+    ASSERT_TRUE(WaitFor([&] { return Finished(); }, 2000));
+    EXPECT_EQ(Status(), CompletionText(Rows()));
+}
+
+TEST_F(WindowSearchTest, ClosingTheWindowDuringASearchStopsTheEngineAndEndsTheWorker) {
+    UseDemoDirectory(SlowPacing());
+    TypeKeyword(kKeyword);
+    Click(1006);
+    ASSERT_TRUE(WaitFor([&] { return Rows() >= 1; }, kSearchLimitMs));
+    window->show();
+    SetNextMessageAnswers({MessageAnswer::Yes});
+    QElapsedTimer closing;
+    closing.start();
+    Click(2);
+    EXPECT_LT(closing.elapsed(), 2000);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(engine->running.load());
+    const int rows = Rows();
+    QTest::qWait(300);
+    EXPECT_EQ(Rows(), rows);
+    EXPECT_NE(Status(), CompletionText(rows));  // the ended search wrote nothing more
+}
+
+TEST_F(WindowSearchTest, DestroyingTheWindowAtAnyMomentOfASearchEndsItCleanly) {
+    UseDemoDirectory(SlowPacing());
+    // Right after Start (the worker starting the engine), and while rows arrive.
+    for (int rowsBeforeClose : {0, 1}) {
+        TypeKeyword(kKeyword);
+        Click(1006);
+        ASSERT_TRUE(WaitFor([&] { return Rows() >= rowsBeforeClose; }, kSearchLimitMs));
+        QElapsedTimer closing;
+        closing.start();
+        window.reset();
+        EXPECT_LT(closing.elapsed(), 2000) << rowsBeforeClose;
+        EXPECT_FALSE(engine->running.load()) << rowsBeforeClose;
+        QTest::qWait(50);  // any late call would reach a destroyed window here
+        window = std::make_unique<CHarvioDlg>();
+        list = &window->ResultList();
+        window->UseSearchEngine(engine.get());
+    }
+}
+
+TEST_F(WindowSearchTest, TheTickedProxyBoxSendsTheSearchThroughTheProxy) {
+    TinyProxy proxy;
+    if (!proxy.Running()) GTEST_SKIP() << "no proxy: " << proxy.Problem();
+
+    // A one-company site on 127.0.0.1, which the proxy can reach by address.
+    std::atomic<int> port{0};
+    auto page = [](const std::string& body) {
+        return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+               std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    };
+    ScriptedServer site([&](ScriptedConnection& connection, int) {
+        const std::string request = connection.ReadRequest();
+        const std::string base = "http://127.0.0.1:" + std::to_string(port.load());
+        if (request.find(" /company/") != std::string::npos) {
+            connection.Send(page("<p>pages=1</p><p>count=1</p><a href=\"" + base + "/c/7/\">x</a>"));
+        } else if (request.find(" /c/7/ ") != std::string::npos) {
+            connection.Send(page("<a href=\"" + base + "/c/7/contact.html\">c</a><a href=\"" + base +
+                                 "/c/7/intro.html\">i</a>"));
+        } else {
+            connection.Send(page("<p>NAME=Proxy Valve Works;</p>"));
+        }
+    });
+    port = site.Port();
+    QStringEncoder gbk("GBK");
+    const std::string site_base = "http://127.0.0.1:" + std::to_string(site.Port());
+    const QByteArray rules = gbk.encode(QString::fromStdString(
+        "searchBaseUrl,,," + site_base + "/company/\n" + "companySitePrefix,,,http://127.0.0.1\n" +
+        "compTotalPageReg,,,pages=(\\d+)\n" + "compTotalCompanyReg,,,count=(\\d+)\n" +
+        "CompReg,,,href=\"(http://127\\.0\\.0\\.1:\\d+/c/\\d+/)\"\n" +
+        "CompContactReg,,,href=\"(http://[^\"]+/contact\\.html)\"\n" +
+        "CompIntroduceReg,,,href=\"(http://[^\"]+/intro\\.html)\"\n" +
+        "company,,,公司名称,,,NAME=([^;<]+);\n"));
+    std::ofstream(dir.File("rules").string(), std::ios::binary).write(rules.constData(), rules.size());
+    UseEngine(QuickPacing(), dir.File("rules").string());
+    TypeKeyword(QStringLiteral("valve"));
+
+    // Ticking the box asks for the proxy: filled in and accepted.
+    window->show();
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QLineEdit*>("address")->setText("127.0.0.1");
+        dialog->findChild<QLineEdit*>("port")->setText(QString::fromStdString(proxy.PortText()));
+        dialog->findChild<QPushButton*>("ok")->click();
+    });
+    auto* proxyBox = qobject_cast<QCheckBox*>(window->Control(1038));
+    proxyBox->click();
+    ASSERT_TRUE(proxyBox->isChecked());
+
+    Click(1006);
+    ASSERT_TRUE(WaitFor([&] { return Finished(); }, kSearchLimitMs));
+    ASSERT_EQ(Rows(), 1);
+    EXPECT_EQ(list->GetItemText(0, 2), "Proxy Valve Works");
+    const std::vector<std::string> viaProxy = site.Requests();
+    ASSERT_EQ(viaProxy.size(), 4u);
+    for (const std::string& request : viaProxy)
+        EXPECT_NE(request.find("Via: "), std::string::npos) << request;
+
+    // Unticked, the next search goes straight to the site.
+    proxyBox->click();
+    ASSERT_FALSE(proxyBox->isChecked());
+    Click(1006);
+    ASSERT_TRUE(WaitFor([&] { return Finished() && Rows() == 2; }, kSearchLimitMs));
+    const std::vector<std::string> all = site.Requests();
+    ASSERT_EQ(all.size(), 8u);
+    for (std::size_t i = 4; i < all.size(); ++i) EXPECT_EQ(all[i].find("Via: "), std::string::npos) << all[i];
+}
+
+}  // namespace
