@@ -38,10 +38,6 @@ public:
     std::unique_ptr<CompanyRecord> ParseCompany(HttpClient& client, const std::string& link) override;
     void StopSearch() override;
 
-    // Reads one result page (fetching it first when fetch is set, up to kListPageAttempts times)
-    // and queues its new company links. False when the page could not be read.
-    bool ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch);
-
     // errorText under the engine lock.
     std::string LastErrorText();
 
@@ -52,6 +48,11 @@ public:
 
 private:
     static constexpr int kListPageAttempts = 3;
+
+    // Reads one result page (fetching it first when fetch is set, up to kListPageAttempts times)
+    // and queues its new company links. False when the page could not be read. The caller holds
+    // engineLock.
+    bool ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch);
 
     void PageWalker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client);
     void CompanyWorker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client);
