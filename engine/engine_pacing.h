@@ -1,7 +1,6 @@
 #pragma once
 
-// <chrono> itself does not compile to GBK (a "\u00b5s" unit text); this brings its durations.
-#include <condition_variable>
+#include <chrono>
 
 // The waits of one engine. The program always runs with these values: they pace the crawl so
 // that the directory site serves it. Only tests build an engine with shorter ones.

@@ -1,6 +1,6 @@
 #pragma once
 
-// (<chrono> itself does not compile to GBK; <condition_variable> brings its clocks.)
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <map>
