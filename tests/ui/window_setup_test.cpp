@@ -62,6 +62,13 @@ protected:
         SetProgramDirectoryForTesting(dir.Path().string());
         window = std::make_unique<CHarvioDlg>();
         list = &window->ResultList();
+        // Commands open their modal dialogs and message boxes; the tests here look only at
+        // which command ran, so every box is answered and every dialog closed at once.
+        SetNextMessageAnswers({});
+        QObject::connect(&modalCloser, &QTimer::timeout, [] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+        });
+        modalCloser.start(10);
     }
 
     void TearDown() override {
@@ -93,6 +100,7 @@ protected:
     }
 
     TempDir dir;
+    QTimer modalCloser;
     std::unique_ptr<CHarvioDlg> window;
     CMyListCtrl* list = nullptr;
 };

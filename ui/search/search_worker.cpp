@@ -40,8 +40,8 @@ void SearchWorker::SearchWorkerProc() {
     // A stop that came while this search waited for the one before ends it before it begins.
     if (!StopSearchEvent.TryWait() && !gate->Closed()) {
         engine.StartSearch();
-        // A window that closed while the search started has stopped the engine too early.
-        if (gate->Closed()) {
+        // A stop or a close that came while the search started may have found no search to end.
+        if (gate->Closed() || StopSearchEvent.TryWait()) {
             engine.StopSearch();
         } else {
             TakeRecords();
