@@ -120,7 +120,7 @@ EnginePacing SlowPacing() {
     return pacing;
 }
 
-class WindowSearchTest : public ::testing::Test {
+class WindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         if (!QApplication::instance()) {
@@ -155,15 +155,8 @@ protected:
         SetProgramDirectoryForTesting("");
     }
 
-    // Starts the demo directory and gives the window an engine with the pacing, reading the
-    // directory's rules; skips the test when the demo's program was not built.
-    void UseDemoDirectory(const EnginePacing& pacing) {
-        if (!QFileInfo::exists(DemoDirectoryProgram()))
-            GTEST_SKIP() << "the demo directory's program is not built: "
-                         << DemoDirectoryProgram().toStdString();
-        demo = std::make_unique<DemoDirectory>();
-        ASSERT_TRUE(demo->Start({"--companies", QString::number(kDemoCompanies)}));
-        ASSERT_TRUE(AddConnectTo("::127.0.0.1:" + std::to_string(demo->port)));
+    // Gives the window an engine with the pacing that reads the demo directory's rules.
+    void UseDemoEngine(const EnginePacing& pacing) {
         UseEngine(pacing, (SourceDir() / "config" / "reg.alibaba").string());
     }
 
@@ -205,14 +198,32 @@ protected:
 
     static inline std::FILE* quiet = nullptr;
     TempDir dir;
-    std::unique_ptr<DemoDirectory> demo;
     std::unique_ptr<SearchEngine_Alibaba> engine;  // outlives the window that uses it
     std::unique_ptr<CHarvioDlg> window;
     CMyListCtrl* list = nullptr;
 };
 
+// Searches of the demo directory, started on a free port for every test; skipped when its
+// program was not built.
+class WindowSearchTest : public WindowTest {
+protected:
+    void SetUp() override {
+        if (!QFileInfo::exists(DemoDirectoryProgram()))
+            GTEST_SKIP() << "the demo directory's program is not built: "
+                         << DemoDirectoryProgram().toStdString();
+        WindowTest::SetUp();
+        demo = std::make_unique<DemoDirectory>();
+        ASSERT_TRUE(demo->Start({"--companies", QString::number(kDemoCompanies)}));
+        ASSERT_TRUE(AddConnectTo("::127.0.0.1:" + std::to_string(demo->port)));
+    }
+
+    std::unique_ptr<DemoDirectory> demo;
+};
+
+using WindowProxySearchTest = WindowTest;
+
 TEST_F(WindowSearchTest, ASearchShowsEveryCompanyAsATickedNumberedRowAndCountsThemAtTheEnd) {
-    UseDemoDirectory(QuickPacing());
+    UseDemoEngine(QuickPacing());
     const int expected = ExpectedRows();
     ASSERT_GT(expected, 25);  // more than one result page
     TypeKeyword(kKeyword);
@@ -251,7 +262,7 @@ TEST_F(WindowSearchTest, ASearchShowsEveryCompanyAsATickedNumberedRowAndCountsTh
 }
 
 TEST_F(WindowSearchTest, ALaterSearchNumbersItsRowsFromOneAfterTheEarlierRowsAndCountsThemAll) {
-    UseDemoDirectory(QuickPacing());
+    UseDemoEngine(QuickPacing());
     const int expected = ExpectedRows();
     TypeKeyword(kKeyword);
     Click(1006);
@@ -266,7 +277,7 @@ TEST_F(WindowSearchTest, ALaterSearchNumbersItsRowsFromOneAfterTheEarlierRowsAnd
 }
 
 TEST_F(WindowSearchTest, ASearchWithoutCompaniesEndsPlainlyAndLeavesTheCounters) {
-    UseDemoDirectory(QuickPacing());
+    UseDemoEngine(QuickPacing());
     TypeKeyword(QStringLiteral("无此产品zzz"));
     Click(1006);
     ASSERT_TRUE(WaitFor([&] { return Finished(); }, kSearchLimitMs));
@@ -278,7 +289,7 @@ TEST_F(WindowSearchTest, ASearchWithoutCompaniesEndsPlainlyAndLeavesTheCounters)
 }
 
 TEST_F(WindowSearchTest, AnEmptyKeywordIsRefusedWhileBlanksStartASearch) {
-    UseDemoDirectory(QuickPacing());
+    UseDemoEngine(QuickPacing());
     SetNextMessageAnswers({MessageAnswer::Ok});
     const QString greeting = Status();
     Click(1006);
@@ -299,7 +310,7 @@ TEST_F(WindowSearchTest, AnEmptyKeywordIsRefusedWhileBlanksStartASearch) {
 }
 
 TEST_F(WindowSearchTest, StopEnablesStartAtOnceAndTheSearchEndsWithinHalfASecond) {
-    UseDemoDirectory(SlowPacing());
+    UseDemoEngine(SlowPacing());
     TypeKeyword(kKeyword);
     Click(1006);
     ASSERT_TRUE(WaitFor([&] { return Rows() >= 2; }, kSearchLimitMs));
@@ -318,7 +329,7 @@ TEST_F(WindowSearchTest, StopEnablesStartAtOnceAndTheSearchEndsWithinHalfASecond
 }
 
 TEST_F(WindowSearchTest, AStopNeverEndsTheNextSearch) {
-    UseDemoDirectory(QuickPacing());
+    UseDemoEngine(QuickPacing());
     const int expected = ExpectedRows();
     TypeKeyword(kKeyword);
 
@@ -340,7 +351,7 @@ TEST_F(WindowSearchTest, AStopNeverEndsTheNextSearch) {
 }
 
 TEST_F(WindowSearchTest, AStopAfterRowsNeverEndsTheNextSearch) {
-    UseDemoDirectory(SlowPacing());
+    UseDemoEngine(SlowPacing());
     TypeKeyword(kKeyword);
     Click(1006);
     ASSERT_TRUE(WaitFor([&] { return Rows() >= 1; }, kSearchLimitMs));
@@ -354,7 +365,7 @@ TEST_F(WindowSearchTest, AStopAfterRowsNeverEndsTheNextSearch) {
 }
 
 TEST_F(WindowSearchTest, StartWhileTheStoppedWorkerStillEndsWaitsForItWithoutTheOldEndShowing) {
-    UseDemoDirectory(SlowPacing());
+    UseDemoEngine(SlowPacing());
     const int expected = ExpectedRows();
     TypeKeyword(kKeyword);
     Click(1006);
@@ -383,7 +394,7 @@ TEST_F(WindowSearchTest, StartWhileTheStoppedWorkerStillEndsWaitsForItWithoutThe
 }
 
 TEST_F(WindowSearchTest, ClearDuringASearchKeepsTheRunningNumbersAndTheEndCountsTheListLeft) {
-    UseDemoDirectory(SlowPacing());
+    UseDemoEngine(SlowPacing());
     TypeKeyword(kKeyword);
     Click(1006);
     ASSERT_TRUE(WaitFor([&] { return Rows() >= 2; }, kSearchLimitMs));
@@ -399,7 +410,7 @@ TEST_F(WindowSearchTest, ClearDuringASearchKeepsTheRunningNumbersAndTheEndCounts
 }
 
 TEST_F(WindowSearchTest, ClosingTheWindowDuringASearchStopsTheEngineAndEndsTheWorker) {
-    UseDemoDirectory(SlowPacing());
+    UseDemoEngine(SlowPacing());
     TypeKeyword(kKeyword);
     Click(1006);
     ASSERT_TRUE(WaitFor([&] { return Rows() >= 1; }, kSearchLimitMs));
@@ -415,7 +426,7 @@ TEST_F(WindowSearchTest, ClosingTheWindowDuringASearchStopsTheEngineAndEndsTheWo
 }
 
 TEST_F(WindowSearchTest, DestroyingTheWindowAtAnyMomentOfASearchEndsItCleanly) {
-    UseDemoDirectory(SlowPacing());
+    UseDemoEngine(SlowPacing());
     // Right after Start (the worker starting the engine), and while rows arrive.
     for (int rowsBeforeClose : {0, 1}) {
         TypeKeyword(kKeyword);
@@ -430,7 +441,7 @@ TEST_F(WindowSearchTest, DestroyingTheWindowAtAnyMomentOfASearchEndsItCleanly) {
     }
 }
 
-TEST_F(WindowSearchTest, TheTickedProxyBoxSendsTheSearchThroughTheProxy) {
+TEST_F(WindowProxySearchTest, TheTickedProxyBoxSendsTheSearchThroughTheProxy) {
     TinyProxy proxy;
     if (!proxy.Running()) GTEST_SKIP() << "no proxy: " << proxy.Problem();
 
