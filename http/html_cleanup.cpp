@@ -15,6 +15,8 @@ constexpr char kBlank = ' ';
 constexpr unsigned char kFullWidthLead = 0xA1;       // A1 A1: full-width space
 constexpr unsigned char kFullWidthSlashLead = 0xA3;  // A3 AF: full-width solidus
 constexpr unsigned char kFullWidthSlashTrail = 0xAF;
+constexpr unsigned char kGbkLeadMin = 0x81;   // a byte from here up starts a two-byte character
+constexpr unsigned char kGbkTrailMin = 0x40;  // a byte below this always stands for itself
 
 char* EndOf(char* text) {
     return text + std::strlen(text);
@@ -212,6 +214,23 @@ int SqueezeText(char* text) {
     auto* write = reinterpret_cast<unsigned char*>(text);
     const auto* textEnd = reinterpret_cast<const unsigned char*>(end);
     char runByte = '\0';  // the byte the pending run of white space leaves; NUL: no run pending
+    // A1 A1 and A3 AF count only where they start a character: after a character whose trail
+    // byte is A1 (such as the one of "省") the pair would straddle two characters, and replacing
+    // it would garble both. Character starts are found by walking the written text forward from
+    // the last byte below 0x40, which no trail byte is; every byte is walked at most twice.
+    const unsigned char* characterStart = write;
+    const auto startsCharacter = [&characterStart](const unsigned char* position) {
+        const unsigned char* resync = position;
+        while (resync > characterStart && resync[-1] >= kGbkTrailMin) --resync;
+        characterStart = std::max(characterStart, resync);
+        while (characterStart < position) {
+            // The byte after the one before position is the candidate itself, not written yet.
+            const bool pairs = *characterStart >= kGbkLeadMin &&
+                               (characterStart + 1 == position || characterStart[1] >= kGbkTrailMin);
+            characterStart += pairs ? 2 : 1;
+        }
+        return characterStart == position;
+    };
     for (;;) {
         const unsigned char byte = *read;
         if (!kSqueezeStops[byte]) {
@@ -221,6 +240,12 @@ int SqueezeText(char* text) {
             continue;
         }
         if (byte == '\0') break;
+        // After white space (a pending run) a byte always starts a character.
+        const bool fullWidthCandidate = byte == kFullWidthLead || byte == kFullWidthSlashLead;
+        if (fullWidthCandidate && runByte == '\0' && !startsCharacter(write)) {
+            *write++ = *read++;  // the trail byte of the character before it
+            continue;
+        }
         if (byte == kFullWidthLead && read[1] == kFullWidthLead) {
             if (runByte == '\0') runByte = kBlank;
             read += 2;

@@ -116,17 +116,26 @@ void ModelBlankEntity(std::string& text, const std::string& entity) {
     }
 }
 
-void ModelReplacePair(std::string& text, std::string_view pair, std::string_view replacement) {
-    for (std::size_t hit = text.find(pair); hit != std::string::npos; hit = text.find(pair, hit + 2)) {
-        text.replace(hit, 2, replacement);
+// Full-width characters count only where a character starts: a byte from 0x81 up and a byte
+// from 0x40 up form a two-byte character.
+void ModelReplaceFullWidth(std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x81 || i + 1 == text.size() ||
+            static_cast<unsigned char>(text[i + 1]) < 0x40) {
+            ++i;
+            continue;
+        }
+        const std::string_view character(text.data() + i, 2);
+        if (character == "\xA1\xA1") text.replace(i, 2, "  ");
+        if (character == "\xA3\xAF") text.replace(i, 2, "/ ");
+        i += 2;
     }
 }
 
 void ModelSqueezeText(std::string& text) {
     ModelBlankEntity(text, "&nbsp;");
     ModelBlankEntity(text, "&mdash;");
-    ModelReplacePair(text, "\xA1\xA1", "  ");
-    ModelReplacePair(text, "\xA3\xAF", "/ ");
+    ModelReplaceFullWidth(text);
     auto white = [](char byte) { return byte == ' ' || byte == '\t' || byte == '\n'; };
     std::string out;
     for (std::size_t i = 0; i < text.size();) {

@@ -118,7 +118,7 @@ TEST(SqueezeText, ReplacesEntitiesTheFirstOnlyWithSemicolon) {
     EXPECT_EQ(Clean(SqueezeText, "&nbsp;x&nbsp&mdash;y"), " x mdash;y");
 }
 
-TEST(SqueezeText, ReplacesFullWidthSpaceAndSolidusBytewise) {
+TEST(SqueezeText, ReplacesFullWidthSpaceAndSolidus) {
     EXPECT_EQ(Clean(SqueezeText, "a\xA1\xA1\xA1\xA1 b"), "a b");
     EXPECT_EQ(Clean(SqueezeText,
                     "a\xA3\xAF"
@@ -128,8 +128,20 @@ TEST(SqueezeText, ReplacesFullWidthSpaceAndSolidusBytewise) {
     EXPECT_EQ(Clean(SqueezeText, "\xA1\xA1\xA1x"), " \xA1x");
     EXPECT_EQ(Clean(SqueezeText, "x\xA1"), "x\xA1");
     EXPECT_EQ(Clean(SqueezeText, "x\xA3"), "x\xA3");
-    // The trail byte of one character and the lead byte of the next also form a full-width space.
-    EXPECT_EQ(Clean(SqueezeText, "\xB0\xA1\xA1\xB0"), "\xB0 \xB0");
+}
+
+TEST(SqueezeText, LeavesCharactersWhoseBytesOnlyLookLikeFullWidthOnes) {
+    // "啊" ends in A1 and "∶" (A1 C3) begins with it: together they hold A1 A1 across two
+    // characters, which must stay as they are.
+    EXPECT_EQ(Clean(SqueezeText, "\xB0\xA1\xA1\xC3"), "\xB0\xA1\xA1\xC3");
+    // "广东省　深圳市": the full-width space right after "省" (CA A1) is a space, nothing else.
+    const std::string province = "\xB9\xE3\xB6\xAB\xCA\xA1";
+    const std::string city = "\xC9\xEE\xDB\xDA\xCA\xD0";
+    EXPECT_EQ(Clean(SqueezeText, province + "\xA1\xA1" + city), province + " " + city);
+    // After white space a character always starts, also following a lone lead byte.
+    EXPECT_EQ(Clean(SqueezeText, "\xCA\xA1 \xA1\xA1x"), "\xCA\xA1 x");
+    // A character ending in A3 before one beginning with AF is no solidus either.
+    EXPECT_EQ(Clean(SqueezeText, "\xB0\xA3\xAF\xA1"), "\xB0\xA3\xAF\xA1");
 }
 
 TEST(SqueezeText, LongStretchesBetweenRunsMoveIntact) {
