@@ -16,6 +16,7 @@ constexpr std::string_view kSir = "先生";
 // The title ends in a full-width ")" and one more byte, which are not part of it.
 constexpr std::size_t kTitleCloseLength = 3;
 constexpr std::string_view kCountryCode = "86";
+constexpr std::string_view kInternationalPrefixes[] = {"+", "00"};
 
 // Name up to and including the salutation; the title after it and the one byte that follows.
 std::pair<std::string, std::string> SplitAtSalutation(const std::string& contact, std::size_t at,
@@ -44,9 +45,19 @@ std::pair<std::string, std::string> SplitContact(const std::string& contact) {
     return {contact, std::string()};
 }
 
+// Only a leading country code goes: "86" at the start of the number, after blanks and a "+" or
+// "00" at the most. An "86" further in belongs to the local number ("0755-86123456") and stays.
 std::string StripCountryCode(const std::string& phone) {
-    const std::size_t at = phone.find(kCountryCode);
-    return at == std::string::npos ? phone : phone.substr(at + kCountryCode.size());
+    std::size_t at = phone.find_first_not_of(' ');
+    if (at == std::string::npos) return phone;
+    for (const std::string_view international : kInternationalPrefixes) {
+        if (phone.compare(at, international.size(), international) == 0) {
+            at += international.size();
+            break;
+        }
+    }
+    if (phone.compare(at, kCountryCode.size(), kCountryCode) != 0) return phone;
+    return phone.substr(at + kCountryCode.size());
 }
 
 std::array<std::string, kResultColumnCount> BuildResultCells(const CompanyRecord& record, int rowNumber) {

@@ -23,11 +23,18 @@ TEST(SplitContact, WithoutMarkersTheWholeTextIsTheName) {
     EXPECT_EQ(SplitContact(""), std::make_pair(std::string(), std::string()));
 }
 
-TEST(StripCountryCode, EverythingAfterTheFirst86) {
+TEST(StripCountryCode, DropsALeadingCountryCodeOnly) {
     EXPECT_EQ(StripCountryCode("86-0571-88886666"), "-0571-88886666");
-    EXPECT_EQ(StripCountryCode("0571-55554444"), "0571-55554444");
-    EXPECT_EQ(StripCountryCode("0571-8612-86"), "12-86");
+    EXPECT_EQ(StripCountryCode("+86-571-88886666"), "-571-88886666");
+    EXPECT_EQ(StripCountryCode(" 0086 571 88886666"), " 571 88886666");
     EXPECT_EQ(StripCountryCode("86"), "");
+    EXPECT_EQ(StripCountryCode("0571-55554444"), "0571-55554444");
+    // An 86 inside the local number is part of it.
+    EXPECT_EQ(StripCountryCode("0755-86123456"), "0755-86123456");
+    EXPECT_EQ(StripCountryCode("0571-8612-86"), "0571-8612-86");
+    EXPECT_EQ(StripCountryCode("+1-86-555"), "+1-86-555");
+    EXPECT_EQ(StripCountryCode("   "), "   ");
+    EXPECT_EQ(StripCountryCode(""), "");
 }
 
 TEST(ResultCells, RecordFieldsInColumnOrder) {
