@@ -154,8 +154,8 @@ TEST_F(ResultRowsTest, ContactAndTelephoneAreReshapedForTheirCells) {
     const int bothRow = window->AddCompanyRow(bothWords, list->GetItemCount() + 1);
     EXPECT_EQ(Cell(bothRow, 3), GbkBytes("女士"));
     EXPECT_EQ(Cell(bothRow, 4).toStdString(), bothWords.contact.substr(5));
-    for (const auto& [phone, shown] :
-         {std::pair{"0571-8888", "0571-8888"}, std::pair{"0086-10-6", "-10-6"}, std::pair{"12-86-3", "-3"}}) {
+    for (const auto& [phone, shown] : {std::pair{"0571-8888", "0571-8888"}, std::pair{"0086-10-6", "-10-6"},
+                                       std::pair{"12-86-3", "12-86-3"}}) {
         CompanyRecord record;
         record.phone = phone;
         const int row = window->AddCompanyRow(record, list->GetItemCount() + 1);
