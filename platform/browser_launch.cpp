@@ -1,6 +1,5 @@
 #include "platform/browser_launch.h"
 
-#include <iconv.h>
 #include <langinfo.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -11,6 +10,8 @@
 #include <cstdlib>
 #include <string_view>
 #include <vector>
+
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -64,18 +65,7 @@ std::string FindBrowserProgram() {
 }
 
 std::string AddressInLocaleEncoding(const std::string& gbkAddress) {
-    iconv_t converter = iconv_open(nl_langinfo(CODESET), "GBK");
-    if (converter == reinterpret_cast<iconv_t>(-1)) return gbkAddress;
-    std::string converted(gbkAddress.size() * 4 + 4, '\0');  // UTF-8 needs at most 4 bytes a character
-    char* in = const_cast<char*>(gbkAddress.data());
-    size_t inLeft = gbkAddress.size();
-    char* out = converted.data();
-    size_t outLeft = converted.size();
-    size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
-    iconv_close(converter);
-    if (result == static_cast<size_t>(-1) || inLeft != 0) return gbkAddress;
-    converted.resize(converted.size() - outLeft);
-    return converted;
+    return ConvertText(gbkAddress, "GBK", nl_langinfo(CODESET)).value_or(gbkAddress);
 }
 
 bool LaunchBrowser(const std::string& gbkAddress) {
