@@ -46,9 +46,9 @@ bool SameHost(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-bool AddConnectTo(const std::string& spec) {
+bool AddConnectTo(const std::string& text) {
     std::vector<std::string_view> fields;
-    std::string_view rest = spec;
+    std::string_view rest = text;
     for (std::size_t colon = rest.find(':'); colon != std::string_view::npos; colon = rest.find(':')) {
         fields.push_back(rest.substr(0, colon));
         rest.remove_prefix(colon + 1);

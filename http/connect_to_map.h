@@ -11,7 +11,7 @@
 // empty HOST2 or PORT2 keeps the requested one. Host names compare without regard to ASCII
 // case. Rules are tried in the order they were added. False (and nothing added) when the text
 // is not four fields joined by ":" or a port is not a number from 1 to 65535.
-bool AddConnectTo(const std::string& spec);
+bool AddConnectTo(const std::string& text);
 
 // Removes every rule.
 void ClearConnectTo();

@@ -51,11 +51,11 @@ TEST_F(ConnectToMapTest, FirstMatchingRuleWins) {
 }
 
 TEST_F(ConnectToMapTest, BadSpecsAreRefusedAndAddNothing) {
-    for (const std::string& spec :
+    for (const std::string& text :
          std::vector<std::string>{"", "a.test", "a.test:80", "a.test:80:127.0.0.1", "a:80:b:81:c",
                                   "a.test:http:b:81", "a.test:80:b:0", "a.test:65536:b:80", "a.test:80:b:-1",
                                   "a.test: 80:b:81", "a.test:80:b:999999999999999999999"}) {
-        EXPECT_FALSE(AddConnectTo(spec)) << spec;
+        EXPECT_FALSE(AddConnectTo(text)) << text;
     }
     EXPECT_EQ(Target("a.test", 80), "a.test:80");
     EXPECT_TRUE(AddConnectTo("a.test:65535:b.test:1"));
