@@ -85,7 +85,10 @@ void SearchEngine_Alibaba::StartSearch() {
     if (rules.searchBaseUrl.empty()) return FailStart("the rules give no search address (searchBaseUrl)");
     if (!BuildQuery(searchUrl, condition)) return FailStart("no search condition is set");
 
+    // Page 1 is read without the lifecycle lock, so that a stop never waits for the read: the
+    // stop takes this search as the active one and aborts the read.
     auto client = MakeClient(*run);
+    life.unlock();
     std::unique_lock<std::mutex> lock(engineLock);
     if (!ParseListPage(*client, searchUrl, true)) {
         const std::string reason = "result page 1 could not be read: " + errorText;
@@ -99,6 +102,7 @@ void SearchEngine_Alibaba::StartSearch() {
     totalCompanies = totals.totalCompanies;
     lock.unlock();
 
+    life.lock();
     for (int worker = 0; worker < kCompanyWorkerCount; ++worker) {
         if (run->Stopped()) return;
         run->threads.emplace_back(&SearchEngine_Alibaba::CompanyWorker, this, run, MakeClient(*run));

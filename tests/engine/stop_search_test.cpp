@@ -117,6 +117,18 @@ TEST_F(StopSearchTest, StopsPromptlyDuringTheStartWaits) {
     EXPECT_EQ(engine->GetNextCompany(), nullptr);
 }
 
+TEST_F(StopSearchTest, StopsPromptlyWhileResultPageOneGetsNoAnswer) {
+    site.Hang(ResultPage("silent", 1));
+    std::thread starter([&] { Search(*engine, "silent"); });
+    const bool pageOneAsked = site.WaitForHanging(1, kWaitLimit);
+    const auto took = TimeToStop(*engine);
+    starter.join();
+    ASSERT_TRUE(pageOneAsked);
+    EXPECT_LT(took, kStopLimit);
+    EXPECT_FALSE(engine->running);
+    EXPECT_EQ(engine->GetNextCompany(), nullptr);
+}
+
 TEST_F(StopSearchTest, StopsPromptlyDuringThePause) {
     ServeEmptyResultPages(600);
     TraceCapture trace;
