@@ -6,19 +6,13 @@
 
 #include "ui/controls/combo_box_edit.h"
 #include "ui/controls/multi_column_combo_box.h"
+#include "ui/support/ui_test_support.h"
 
 namespace {
 
 class ComboBoxTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "controls_combo_box_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApplication(); }
 };
 
 const char* const kBusinessModels[] = {"全部", "生产加工", "经销批发", "招商代理", "商业服务"};

@@ -8,6 +8,7 @@
 #include "ui/controls/header_bitmaps.h"
 #include "ui/controls/my_header_ctrl.h"
 #include "ui/controls/my_list_ctrl.h"
+#include "ui/support/ui_test_support.h"
 
 namespace {
 
@@ -19,14 +20,7 @@ const QColor kGrey(128, 128, 128);
 
 class HeaderTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "controls_header_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApplication(); }
 
     void SetUp() override {
         list = std::make_unique<CMyListCtrl>();

@@ -13,6 +13,7 @@
 #include "ui/controls/my_header_ctrl.h"
 #include "ui/controls/my_list_ctrl.h"
 #include "ui/controls/result_list_model.h"
+#include "ui/support/ui_test_support.h"
 
 namespace {
 
@@ -24,14 +25,7 @@ QByteArray Gbk(const char* utf8) {
 
 class ListCtrlTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "controls_list_ctrl_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApplication(); }
 
     void SetUp() override {
         list = std::make_unique<CMyListCtrl>();

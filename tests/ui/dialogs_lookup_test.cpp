@@ -22,6 +22,7 @@
 #include "ui/dialogs/dlg_information.h"
 #include "ui/dialogs/sms_login.h"
 #include "ui/dialogs/web_lookups.h"
+#include "ui/support/ui_test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -33,14 +34,7 @@ QByteArray Gbk(const char* utf8) {
 
 class LookupTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "dialogs_lookup_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApplication(); }
     void SetUp() override { SetNextMessageAnswers({}); }
     void TearDown() override { StopScriptingMessageBoxes(); }
 

@@ -10,19 +10,13 @@
 #include "http/proxy_settings.h"
 #include "platform/qt/message_box.h"
 #include "ui/dialogs/dlg_set_http.h"
+#include "ui/support/ui_test_support.h"
 
 namespace {
 
 class ProxyDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "dialogs_proxy_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApplication(); }
     void SetUp() override {
         proxyAddress.Set("");
         proxyPortText.Set("");

@@ -18,6 +18,7 @@
 #include "platform/qt/message_box.h"
 #include "support/temp_dir.h"
 #include "ui/controls/my_list_ctrl.h"
+#include "ui/support/ui_test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -41,23 +42,9 @@ QByteArray ExpectedHeader() {
     return header + "\r\n";
 }
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
 class ExportTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "export_result_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApplication(); }
     void SetUp() override {
         for (int subItem = 0; subItem < kResultColumnCount; ++subItem)
             list.InsertColumn(subItem, QString::number(subItem), Qt::AlignLeft, 50);

@@ -16,19 +16,13 @@
 #include "platform/qt/skin.h"
 #include "support/temp_dir.h"
 #include "ui/controls/my_list_ctrl.h"
+#include "ui/support/ui_test_support.h"
 
 namespace {
 
 class PlatformQtTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "platform_qt_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApplication(); }
     void TearDown() override {
         StopScriptingMessageBoxes();
         qApp->setStyleSheet(QString());

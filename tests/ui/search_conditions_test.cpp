@@ -14,6 +14,7 @@
 #include "app/harvio_dlg.h"
 #include "platform/program_directory.h"
 #include "support/temp_dir.h"
+#include "ui/support/ui_test_support.h"
 
 namespace {
 
@@ -31,14 +32,7 @@ QStringList Entries(const QComboBox& box) {
 
 class ConditionBoxesTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "search_conditions_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApplication(); }
 
     // The window over a region list of the given GBK lines; no list file at all when null.
     void OpenWindow(const std::vector<std::string>* provinceLines) {

@@ -12,6 +12,7 @@
 #include "support/temp_dir.h"
 #include "ui/search/province_city_table.h"
 #include "ui/search/text_lines.h"
+#include "ui/support/ui_test_support.h"
 
 namespace {
 
@@ -24,10 +25,6 @@ std::string Gbk(const char* utf8) {
 QString Text(const std::string& gbk) {
     QStringDecoder decoder("GBK");
     return decoder.decode(QByteArrayView(gbk.data(), static_cast<qsizetype>(gbk.size())));
-}
-
-std::filesystem::path SourceDir() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
 }
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {

@@ -17,6 +17,7 @@
 #include "platform/qt/message_box.h"
 #include "support/temp_dir.h"
 #include "ui/controls/my_list_ctrl.h"
+#include "ui/support/ui_test_support.h"
 
 namespace {
 
@@ -61,14 +62,7 @@ CompanyRecord FullRecord() {
 
 class ResultRowsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "search_results_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApplication(); }
 
     void SetUp() override {
         SetProgramDirectoryForTesting(dir.Path().string());

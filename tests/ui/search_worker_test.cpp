@@ -23,20 +23,11 @@
 #include "http/proxy_settings.h"
 #include "ui/search/auto_reset_event.h"
 #include "ui/search/window_call_gate.h"
+#include "ui/support/ui_test_support.h"
 
 using namespace std::chrono_literals;
 
 namespace {
-
-bool WaitFor(const std::function<bool()>& condition, int limitMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs) return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
 
 // Hands out the records it is given while running; GetNextCompany waits like the directory
 // engine's, and a stop empties the queue.
@@ -97,14 +88,7 @@ private:
 
 class SearchWorkerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "search_worker_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApplication(); }
 
     void SetUp() override { useProxy = 1; }
 

@@ -31,30 +31,9 @@
 #include "ui/dialogs/dlg_information.h"
 #include "ui/dialogs/dlg_set_http.h"
 #include "ui/dialogs/sms_login.h"
+#include "ui/support/ui_test_support.h"
 
 namespace {
-
-std::filesystem::path SourceDir() {
-    if (const char* dir = std::getenv("HARVIO_SOURCE_DIR")) return dir;
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
-}
-
-bool WaitFor(const std::function<bool()>& condition, int limitMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs) return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 CompanyRecord Company(const std::string& name, const std::string& fax, const std::string& mobile) {
     CompanyRecord record;
@@ -66,14 +45,7 @@ CompanyRecord Company(const std::string& name, const std::string& fax, const std
 
 class WindowCommandsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "window_commands_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApplication(); }
 
     void SetUp() override {
         std::filesystem::create_directories(dir.File("config"));

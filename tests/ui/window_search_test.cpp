@@ -41,6 +41,7 @@
 #include "support/temp_dir.h"
 #include "support/tiny_proxy.h"
 #include "ui/controls/my_list_ctrl.h"
+#include "ui/support/ui_test_support.h"
 
 extern char** environ;
 
@@ -53,25 +54,9 @@ const QString kKeyword = QStringLiteral("有限公司");  // about two thirds of
 constexpr int kSearchLimitMs = 60000;
 constexpr int kChildLimitMs = 30000;
 
-std::filesystem::path SourceDir() {
-    if (const char* dir = std::getenv("HARVIO_SOURCE_DIR")) return dir;
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
-}
-
 QString DemoDirectoryProgram() {
     return QDir::cleanPath(QCoreApplication::applicationDirPath() +
                            "/../tools/demo-directory/harvio-demo-directory");
-}
-
-// Runs the test's event loop until the condition holds or the limit passes.
-bool WaitFor(const std::function<bool()>& condition, int limitMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs) return false;
-        QTest::qWait(5);
-    }
-    return true;
 }
 
 // The demo directory's program with its standard output in a pipe. Started with posix_spawn:
@@ -175,12 +160,7 @@ EnginePacing SlowPacing() {
 class WindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "window_search_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
+        EnsureTestApplication();
         quiet = std::fopen("/dev/null", "w");
         SetTraceStream(quiet);
     }

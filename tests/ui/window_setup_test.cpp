@@ -31,6 +31,7 @@
 #include "platform/qt/skin.h"
 #include "support/temp_dir.h"
 #include "ui/controls/my_list_ctrl.h"
+#include "ui/support/ui_test_support.h"
 
 namespace {
 
@@ -40,20 +41,9 @@ std::string Gbk(const char* utf8) {
     return bytes.toStdString();
 }
 
-std::filesystem::path SourceDir() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
-}
-
 class MainWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "window_setup_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApplication(); }
 
     void SetUp() override {
         std::filesystem::create_directories(dir.File("config"));

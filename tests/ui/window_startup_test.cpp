@@ -16,6 +16,7 @@
 #include "platform/program_directory.h"
 #include "platform/qt/message_box.h"
 #include "support/temp_dir.h"
+#include "ui/support/ui_test_support.h"
 
 namespace {
 
@@ -27,14 +28,7 @@ const QString kExitQuestion = QString::fromUtf8(
 
 class StartUpTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "window_startup_test";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);  // lives for the whole test program
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApplication(); }
 
     void SetUp() override {
         // No rules file and no region list: start-up goes on without them.
