@@ -1,6 +1,5 @@
 #include "http/html_cleanup.h"
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -15,8 +14,7 @@ constexpr char kBlank = ' ';
 constexpr unsigned char kFullWidthLead = 0xA1;       // A1 A1: full-width space
 constexpr unsigned char kFullWidthSlashLead = 0xA3;  // A3 AF: full-width solidus
 constexpr unsigned char kFullWidthSlashTrail = 0xAF;
-constexpr unsigned char kGbkLeadMin = 0x81;   // a byte from here up starts a two-byte character
-constexpr unsigned char kGbkTrailMin = 0x40;  // a byte below this always stands for itself
+constexpr unsigned char kGbkLeadMin = 0x81;  // a byte from here up may start a two-byte character
 
 char* EndOf(char* text) {
     return text + std::strlen(text);
@@ -216,20 +214,16 @@ int SqueezeText(char* text) {
     char runByte = '\0';  // the byte the pending run of white space leaves; NUL: no run pending
     // A1 A1 and A3 AF count only where they start a character: after a character whose trail
     // byte is A1 (such as the one of "省") the pair would straddle two characters, and replacing
-    // it would garble both. Character starts are found by walking the written text forward from
-    // the last byte below 0x40, which no trail byte is; every byte is walked at most twice.
+    // it would garble both. A byte below 0x81 always ends a character, as a trail byte or alone,
+    // so the bytes from 0x81 up written since the last of them pair off into characters; each
+    // byte is looked at once, back from the candidate, up to the last known character start.
     const unsigned char* characterStart = write;
     const auto startsCharacter = [&characterStart](const unsigned char* position) {
-        const unsigned char* resync = position;
-        while (resync > characterStart && resync[-1] >= kGbkTrailMin) --resync;
-        characterStart = std::max(characterStart, resync);
-        while (characterStart < position) {
-            // The byte after the one before position is the candidate itself, not written yet.
-            const bool pairs = *characterStart >= kGbkLeadMin &&
-                               (characterStart + 1 == position || characterStart[1] >= kGbkTrailMin);
-            characterStart += pairs ? 2 : 1;
-        }
-        return characterStart == position;
+        const unsigned char* pairsStart = position;
+        while (pairsStart > characterStart && pairsStart[-1] >= kGbkLeadMin) --pairsStart;
+        const bool starts = (position - pairsStart) % 2 == 0;
+        characterStart = starts ? position : position + 1;
+        return starts;
     };
     for (;;) {
         const unsigned char byte = *read;
