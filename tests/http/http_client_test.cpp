@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "http/connect_to_map.h"
+#include "http/support/request_lines.h"
 #include "http/trace_output.h"
 #include "support/loopback.h"
 #include "support/scripted_server.h"
@@ -15,15 +16,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-
-const std::string kFixedLines =
-    "Accept: */*\r\n"
-    "Accept-Language: zh-cn\r\n"
-    "Accept-Encoding: deflate\r\n"
-    "Connection: close\r\n"
-    "UA-CPU: x86\r\n"
-    "User-Agent: Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.2; .NET CLR 1.1.4322; .NET CLR "
-    "2.0.50727)\r\n";
 
 class HttpClientTest : public ::testing::Test {
 protected:

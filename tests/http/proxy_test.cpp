@@ -7,21 +7,13 @@
 #include "http/connect_to_map.h"
 #include "http/http_client.h"
 #include "http/proxy_settings.h"
+#include "http/support/request_lines.h"
 #include "support/scripted_server.h"
 #include "support/tiny_proxy.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-const std::string kFixedLines =
-    "Accept: */*\r\n"
-    "Accept-Language: zh-cn\r\n"
-    "Accept-Encoding: deflate\r\n"
-    "Connection: close\r\n"
-    "UA-CPU: x86\r\n"
-    "User-Agent: Mozilla/4.0 (compatible; MSIE 7.0; Windows NT 5.2; .NET CLR 1.1.4322; .NET CLR "
-    "2.0.50727)\r\n";
 
 ProxySetting ProxyAt(int port) {
     return {true, "127.0.0.1", std::to_string(port)};

@@ -170,10 +170,7 @@ protected:
     }
 
     void SetUp() override {
-        std::filesystem::create_directories(dir.File("config"));
-        std::filesystem::copy_file(SourceDir() / "config" / "Province.txt",
-                                   dir.File("config") / "Province.txt");
-        SetProgramDirectoryForTesting(dir.Path().string());
+        UseAsProgramDirectory(dir);
         window = std::make_unique<CHarvioDlg>();
         list = &window->ResultList();
         useProxy = 0;

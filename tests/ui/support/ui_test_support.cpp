@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/program_directory.h"
+
 void EnsureTestApplication() {
     if (QApplication::instance()) return;
     static int argc = 1;
@@ -35,4 +37,10 @@ std::string ReadFile(const std::filesystem::path& path) {
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
+}
+
+void UseAsProgramDirectory(const TempDir& dir) {
+    std::filesystem::create_directories(dir.File("config"));
+    std::filesystem::copy_file(SourceDir() / "config" / "Province.txt", dir.File("config") / "Province.txt");
+    SetProgramDirectoryForTesting(dir.Path().string());
 }
