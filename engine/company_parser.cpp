@@ -6,6 +6,7 @@
 #include <span>
 #include <string_view>
 
+#include "engine/gbk_characters.h"
 #include "engine/rule_search.h"
 #include "http/html_cleanup.h"
 
@@ -33,8 +34,9 @@ constexpr CleanupStep kSiteValueCleanup[] = {BlankTags, BlankLineBreaks, Squeeze
 constexpr CleanupStep kMemberValueCleanup[] = {BlankScripts, BlankTags, BlankLineBreaks, SqueezeText};
 
 // The text clipped to a working area of areaSize bytes, cleaned in place by the steps in order.
+// Clipping keeps whole characters, so that no value ends in half a character.
 std::string Cleaned(std::string_view text, std::size_t areaSize, std::span<const CleanupStep> steps) {
-    std::string area(text.substr(0, std::min(text.size(), areaSize - 1)));
+    std::string area(text.substr(0, CharacterBoundaryBefore(text, areaSize - 1)));
     for (const CleanupStep step : steps) step(area.data());
     area.resize(std::strlen(area.c_str()));
     return area;
@@ -42,7 +44,7 @@ std::string Cleaned(std::string_view text, std::size_t areaSize, std::span<const
 
 void AppendClipped(std::string& combined, std::string_view body) {
     const std::size_t room = kPageAreaSize - 1 - std::min(combined.size(), kPageAreaSize - 1);
-    combined.append(body.substr(0, std::min(body.size(), room)));
+    combined.append(body.substr(0, CharacterBoundaryBefore(body, room)));
 }
 
 void FindRule(const std::optional<boost::regex>& rule, std::string_view text, std::string& target) {

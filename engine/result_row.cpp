@@ -1,5 +1,7 @@
 #include "engine/result_row.h"
 
+#include "engine/gbk_characters.h"
+
 const std::array<std::string_view, kResultColumnCount> kResultColumnTitles = {
     "序号",     "认证",     "公司名称", "联系人", "职务",     "电话",     "手机",
     "传真",     "地址",     "邮编",     "网址",   "公司介绍", "主营产品", "主营行业",
@@ -10,36 +12,54 @@ namespace {
 
 constexpr std::string_view kValidatedMark = "★";
 constexpr std::string_view kNotValidatedMark = "☆";
-constexpr std::string_view kTitleOpen = "（";  // full-width, two bytes
+constexpr std::string_view kTitleOpen = "（";   // full-width, two bytes
+constexpr std::string_view kTitleClose = "）";  // full-width, two bytes
 constexpr std::string_view kMadam = "女士";
 constexpr std::string_view kSir = "先生";
-// The title ends in a full-width ")" and one more byte, which are not part of it.
-constexpr std::size_t kTitleCloseLength = 3;
+constexpr std::string_view kWideBlank = "　";  // full-width space
 constexpr std::string_view kCountryCode = "86";
 constexpr std::string_view kInternationalPrefixes[] = {"+", "00"};
 
-// Name up to and including the salutation; the title after it and the one byte that follows.
-std::pair<std::string, std::string> SplitAtSalutation(const std::string& contact, std::size_t at,
+bool IsBlankAt(std::string_view text, std::size_t at) {
+    return text[at] == ' ' || text[at] == '\t' || text.compare(at, kWideBlank.size(), kWideBlank) == 0;
+}
+
+// The text without the blanks at its end; only whole characters are looked at.
+std::string WithoutTrailingBlanks(std::string_view text) {
+    std::size_t end = 0;
+    for (std::size_t at = 0; at < text.size(); at += CharacterLength(text, at)) {
+        if (!IsBlankAt(text, at)) end = at + CharacterLength(text, at);
+    }
+    return std::string(text.substr(0, end));
+}
+
+// Name up to and including the salutation; the title after it, without the one blank that may
+// separate them.
+std::pair<std::string, std::string> SplitAtSalutation(std::string_view contact, std::size_t at,
                                                       std::string_view salutation) {
     const std::size_t nameEnd = at + salutation.size();
-    const std::size_t titleStart = nameEnd + 1;
-    return {contact.substr(0, nameEnd),
-            contact.size() > titleStart ? contact.substr(titleStart) : std::string()};
+    std::size_t titleStart = nameEnd;
+    if (titleStart < contact.size() && IsBlankAt(contact, titleStart))
+        titleStart += CharacterLength(contact, titleStart);
+    return {std::string(contact.substr(0, nameEnd)), std::string(contact.substr(titleStart))};
 }
 
 }  // namespace
 
+// Markers are looked for on character boundaries only: byte-wise, the trail byte of one
+// character and the lead byte of the next can read as a marker.
 std::pair<std::string, std::string> SplitContact(const std::string& contact) {
-    if (const std::size_t at = contact.find(kTitleOpen); at != std::string::npos) {
-        const std::string rest = contact.substr(at + kTitleOpen.size());
-        return {contact.substr(0, at), rest.size() > kTitleCloseLength
-                                           ? rest.substr(0, rest.size() - kTitleCloseLength)
-                                           : std::string()};
+    if (const std::size_t at = FindCharacters(contact, kTitleOpen); at != std::string::npos) {
+        const std::size_t titleStart = at + kTitleOpen.size();
+        const std::size_t close = FindCharacters(contact, kTitleClose, titleStart);
+        const std::string_view title = std::string_view(contact).substr(
+            titleStart, close == std::string::npos ? std::string::npos : close - titleStart);
+        return {contact.substr(0, at), WithoutTrailingBlanks(title)};
     }
-    if (const std::size_t at = contact.find(kMadam); at != std::string::npos) {
+    if (const std::size_t at = FindCharacters(contact, kMadam); at != std::string::npos) {
         return SplitAtSalutation(contact, at, kMadam);
     }
-    if (const std::size_t at = contact.find(kSir); at != std::string::npos) {
+    if (const std::size_t at = FindCharacters(contact, kSir); at != std::string::npos) {
         return SplitAtSalutation(contact, at, kSir);
     }
     return {contact, std::string()};

@@ -15,7 +15,9 @@ extern const std::array<std::string_view, kResultColumnCount> kResultColumnTitle
 // The cells of one record: row number, validate mark, then the record's fields.
 std::array<std::string, kResultColumnCount> BuildResultCells(const CompanyRecord& record, int rowNumber);
 
-// The contact text split into the person's name and title.
+// The contact text split into the person's name and title: the title is the text in full-width
+// parentheses (to the closing one, or to the end when none), or the text after "女士" / "先生"
+// and one blank. Every cut falls between whole characters.
 std::pair<std::string, std::string> SplitContact(const std::string& contact);
 
 // A telephone text without the country code: everything after the first "86".

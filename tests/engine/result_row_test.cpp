@@ -1,11 +1,13 @@
 #include "engine/result_row.h"
 
+#include "engine/gbk_characters.h"
+
 #include <gtest/gtest.h>
 
 TEST(SplitContact, FullWidthParenthesisFirst) {
     EXPECT_EQ(SplitContact("李先生（经理） "), std::make_pair(std::string("李先生"), std::string("经理")));
-    // Three bytes or fewer after the parenthesis leave no title.
-    EXPECT_EQ(SplitContact("李（经 "), std::make_pair(std::string("李"), std::string()));
+    // Without a closing parenthesis the title runs to the end, trailing blanks dropped.
+    EXPECT_EQ(SplitContact("李（经 "), std::make_pair(std::string("李"), std::string("经")));
     EXPECT_EQ(SplitContact("（"), std::make_pair(std::string(), std::string()));
 }
 
@@ -16,6 +18,41 @@ TEST(SplitContact, MadamBeforeSir) {
     EXPECT_EQ(SplitContact("张先生/王女士 总监"),
               std::make_pair(std::string("张先生/王女士"), std::string("总监")));
     EXPECT_EQ(SplitContact("张先生 销售"), std::make_pair(std::string("张先生"), std::string("销售")));
+}
+
+// Contacts as directory pages write them; every part must be whole characters.
+TEST(SplitContact, EveryFormSplitsBetweenWholeCharacters) {
+    const struct {
+        std::string contact, name, title;
+    } cases[] = {
+        {"赵敏（采购）", "赵敏", "采购"},
+        {"赵敏（采购）  ", "赵敏", "采购"},
+        {"赵敏（采购 　）经理", "赵敏", "采购"},
+        {"张（销售", "张", "销售"},
+        {"王女士经理", "王女士", "经理"},
+        {"王女士　经理", "王女士", "经理"},
+        {"李先生厂长", "李先生", "厂长"},
+        {"李先生  厂长", "李先生", " 厂长"},
+        // GB18030 four-byte characters on either side of every cut.
+        {"𠮷女士𠮷经理", "𠮷女士", "𠮷经理"},
+        {"𠮷（𠮷采购）", "𠮷", "𠮷采购"},
+        {"吴（经理𠮷", "吴", "经理𠮷"},
+        // B0 A3 A8 A1 holds the bytes of "（" (A3 A8) across two characters: no marker.
+        {"\xB0\xA3\xA8\xA1先生 经理", "\xB0\xA3\xA8\xA1先生", "经理"},
+    };
+    for (const auto& form : cases) {
+        EXPECT_EQ(SplitContact(form.contact), std::make_pair(form.name, form.title)) << form.contact;
+    }
+}
+
+TEST(CharacterBoundaryBefore, NeverCutsATwoOrFourByteCharacter) {
+    const std::string text = "a王𠮷b";  // 1 + 2 + 4 + 1 bytes
+    const std::size_t expected[] = {0, 1, 1, 3, 3, 3, 3, 7, 8, 8};
+    for (std::size_t limit = 0; limit < std::size(expected); ++limit)
+        EXPECT_EQ(CharacterBoundaryBefore(text, limit), expected[limit]) << limit;
+    // A lead byte at the very end is a character of its own.
+    EXPECT_EQ(CharacterBoundaryBefore("a\xB0", 1), 1u);
+    EXPECT_EQ(CharacterBoundaryBefore("a\xB0", 2), 2u);
 }
 
 TEST(SplitContact, WithoutMarkersTheWholeTextIsTheName) {
