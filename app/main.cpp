@@ -4,6 +4,7 @@
 #include "app/command_line_options.h"
 #include "app/harvio_app.h"
 #include "http/connect_to_map.h"
+#include "platform/qt/chinese_translation.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ constexpr int kUsageError = 2;
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    InstallChineseTranslation(application);
     const CommandLineOptions options = ParseCommandLine(QApplication::arguments());
     if (!options.error.empty()) {
         std::fprintf(stderr, "harvio: %s\n", options.error.c_str());

@@ -4,9 +4,24 @@
 #include <QPushButton>
 #include <optional>
 
+#include "platform/qt/chinese_translation.h"
+
 namespace {
 
 constexpr const char* kCaption = "Quorvan";
+
+// Without Qt's Chinese translation the boxes would say "Yes" and "No" while their texts ask for
+// 「是」 and 「否」.
+void NameButtonsInChinese(QMessageBox& box) {
+    const struct {
+        QMessageBox::StandardButton button;
+        const char* text;
+    } names[] = {{QMessageBox::Yes, "是"}, {QMessageBox::No, "否"}, {QMessageBox::Ok, "确定"},
+                 {QMessageBox::Cancel, "取消"}};
+    for (const auto& name : names) {
+        if (QAbstractButton* button = box.button(name.button)) button->setText(QString::fromUtf8(name.text));
+    }
+}
 
 // Lives on the window thread only, like every message box.
 std::optional<std::deque<MessageAnswer>> scriptedAnswers;
@@ -36,6 +51,8 @@ MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, MessageButton
                     QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")),
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
+    if (question) box.setDefaultButton(QMessageBox::Yes);
+    if (!ChineseTranslationInstalled()) NameButtonsInChinese(box);
     box.exec();
     if (!question) return MessageAnswer::Ok;
     // Closing the box or pressing Esc counts as No.

@@ -5,6 +5,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -145,6 +147,21 @@ TEST_F(MainWindowTest, DetailBoxesAreReadOnlyAndTheProxyBoxIsHidden) {
     EXPECT_FALSE(proxy->isChecked());
 }
 
+// The row number of the 100,000th row shows in full beside the check box, at the window's font.
+TEST_F(MainWindowTest, TheNumberColumnShowsSixDigitsBesideTheCheckBox) {
+    list->InsertItem(0, "100000");
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.font = list->font();
+    option.fontMetrics = list->fontMetrics();
+    option.rect = list->visualRect(list->model()->index(0, 0));
+    option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    option.text = QStringLiteral("100000");
+    const QRect text = list->style()->subElementRect(QStyle::SE_ItemViewItemText, &option, list);
+    EXPECT_EQ(option.fontMetrics.elidedText(option.text, Qt::ElideRight, text.width()), option.text)
+        << "text room " << text.width();
+}
+
 TEST_F(MainWindowTest, ListsTheTwentyResultColumnsWithTitlesAlignmentsAndWidths) {
     ASSERT_EQ(list->model()->columnCount(), 20);
     const char* titles[] = {"序号",     "认证",     "公司名称", "联系人", "职务",     "电话",     "手机",
@@ -153,8 +170,13 @@ TEST_F(MainWindowTest, ListsTheTwentyResultColumnsWithTitlesAlignmentsAndWidths)
     for (int column = 0; column < 20; ++column) {
         EXPECT_EQ(list->model()->headerData(column, Qt::Horizontal).toString(),
                   QString::fromUtf8(titles[column]));
+        // The number column is widened for six digits where the font needs it (see below).
         const int width = column == 0 ? 35 : column == 1 ? 45 : column == 2 ? 185 : 100;
-        EXPECT_EQ(list->horizontalHeader()->sectionSize(column), width) << column;
+        if (column == 0) {
+            EXPECT_GE(list->horizontalHeader()->sectionSize(column), width);
+        } else {
+            EXPECT_EQ(list->horizontalHeader()->sectionSize(column), width) << column;
+        }
         const auto alignment =
             Qt::Alignment(list->model()->headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).toInt());
         EXPECT_EQ(alignment & Qt::AlignHorizontal_Mask, column == 0 ? Qt::AlignLeft : Qt::AlignHCenter)
