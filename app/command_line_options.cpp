@@ -7,6 +7,7 @@ namespace {
 
 constexpr char kConnectToOption[] = "--connect-to";
 constexpr char kProxyOption[] = "--proxy";
+constexpr char kSearchOption[] = "--search";
 
 bool AllDigits(const std::string& text) {
     return !text.empty() &&
@@ -35,6 +36,8 @@ CommandLineOptions ParseCommandLine(const QStringList& arguments) {
     for (qsizetype index = 1; index < arguments.size() && options.error.empty(); ++index) {
         if (auto value = OptionValue(arguments, index, kConnectToOption, options.error)) {
             if (options.error.empty()) options.connectTo.push_back(*value);
+        } else if (auto keyword = OptionValue(arguments, index, kSearchOption, options.error)) {
+            options.searchKeyword = std::move(keyword);
         } else if (auto proxy = OptionValue(arguments, index, kProxyOption, options.error)) {
             if (!options.error.empty()) break;
             const size_t colon = proxy->rfind(':');

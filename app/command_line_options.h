@@ -7,11 +7,13 @@
 
 // What the command line asks of a run beside the window: connection redirections
 // ("--connect-to HOST1:PORT1:HOST2:PORT2", repeatable) and a proxy for every search
-// ("--proxy HOST:PORT"). Either option also takes its value after "=".
+// ("--proxy HOST:PORT"), and a search to start at once ("--search KEYWORD"). Either option also takes its value after "=".
 struct CommandLineOptions {
     std::vector<std::string> connectTo;
     std::optional<std::string> proxyHost;
     std::string proxyPort;
+    // "--search KEYWORD": the window starts a search for it as soon as it shows.
+    std::optional<std::string> searchKeyword;
     std::string error;  // empty when the command line was understood
 };
 

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
+#include <QTimer>
+#include <cstring>
 #include <csignal>
 
 #include "app/app_icon.h"
@@ -10,11 +13,32 @@
 #include "http/proxy_settings.h"
 #include "platform/administrator_check.h"
 #include "platform/qt/message_box.h"
+#include "ui/search/result_journal.h"
 
 namespace {
 
 constexpr int kDirectoryEngine = 1;
 constexpr int kProxyCheckBox = 1038;
+
+const QString kAlreadyRunning =
+    QStringLiteral("系统检测到您已经运行了该个程序。\r\n请退出另外一个程序再运行该程序！");
+
+// Offers the rows a run that did not end normally left in the journal; the journal then goes on
+// from them, or starts empty.
+void OfferRestore(ResultJournal& journal, CHarvioDlg& window) {
+    const std::vector<JournalRow> rows = journal.ReadRows();
+    if (rows.empty()) {
+        journal.Clear();
+        return;
+    }
+    const QString question =
+        QStringLiteral("上次运行未正常结束，是否恢复 %1 条搜索结果？").arg(rows.size());
+    if (ShowMessageBox(nullptr, question, MessageButtons::YesNo) == MessageAnswer::Yes) {
+        window.RestoreRows(rows);
+    } else {
+        journal.Clear();
+    }
+}
 
 }  // namespace
 
@@ -25,9 +49,7 @@ bool CHarvioApp::InitInstance() {
     std::signal(SIGPIPE, SIG_IGN);
 
     if (!instanceLock_.Acquire(instanceLockName_)) {
-        ShowMessageBox(nullptr,
-                       QStringLiteral("系统检测到您已经运行了该个程序。\r\n请退出另外一个程序再运行该程序！"),
-                       MessageButtons::Ok);
+        ShowMessageBox(nullptr, kAlreadyRunning, MessageButtons::Ok);
         return false;
     }
 
@@ -38,8 +60,35 @@ bool CHarvioApp::InitInstance() {
         return false;
     }
 
+    // The journal's own lock keeps a second window off it also where the single-instance
+    // marker does not reach (another network namespace, another marker name).
+    ResultJournal journal;
+    const std::string journalPath = ResultJournalPath();
+    switch (journal.Open(journalPath)) {
+        case ResultJournal::OpenStatus::kHeldByAnotherWindow:
+            ShowMessageBox(nullptr, kAlreadyRunning, MessageButtons::Ok);
+            return false;
+        case ResultJournal::OpenStatus::kFailed:
+            ShowMessageBox(nullptr,
+                           QStringLiteral("无法打开搜索结果的恢复日志 %1（%2）。\n本次运行的搜索结果只保存在内存中。")
+                               .arg(QFile::decodeName(journalPath.c_str()),
+                                    QString::fromLocal8Bit(std::strerror(journal.OpenError()))),
+                           MessageButtons::Ok);
+            break;
+        case ResultJournal::OpenStatus::kOpened:
+            break;
+    }
+
     QApplication::setWindowIcon(ApplicationIcon());  // the about box shows it too
     CHarvioDlg window;
+    if (journal.IsOpen()) {
+        OfferRestore(journal, window);
+        window.AttachJournal(&journal);
+    }
+    if (options_.searchKeyword) {
+        const QString keyword = QString::fromStdString(*options_.searchKeyword);
+        QTimer::singleShot(0, &window, [&window, keyword] { window.StartSearchFor(keyword); });
+    }
     if (options_.proxyHost) {
         // A proxy from the command line serves every search, as if the proxy box were ticked.
         proxyAddress.Set(*options_.proxyHost);

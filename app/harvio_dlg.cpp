@@ -24,7 +24,9 @@
 #include "ui/search/condition_boxes.h"
 #include "ui/search/condition_entries.h"
 #include "ui/search/detail_pane.h"
+#include "ui/controls/result_list_model.h"
 #include "ui/search/result_confirmations.h"
+#include "ui/search/result_journal.h"
 #include "ui/search/result_rows.h"
 #include "ui/search/search_worker.h"
 #include "ui/search/text_lines.h"
@@ -132,7 +134,27 @@ void CHarvioDlg::OnCommand(int id) {
 }
 
 int CHarvioDlg::AddCompanyRow(const CompanyRecord& record, int rowNumber) {
-    return ::AddCompanyRow(*resultList_, record, rowNumber);
+    const ResultCells cells = BuildResultCells(record, rowNumber);
+    const int position = AddResultRow(*resultList_, cells);
+    // Journalled ticked: the search ticks every row the moment it is added.
+    if (journal_ != nullptr) journal_->AppendRow(cells, true);
+    return position;
+}
+
+void CHarvioDlg::AttachJournal(ResultJournal* journal) {
+    journal_ = journal;
+    connect(resultList_->Model(), &ResultListModel::checkEdited, this, [this](int row, bool checked) {
+        if (journal_ != nullptr) journal_->AppendCheck(row, checked);
+    });
+}
+
+void CHarvioDlg::RestoreRows(const std::vector<JournalRow>& rows) {
+    for (const JournalRow& row : rows) resultList_->SetCheck(AddResultRow(*resultList_, row.cells), row.checked);
+}
+
+void CHarvioDlg::StartSearchFor(const QString& keyword) {
+    keywordBox_->setText(keyword);
+    OnCommand(1006);
 }
 
 SearchCondition CHarvioDlg::ReadSearchCondition() const {
@@ -156,12 +178,16 @@ void CHarvioDlg::OnResultDblClk(int row) {
 }
 
 void CHarvioDlg::OnClearResults() {
-    if (ConfirmClearResults(this)) resultList_->DeleteAllItems();
+    if (!ConfirmClearResults(this)) return;
+    resultList_->DeleteAllItems();
+    if (journal_ != nullptr) journal_->Clear();
 }
 
 void CHarvioDlg::OnExitRequest() {
     if (!ConfirmExit(this)) return;
     EndSearchForClose();
+    // A confirmed exit is the normal end: the next start has nothing to restore.
+    if (journal_ != nullptr) journal_->Clear();
     QDialog::reject();
 }
 

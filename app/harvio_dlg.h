@@ -6,11 +6,14 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "engine/company_record.h"
 #include "engine/search_condition.h"
 
 class CMyListCtrl;
+class ResultJournal;
+struct JournalRow;
 class SearchEngine;
 class SearchWorker;
 class WindowCallGate;
@@ -31,6 +34,13 @@ public:
     // Adds a result row for the record (cells from the record, cell 0 the row number) after the
     // rows already there; returns its position.
     int AddCompanyRow(const CompanyRecord& record, int rowNumber);
+    // From now on every row added, every check box the user changes, Clear and Exit go to the
+    // journal too (it outlives the window).
+    void AttachJournal(ResultJournal* journal);
+    // Shows the rows of an earlier run as they were, numbers and check boxes included.
+    void RestoreRows(const std::vector<JournalRow>& rows);
+    // Types the keyword and presses "开始搜索".
+    void StartSearchFor(const QString& keyword);
     // The conditions the boxes show now, "all" entries as empty values (GBK).
     SearchCondition ReadSearchCondition() const;
     void SetStatusText(const QString& text);
@@ -105,4 +115,5 @@ private:
     // Counts the searches started; only the latest one writes its completion and enables Start.
     uint64_t searchSerial_ = 0;
     std::unique_ptr<SearchWorker> searchWorker_;
+    ResultJournal* journal_ = nullptr;
 };

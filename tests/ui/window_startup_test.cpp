@@ -34,6 +34,8 @@ protected:
         // No rules file and no region list: start-up goes on without them.
         std::filesystem::create_directories(dir.File("config"));
         SetProgramDirectoryForTesting(dir.Path().string());
+        // The result journal goes to the test's folder, never to the user's data folder.
+        setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
         lockName = "harvio-startup-test-" + std::to_string(::getpid());
         SetNextMessageAnswers({});
     }

@@ -41,7 +41,11 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
 bool ResultListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::CheckStateRole || index.column() != 0) return false;
     if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return false;
-    return SetChecked(index.row(), value.toInt() == Qt::Checked);
+    const bool checked = value.toInt() == Qt::Checked;
+    const bool changed = Checked(index.row()) != checked;
+    SetChecked(index.row(), checked);
+    if (changed) emit checkEdited(index.row(), checked);
+    return true;
 }
 
 Qt::ItemFlags ResultListModel::flags(const QModelIndex& index) const {

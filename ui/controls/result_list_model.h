@@ -30,6 +30,11 @@ public:
     bool SetChecked(int row, bool checked);
     bool Checked(int row) const;
     void RemoveAllRows();
+signals:
+    // The user ticked or cleared a row's check box (not the program through SetChecked).
+    void checkEdited(int row, bool checked);
+
+public:
     // Puts the rows in the order given: newOrder[i] is the current index of the row to show at i.
     void ReorderRows(const std::vector<int>& newOrder);
 

@@ -63,7 +63,10 @@ void InsertResultColumns(CMyListCtrl& list) {
 }
 
 int AddCompanyRow(CMyListCtrl& list, const CompanyRecord& record, int rowNumber) {
-    const std::array<std::string, kResultColumnCount> cells = BuildResultCells(record, rowNumber);
+    return AddResultRow(list, BuildResultCells(record, rowNumber));
+}
+
+int AddResultRow(CMyListCtrl& list, const std::array<std::string, kResultColumnCount>& cells) {
     const auto bytes = [](const std::string& cell) {
         return QByteArray(cell.data(), static_cast<qsizetype>(cell.size()));
     };

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <array>
+#include <string>
+
 #include "engine/company_record.h"
+#include "engine/result_row.h"
 
 class CMyListCtrl;
 
@@ -11,3 +15,5 @@ void InsertResultColumns(CMyListCtrl& list);
 // row already in the list, so that a later search's rows follow the earlier ones in order;
 // returns the row's position.
 int AddCompanyRow(CMyListCtrl& list, const CompanyRecord& record, int rowNumber);
+// The same for cells already built (a restored row).
+int AddResultRow(CMyListCtrl& list, const std::array<std::string, kResultColumnCount>& cells);
