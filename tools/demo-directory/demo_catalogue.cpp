@@ -52,6 +52,24 @@ const std::vector<std::string> kTurnovers = {"100万元以下", "101万元-500�
                                              "1001万元-5000万元"};
 const std::vector<std::string> kMunicipalities = {"北京", "上海", "天津", "重庆"};
 const std::vector<std::string> kAutonomousRegions = {"内蒙古", "广西", "宁夏", "新疆", "西藏"};
+// Every fourth company writes its contact the awkward ways real pages do: the bracket closed with
+// nothing after it ("赵敏（采购）") or the title straight after the salutation ("王女士经理"); every
+// tenth contact's surname is a character outside GBK, four bytes in GB18030. Decided by the id
+// alone, so the random choices of every company stay as they were.
+constexpr int kAwkwardContactEvery = 4;
+constexpr int kFourByteSurnameEvery = 10;
+constexpr std::size_t kSurnameBytes = 3;  // every surname is one character, three bytes in UTF-8
+const std::string kFourByteSurname = "𠮷";
+
+void AddAwkwardContact(int id, DemoCompany& company) {
+    if (id % kAwkwardContactEvery == kAwkwardContactEvery - 1) {
+        company.contactStyle = (id / kAwkwardContactEvery) % 2 == 0 ? 3 : 4;
+        if (company.contactTitle.empty()) company.contactTitle = kTitles[id % kTitles.size()];
+    }
+    if (id % kFourByteSurnameEvery == kFourByteSurnameEvery - 3)
+        company.contactName = kFourByteSurname + company.contactName.substr(kSurnameBytes);
+}
+
 // A district for the provinces that the window offers without cities.
 std::string DistrictOf(const std::string& province) {
     static const std::vector<std::pair<std::string, std::string>> districts = {
@@ -164,6 +182,7 @@ DemoCompany MakeCompany(int id, DemoRandom& random, std::set<std::string>& taken
     company.contactStyle = random.Below(3);
     company.contactName = random.Pick(kSurnames) + (random.Percent(50) ? "先生" : "女士");
     if (company.contactStyle != 2) company.contactTitle = random.Pick(kTitles);
+    AddAwkwardContact(id, company);
     company.phoneWithCountryCode = random.Percent(70);
     std::string area = AreaCode(random);
     std::string number = DigitsWithout86(random, 8);

@@ -57,7 +57,9 @@ struct DemoCompany {
     std::string trustYears;
 
     // How the pages write the values.
-    int contactStyle = 0;  // 0 name and title with a blank, 1 title in full-width brackets, 2 name only
+    // 0 name and title with a blank, 1 title in full-width brackets and a blank, 2 name only,
+    // 3 title in full-width brackets with nothing after them, 4 title straight after the name
+    int contactStyle = 0;
     bool phoneWithCountryCode = false;
     bool wideSpaceInAddress = false;   // the address's blank written as a full-width space, else "&nbsp;"
     bool productsWithSolidus = false;  // products joined by the full-width solidus, else "、"

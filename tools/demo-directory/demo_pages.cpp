@@ -43,14 +43,18 @@ std::string Joined(const std::vector<std::string>& items, const std::string& sep
     return text;
 }
 
-// The contact as the pages write it. The bracketed form ends in "&nbsp;", which the clean-up
-// turns into the one blank that the window's name/title split expects after the bracket.
+// The contact as the pages write it. The first bracketed form ends in "&nbsp;", which the
+// clean-up turns into a blank after the bracket.
 std::string ContactText(const DemoCompany& company) {
     switch (company.contactStyle) {
         case 0:
             return company.contactName + " " + company.contactTitle;
         case 1:
             return company.contactName + "（" + company.contactTitle + "）&nbsp;";
+        case 3:
+            return company.contactName + "（" + company.contactTitle + "）";
+        case 4:
+            return company.contactName + company.contactTitle;
         default:
             return company.contactName;
     }

@@ -3,9 +3,9 @@
 #include "platform/text_encoding.h"
 
 std::optional<std::string> Utf8ToGbk(std::string_view utf8) {
-    return ConvertText(utf8, "UTF-8", "GBK");
+    return ConvertText(utf8, "UTF-8", "GB18030");
 }
 
 std::optional<std::string> GbkToUtf8(std::string_view gbk) {
-    return ConvertText(gbk, "GBK", "UTF-8");
+    return ConvertText(gbk, "GB18030", "UTF-8");
 }
