@@ -121,6 +121,9 @@ void CHarvioDlg::ConnectCommands() {
     // Connected after the set-up, whose choice of the first province is no selection change.
     connect(provinceBox_, &QComboBox::currentIndexChanged, this, &CHarvioDlg::OnProvinceChange);
     connect(resultList_, &CMyListCtrl::rowDoubleClicked, this, &CHarvioDlg::OnResultDblClk);
+    resultList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(resultList_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { ResultListMenu()->exec(resultList_->viewport()->mapToGlobal(at)); });
 }
 
 void CHarvioDlg::OnCommand(int id) {

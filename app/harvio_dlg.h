@@ -19,6 +19,7 @@ class SearchWorker;
 class WindowCallGate;
 class QComboBox;
 class QLineEdit;
+class QMenu;
 
 // The main search window: conditions, the result list, the detail pane and the status line.
 // Controls are found by their template id (Control(1006) is "开始搜索").
@@ -60,6 +61,10 @@ public:
     void OnExportAll();
     void OnExportFax();
     void OnExportMobile();
+    void OnExportWorkbook();
+    void OnExportUtf8Csv();
+    // The result list's right-click menu; the caller shows it.
+    std::unique_ptr<QMenu> ResultListMenu();
     void OnWebSearch();
     void OnOpenWebSite();
     void OnShowNotes();

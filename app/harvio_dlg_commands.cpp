@@ -2,11 +2,13 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 
 #include "app/harvio_dlg.h"
 #include "app/search_progress_event.h"
 #include "engine/search_engine.h"
 #include "export/result_export.h"
+#include "export/spreadsheet_exports.h"
 #include "platform/program_directory.h"
 #include "platform/qt/message_box.h"
 #include "ui/controls/my_list_ctrl.h"
@@ -123,6 +125,21 @@ void CHarvioDlg::OnExportFax() {
 
 void CHarvioDlg::OnExportMobile() {
     ::OnExportMobile(*resultList_, this, ProgramDirectory());
+}
+
+void CHarvioDlg::OnExportWorkbook() {
+    ::OnExportWorkbook({*resultList_, this, ProgramDirectory(), [this](const QString& text) { SetStatusText(text); }});
+}
+
+void CHarvioDlg::OnExportUtf8Csv() {
+    ::OnExportUtf8Csv({*resultList_, this, ProgramDirectory(), [this](const QString& text) { SetStatusText(text); }});
+}
+
+std::unique_ptr<QMenu> CHarvioDlg::ResultListMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    menu->addAction(QString::fromUtf8(kExportWorkbookMenuText), this, &CHarvioDlg::OnExportWorkbook);
+    menu->addAction(QString::fromUtf8(kExportUtf8CsvMenuText), this, &CHarvioDlg::OnExportUtf8Csv);
+    return menu;
 }
 
 void CHarvioDlg::OnWebSearch() {

@@ -11,6 +11,7 @@
 
 inline constexpr int kResultColumnCount = 20;
 extern const std::array<std::string_view, kResultColumnCount> kResultColumnTitles;
+using ResultCells = std::array<std::string, kResultColumnCount>;
 
 // The cells of one record: row number, validate mark, then the record's fields.
 std::array<std::string, kResultColumnCount> BuildResultCells(const CompanyRecord& record, int rowNumber);

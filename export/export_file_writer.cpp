@@ -43,5 +43,9 @@ ExportWriteResult WriteExportFile(const std::string& path, const QByteArray& tex
 QString ExportFailureText(const std::string& path, const ExportWriteResult& result) {
     QString reason = result.error == EWOULDBLOCK ? QString::fromUtf8("文件正被另一个导出使用")
                                                  : QString::fromLocal8Bit(std::strerror(result.error));
+    return ExportFailureText(path, reason);
+}
+
+QString ExportFailureText(const std::string& path, const QString& reason) {
     return QString::fromUtf8("导出失败：无法写入文件 %1（%2）").arg(QFile::decodeName(path.c_str()), reason);
 }

@@ -19,3 +19,4 @@ ExportWriteResult WriteExportFile(const std::string& path, const QByteArray& tex
 
 // The message that tells the user an export file could not be written, with path and reason.
 QString ExportFailureText(const std::string& path, const ExportWriteResult& result);
+QString ExportFailureText(const std::string& path, const QString& reason);

@@ -9,9 +9,6 @@
 #include "platform/qt/message_box.h"
 #include "ui/controls/my_list_ctrl.h"
 
-namespace {
-
-// Counts the marked rows and asks; the rows to export when the user says Yes.
 std::optional<QList<int>> ConfirmMarkedRows(const CMyListCtrl& list, QWidget* parent) {
     const int markedCount = CountMarkedRows(list);
     if (markedCount == 0) return std::nullopt;
@@ -22,6 +19,8 @@ std::optional<QList<int>> ConfirmMarkedRows(const CMyListCtrl& list, QWidget* pa
     // The question let a running search add rows; only as many as were confirmed are taken.
     return FirstMarkedRows(list, markedCount);
 }
+
+namespace {
 
 std::string ExportPath(const std::string& programDirectory, const QString& fileName) {
     return programDirectory + "/" + QFile::encodeName(fileName).toStdString();
@@ -53,11 +52,16 @@ void ExportOneColumn(const CMyListCtrl& list, QWidget* parent, const std::string
 
 }  // namespace
 
-QString ExportFileName(const QDateTime& localTime) {
+void ReportExported(const StatusLineSetter& setStatusLine, qsizetype rows, const std::string& path) {
+    setStatusLine(
+        QString::fromUtf8("成功导出%1条件数据,导出路径:%2").arg(rows).arg(QFile::decodeName(path.c_str())));
+}
+
+QString ExportFileName(const QDateTime& localTime, const char* extension) {
     const QDate date = localTime.date();
     const QTime time = localTime.time();
-    return QString::asprintf("%04d-%02d-%02d-%02d%02d.csv", date.year(), date.month(), date.day(),
-                             time.hour(), time.minute());
+    return QString::asprintf("%04d-%02d-%02d-%02d%02d.%s", date.year(), date.month(), date.day(),
+                             time.hour(), time.minute(), extension);
 }
 
 void OnExportAll(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory,
@@ -80,9 +84,7 @@ void OnExportAll(const CMyListCtrl& list, QWidget* parent, const std::string& pr
         ShowMessageBox(parent, failure, MessageButtons::Ok);
         return;
     }
-    setStatusLine(QString::fromUtf8("成功导出%1条件数据,导出路径:%2")
-                      .arg(rows->size())
-                      .arg(QFile::decodeName(path.c_str())));
+    ReportExported(setStatusLine, rows->size(), path);
 }
 
 void OnExportFax(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory) {

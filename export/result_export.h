@@ -2,7 +2,9 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QList>
 #include <functional>
+#include <optional>
 #include <string>
 
 class CMyListCtrl;
@@ -29,5 +31,13 @@ void OnExportAll(
 void OnExportFax(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory);
 void OnExportMobile(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory);
 
+// Counts the marked rows and asks (Yes/No, with their number); the rows to export when the user
+// says Yes, none when there is no marked row or the answer is No.
+std::optional<QList<int>> ConfirmMarkedRows(const CMyListCtrl& list, QWidget* parent);
+
+// The status line after a file export: "成功导出N条件数据,导出路径:PATH".
+void ReportExported(const StatusLineSetter& setStatusLine, qsizetype rows, const std::string& path);
+
 // The comma-separated file's name for a local time: "2010-05-01-0905.csv" for 9:05 on 1 May 2010.
-QString ExportFileName(const QDateTime& localTime);
+// Other exports put their own extension in place of "csv".
+QString ExportFileName(const QDateTime& localTime, const char* extension = "csv");

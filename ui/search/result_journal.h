@@ -10,8 +10,6 @@
 
 #include "engine/result_row.h"
 
-using ResultCells = std::array<std::string, kResultColumnCount>;
-
 struct JournalRow {
     ResultCells cells;
     bool checked = false;

@@ -1,0 +1,164 @@
+#include "engine/result_files.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <xlsxwriter.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "platform/text_encoding.h"
+
+namespace {
+
+constexpr const char* kCellEncoding = "GB18030";  // GBK, and the four-byte characters beyond it
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr const char* kPartSuffix = ".part";
+constexpr const char* kTextFormat = "@";
+// Excel holds at most 32767 characters in a cell.
+constexpr std::size_t kCellLimit = 32767;
+// Widths in characters, in column order: numbers and codes narrow, names and texts wide.
+constexpr double kColumnWidths[kResultColumnCount] = {8,  6,  36, 10, 12, 18, 16, 18, 40, 9,
+                                                      30, 60, 30, 16, 18, 12, 12, 10, 12, 14};
+
+// Writes the file under a temporary name, then puts it in place of the old one.
+bool ReplaceFile(const std::string& path, std::string& failure,
+                 const std::function<bool(const std::string& partPath)>& write) {
+    const std::string part = path + kPartSuffix;
+    if (!write(part)) {
+        std::remove(part.c_str());
+        return false;
+    }
+    if (std::rename(part.c_str(), path.c_str()) != 0) {
+        failure = std::strerror(errno);
+        std::remove(part.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The cells of a row as UTF-8, converted in one go: cells never hold a NUL byte, so NUL can
+// separate them.
+void ConvertRow(TextConverter& converter, const ResultCells& cells, std::array<std::string, kResultColumnCount>& utf8) {
+    std::string joined;
+    for (const std::string& cell : cells) {
+        joined += cell;
+        joined += '\0';
+    }
+    const std::string converted = converter.ConvertReplacing(joined, kReplacement);
+    std::size_t start = 0;
+    for (std::string& cell : utf8) {
+        const std::size_t end = converted.find('\0', start);
+        cell = converted.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? converted.size() : end + 1;
+    }
+}
+
+// A UTF-8 text cut to at most kCellLimit bytes, between whole characters.
+std::string_view WithinCellLimit(std::string_view utf8) {
+    if (utf8.size() <= kCellLimit) return utf8;
+    std::size_t end = kCellLimit;
+    while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) --end;
+    return utf8.substr(0, end);
+}
+
+void AppendCsvField(std::string& text, std::string_view field) {
+    if (field.find_first_of("\",\r\n") == std::string_view::npos) {
+        text += field;
+        return;
+    }
+    text += '"';
+    for (const char byte : field) {
+        if (byte == '"') text += '"';
+        text += byte;
+    }
+    text += '"';
+}
+
+// GBK bytes can be quoted before the conversion: quote, comma, CR and LF never occur inside a
+// GBK or GB18030 character.
+void AppendCsvRecord(std::string& text, const ResultCells& cells) {
+    for (int index = 0; index < kResultColumnCount; ++index) {
+        if (index > 0) text += ',';
+        AppendCsvField(text, cells[index]);
+    }
+    text += "\r\n";
+}
+
+ResultCells TitleCells() {
+    ResultCells titles;
+    for (int index = 0; index < kResultColumnCount; ++index) titles[index] = std::string(kResultColumnTitles[index]);
+    return titles;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view text, std::string& failure) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    bool written = fd >= 0;
+    for (std::size_t done = 0; written && done < text.size();) {
+        const ssize_t count = write(fd, text.data() + done, text.size() - done);
+        if (count < 0 && errno == EINTR) continue;
+        written = count > 0;
+        if (written) done += static_cast<std::size_t>(count);
+    }
+    if (written && fsync(fd) != 0) written = false;
+    if (!written) failure = std::strerror(errno);
+    if (fd >= 0 && close(fd) != 0 && written) {
+        failure = std::strerror(errno);
+        written = false;
+    }
+    return written;
+}
+
+}  // namespace
+
+bool WriteResultWorkbook(const std::string& path, const ResultRowSource& nextRow, std::string& failure) {
+    return ReplaceFile(path, failure, [&](const std::string& part) {
+        // Row by row with little memory: the sheet streams to disk and strings stay in their cells.
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        lxw_workbook* workbook = workbook_new_opt(part.c_str(), &options);
+        if (workbook == nullptr) {
+            failure = std::strerror(errno != 0 ? errno : ENOMEM);
+            return false;
+        }
+        lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
+        lxw_format* text = workbook_add_format(workbook);
+        format_set_num_format(text, kTextFormat);
+        lxw_format* title = workbook_add_format(workbook);
+        format_set_num_format(title, kTextFormat);
+        format_set_bold(title);
+        for (lxw_col_t column = 0; column < kResultColumnCount; ++column)
+            worksheet_set_column(sheet, column, column, kColumnWidths[column], text);
+        worksheet_freeze_panes(sheet, 1, 0);
+
+        TextConverter converter(kCellEncoding, "UTF-8");
+        std::array<std::string, kResultColumnCount> utf8;
+        ResultCells cells = TitleCells();
+        lxw_error error = LXW_NO_ERROR;
+        for (lxw_row_t row = 0; error == LXW_NO_ERROR; ++row) {
+            if (row > 0 && !nextRow(cells)) break;
+            ConvertRow(converter, cells, utf8);
+            for (lxw_col_t column = 0; column < kResultColumnCount && error == LXW_NO_ERROR; ++column) {
+                if (utf8[column].empty()) continue;
+                const std::string cell(WithinCellLimit(utf8[column]));
+                error = worksheet_write_string(sheet, row, column, cell.c_str(), row == 0 ? title : text);
+            }
+        }
+        const lxw_error closed = workbook_close(workbook);
+        if (error == LXW_NO_ERROR) error = closed;
+        if (error != LXW_NO_ERROR) failure = lxw_strerror(error);
+        return error == LXW_NO_ERROR;
+    });
+}
+
+bool WriteUtf8Csv(const std::string& path, const ResultRowSource& nextRow, std::string& failure) {
+    std::string gbk;
+    AppendCsvRecord(gbk, TitleCells());
+    for (ResultCells cells; nextRow(cells);) AppendCsvRecord(gbk, cells);
+    std::string text(kByteOrderMark);
+    text += TextConverter(kCellEncoding, "UTF-8").ConvertReplacing(gbk, kReplacement);
+    return ReplaceFile(path, failure, [&](const std::string& part) { return WriteWholeFile(part, text, failure); });
+}

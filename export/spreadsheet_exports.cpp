@@ -1,0 +1,67 @@
+#include "export/spreadsheet_exports.h"
+
+#include <QFile>
+#include <QFileDialog>
+
+#include "engine/result_files.h"
+#include "export/export_file_writer.h"
+#include "platform/qt/message_box.h"
+#include "ui/controls/my_list_ctrl.h"
+
+const char* const kExportWorkbookMenuText = "导出为 Excel 文件 (.xlsx)…";
+const char* const kExportUtf8CsvMenuText = "导出为 UTF-8 CSV…";
+
+namespace {
+
+struct SpreadsheetFormat {
+    const char* caption;
+    const char* extension;
+    const char* filter;
+    bool (*write)(const std::string& path, const ResultRowSource& nextRow, std::string& failure);
+};
+
+constexpr SpreadsheetFormat kWorkbook = {"导出为 Excel 文件", "xlsx", "Excel 工作簿 (*.xlsx)", WriteResultWorkbook};
+constexpr SpreadsheetFormat kUtf8Csv = {"导出为 UTF-8 CSV", "csv", "CSV 文件 (*.csv)", WriteUtf8Csv};
+
+void ExportSpreadsheet(const SpreadsheetExportContext& context, const SpreadsheetFormat& format) {
+    const std::optional<QList<int>> rows = ConfirmMarkedRows(context.list, context.parent);
+    if (!rows) return;
+    const QString suggested = QFile::decodeName(context.programDirectory.c_str()) + QLatin1Char('/') +
+                              ExportFileName(context.now(), format.extension);
+    const QString chosen = context.chooseFile(context.parent, QString::fromUtf8(format.caption), suggested,
+                                              QString::fromUtf8(format.filter));
+    if (chosen.isEmpty()) return;
+    const std::string path = QFile::encodeName(chosen).toStdString();
+
+    qsizetype next = 0;
+    const ResultRowSource nextRow = [&](ResultCells& cells) {
+        if (next == rows->size()) return false;
+        const int row = (*rows)[next++];
+        for (int subItem = 0; subItem < kResultColumnCount; ++subItem)
+            cells[subItem] = context.list.GetItemText(row, subItem).toStdString();
+        return true;
+    };
+    std::string failure;
+    if (!format.write(path, nextRow, failure)) {
+        const QString text = ExportFailureText(path, QString::fromLocal8Bit(failure.c_str()));
+        context.setStatusLine(text);
+        ShowMessageBox(context.parent, text, MessageButtons::Ok);
+        return;
+    }
+    ReportExported(context.setStatusLine, rows->size(), path);
+}
+
+}  // namespace
+
+QString ChooseSaveFileInDialog(QWidget* parent, const QString& caption, const QString& suggestedPath,
+                               const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+}
+
+void OnExportWorkbook(const SpreadsheetExportContext& context) {
+    ExportSpreadsheet(context, kWorkbook);
+}
+
+void OnExportUtf8Csv(const SpreadsheetExportContext& context) {
+    ExportSpreadsheet(context, kUtf8Csv);
+}

@@ -1,0 +1,196 @@
+// The right-click exports: the marked rows as an Excel workbook, read back from its sheet's XML,
+// and as a UTF-8 CSV file with a byte-order mark, read back as RFC 4180. Cells keep every
+// character (four-byte ones included) and telephone numbers stay text.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMenu>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "app/harvio_dlg.h"
+#include "engine/result_row.h"
+#include "export/spreadsheet_exports.h"
+#include "platform/program_directory.h"
+#include "platform/qt/message_box.h"
+#include "support/temp_dir.h"
+#include "ui/controls/my_list_ctrl.h"
+#include "ui/search/result_rows.h"
+#include "ui/support/ui_test_support.h"
+#include "ui/support/zip_entry.h"
+
+namespace {
+
+const QDateTime kFivePastNine(QDate(2010, 5, 1), QTime(9, 5, 59));
+
+using Table = std::vector<std::vector<std::string>>;  // UTF-8 rows of cells
+
+std::string Gb18030(const std::string& utf8) {
+    return QByteArray(QStringEncoder("GB18030")(QString::fromStdString(utf8))).toStdString();
+}
+
+// Rows in UTF-8 as the list must show them; their cells go into the list as GB18030.
+const Table kRows = {
+    {"1", "★", "𠮷祥五金有限公司", "赵敏", "采购", "0571-00001234", "+8613800001111", "0086-571-1",
+     "地址, \"引号\" & <尖括号>", "012345", "", "第一段\n第二段", "", "", "", "", "", "", "", ""},
+    {"2", "☆", "未标记的公司"},
+    {"100000", "☆", "王女士经理有限公司", "王女士", "经理", "007"},
+};
+
+std::vector<std::string> Padded(std::vector<std::string> cells) {
+    cells.resize(kResultColumnCount);
+    return cells;
+}
+
+std::vector<std::string> Titles() {
+    std::vector<std::string> titles;
+    QStringDecoder decoder("GB18030");
+    for (std::string_view title : kResultColumnTitles)
+        titles.push_back(QString(decoder.decode(QByteArrayView(title.data(), title.size()))).toStdString());
+    return titles;
+}
+
+// The workbook's first sheet as rows of strings, from its inline strings.
+Table SheetRows(const std::string& xml) {
+    Table rows;
+    const std::regex cell("<c r=\"([A-Z]+)([0-9]+)\"[^>]*?(?:/>|>(?:<is><t[^>]*>([^<]*)</t></is>)?</c>)");
+    for (auto match = std::sregex_iterator(xml.begin(), xml.end(), cell); match != std::sregex_iterator(); ++match) {
+        const std::size_t row = std::stoul((*match)[2]) - 1, column = (*match)[1].str()[0] - 'A';
+        if (rows.size() <= row) rows.resize(row + 1, std::vector<std::string>(kResultColumnCount));
+        std::string text = (*match)[3];
+        for (const auto& [entity, character] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}})
+            for (std::size_t at; (at = text.find(entity)) != std::string::npos;) text.replace(at, std::strlen(entity), character);
+        rows[row][column] = text;
+    }
+    return rows;
+}
+
+// RFC 4180 records: quoted fields may hold commas, doubled quotes and line breaks.
+Table CsvRecords(const std::string& text) {
+    Table records(1);
+    std::string field;
+    bool quoted = false;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const char c = text[at];
+        if (quoted) {
+            if (c == '"' && at + 1 < text.size() && text[at + 1] == '"') field += text[++at];
+            else if (c == '"') quoted = false;
+            else field += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            records.back().push_back(std::move(field));
+            field.clear();
+        } else if (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n') {
+            records.back().push_back(std::move(field));
+            field.clear();
+            records.emplace_back();
+            ++at;
+        } else {
+            field += c;
+        }
+    }
+    records.pop_back();  // after the last record's CR LF
+    return records;
+}
+
+class SpreadsheetExportTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { EnsureTestApplication(); }
+    void SetUp() override {
+        UseAsProgramDirectory(directory);
+        InsertResultColumns(list);
+        for (std::size_t row = 0; row < kRows.size(); ++row) {
+            ResultCells cells;
+            const std::vector<std::string> utf8 = Padded(kRows[row]);
+            for (int cell = 0; cell < kResultColumnCount; ++cell) cells[cell] = Gb18030(utf8[cell]);
+            list.SetCheck(AddResultRow(list, cells), row != 1);
+        }
+    }
+    void TearDown() override {
+        StopScriptingMessageBoxes();
+        SetProgramDirectoryForTesting("");
+    }
+
+    // Runs an export, answering 是 and choosing `chosen` in the save dialog.
+    void Export(void (*exportRows)(const SpreadsheetExportContext&), const std::string& chosen) {
+        SetNextMessageAnswers({MessageAnswer::Yes});
+        SpreadsheetExportContext context{list, nullptr, directory.Path().string(),
+                                         [this](const QString& text) { statusLine = text; }};
+        context.now = [] { return kFivePastNine; };
+        context.chooseFile = [this, chosen](QWidget*, const QString&, const QString& suggested, const QString&) {
+            suggestedPath = suggested;
+            return QString::fromStdString(chosen);
+        };
+        exportRows(context);
+    }
+
+    Table Expected() const {
+        Table rows = {Titles()};
+        for (std::size_t row = 0; row < kRows.size(); ++row)
+            if (row != 1) rows.push_back(Padded(kRows[row]));
+        return rows;
+    }
+
+    TempDir directory;
+    CMyListCtrl list;
+    QString statusLine;
+    QString suggestedPath;
+};
+
+TEST_F(SpreadsheetExportTest, TheWorkbookHoldsTheMarkedRowsAsTextUnderAFrozenTitleRow) {
+    const std::string path = directory.File("rows.xlsx").string();
+    Export(OnExportWorkbook, path);
+    EXPECT_EQ(suggestedPath, QString::fromStdString(directory.File("2010-05-01-0905.xlsx").string()));
+    EXPECT_EQ(statusLine, QString::fromUtf8("成功导出2条件数据,导出路径:") + QString::fromStdString(path));
+    const std::optional<std::string> sheet = ReadZipEntry(ReadFile(path), "xl/worksheets/sheet1.xml");
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(SheetRows(*sheet), Expected());
+    EXPECT_EQ(sheet->find("<v>"), std::string::npos) << "no cell is a number";
+    EXPECT_NE(sheet->find("state=\"frozen\""), std::string::npos);
+    EXPECT_NE(sheet->find("<col "), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+}
+
+TEST_F(SpreadsheetExportTest, TheCsvFileIsUtf8WithAByteOrderMarkAndReadsBackAsRfc4180) {
+    const std::string path = directory.File("rows.csv").string();
+    Export(OnExportUtf8Csv, path);
+    EXPECT_EQ(suggestedPath, QString::fromStdString(directory.File("2010-05-01-0905.csv").string()));
+    const std::string text = ReadFile(path);
+    ASSERT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u);
+    EXPECT_EQ(CsvRecords(text.substr(3)), Expected());
+    EXPECT_EQ(statusLine, QString::fromUtf8("成功导出2条件数据,导出路径:") + QString::fromStdString(path));
+}
+
+TEST_F(SpreadsheetExportTest, ACancelledDialogWritesNothingAndAFailureKeepsTheEarlierFile) {
+    Export(OnExportUtf8Csv, "");
+    EXPECT_FALSE(std::filesystem::exists(directory.File("2010-05-01-0905.csv")));
+    EXPECT_EQ(statusLine, "");
+
+    const std::string missingFolder = directory.File("gone").string() + "/rows.xlsx";
+    Export(OnExportWorkbook, missingFolder);
+    const std::vector<QString> shown = TakeShownMessages();
+    ASSERT_EQ(shown.size(), 3u);  // two questions and the failure
+    EXPECT_TRUE(shown[2].startsWith(QString::fromUtf8("导出失败：无法写入文件"))) << shown[2].toStdString();
+    EXPECT_EQ(statusLine, shown[2]);
+
+    const std::string earlier = directory.File("earlier.csv").string();
+    std::ofstream(earlier) << "earlier";
+    std::filesystem::create_directory(earlier + ".part");  // the new file cannot be written
+    Export(OnExportUtf8Csv, earlier);
+    EXPECT_EQ(ReadFile(earlier), "earlier");
+}
+
+TEST_F(SpreadsheetExportTest, TheResultListMenuOffersBothExports) {
+    CHarvioDlg window;
+    QStringList texts;
+    const std::unique_ptr<QMenu> menu = window.ResultListMenu();
+    for (QAction* action : menu->actions()) texts << action->text();
+    EXPECT_EQ(texts, (QStringList{QString::fromUtf8("导出为 Excel 文件 (.xlsx)…"), QString::fromUtf8("导出为 UTF-8 CSV…")}));
+}
+
+}  // namespace
