@@ -2,10 +2,13 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <filesystem>
+#include <vector>
 
 #include "cli/exit_codes.h"
 #include "cli/gbk_text.h"
 #include "cli/record_output.h"
+#include "engine/result_files.h"
 #include "engine/result_row.h"
 #include "engine/search_engine_alibaba.h"
 #include "http/trace_output.h"
@@ -30,13 +33,24 @@ CLI::App* AddSearchCommand(CLI::App& app, SearchOptions& options) {
     command->add_option("--industry", options.industry, "industry code, as the site names it");
     command->add_option("--biztype", options.bizType, "business model code, as the site names it");
     command->add_option("--out", options.outFile, "append the companies to FILE instead of standard output");
-    command->add_option("--format", options.format, "csv (the window's export) or jsonl")
-        ->check(CLI::IsMember({"csv", "jsonl"}));
+    command->add_option("--format", options.format,
+                        "csv (the window's export), jsonl, or xlsx (a new Excel workbook, needs --out)")
+        ->check(CLI::IsMember({"csv", "jsonl", "xlsx"}));
     return command;
 }
 
 int RunSearch(const SearchOptions& options) {
     if (!options.common.Apply()) return kExitUsage;
+    const bool workbook = options.format == "xlsx";
+    if (workbook && options.outFile.empty()) {
+        std::fprintf(stderr, "--format xlsx writes a workbook file: name it with --out\n");
+        return kExitUsage;
+    }
+    // A workbook cannot be appended to; an earlier file is never replaced.
+    if (workbook && std::filesystem::exists(options.outFile)) {
+        std::fprintf(stderr, "%s exists; --format xlsx writes a new workbook\n", options.outFile.c_str());
+        return kExitUsage;
+    }
     auto* engine = static_cast<SearchEngine_Alibaba*>(GetSearchEngine(kDirectoryEngine));
     const std::string rulesPath = options.common.RulesPath();
     if (!engine->LoadRulesFrom(rulesPath)) {
@@ -44,7 +58,7 @@ int RunSearch(const SearchOptions& options) {
         return kExitNotStarted;
     }
     std::FILE* out = stdout;
-    if (!options.outFile.empty()) {
+    if (!options.outFile.empty() && !workbook) {
         // Appended, as the window's export does: an earlier file is never lost.
         out = std::fopen(options.outFile.c_str(), "ab");
         if (out == nullptr) {
@@ -70,9 +84,14 @@ int RunSearch(const SearchOptions& options) {
     const bool csv = options.format == "csv";
     if (csv) WriteText(out, CsvHeaderLine());
     int companies = 0;
+    std::vector<ResultCells> rows;  // a workbook is written once the search has ended
     while (std::unique_ptr<CompanyRecord> record = engine->GetNextCompany()) {
         ++companies;
-        WriteText(out, csv ? CsvLine(BuildResultCells(*record, companies)) : JsonLine(*record));
+        if (workbook) {
+            rows.push_back(BuildResultCells(*record, companies));
+        } else {
+            WriteText(out, csv ? CsvLine(BuildResultCells(*record, companies)) : JsonLine(*record));
+        }
         std::fprintf(stderr, "companies so far %d, company count %u, page %u of %u\n", companies,
                      engine->totalCompanies.load(), engine->currentPage.load(), engine->totalPages.load());
     }
@@ -82,5 +101,18 @@ int RunSearch(const SearchOptions& options) {
     }
     std::fprintf(stderr, "search finished: %d companies\n", companies);
     if (out != stdout) std::fclose(out);
+    if (workbook) {
+        std::size_t next = 0;
+        std::string failure;
+        const auto nextRow = [&](ResultCells& cells) {
+            if (next == rows.size()) return false;
+            cells = std::move(rows[next++]);
+            return true;
+        };
+        if (!WriteResultWorkbook(options.outFile, nextRow, failure)) {
+            std::fprintf(stderr, "cannot write %s: %s\n", options.outFile.c_str(), failure.c_str());
+            return kExitUsage;
+        }
+    }
     return kExitOk;
 }

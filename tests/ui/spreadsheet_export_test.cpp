@@ -10,7 +10,6 @@
 #include <QStringEncoder>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 
 #include "app/harvio_dlg.h"
 #include "engine/result_row.h"
@@ -21,7 +20,7 @@
 #include "ui/controls/my_list_ctrl.h"
 #include "ui/search/result_rows.h"
 #include "ui/support/ui_test_support.h"
-#include "ui/support/zip_entry.h"
+#include "ui/support/workbook_reader.h"
 
 namespace {
 
@@ -52,21 +51,6 @@ std::vector<std::string> Titles() {
     for (std::string_view title : kResultColumnTitles)
         titles.push_back(QString(decoder.decode(QByteArrayView(title.data(), title.size()))).toStdString());
     return titles;
-}
-
-// The workbook's first sheet as rows of strings, from its inline strings.
-Table SheetRows(const std::string& xml) {
-    Table rows;
-    const std::regex cell("<c r=\"([A-Z]+)([0-9]+)\"[^>]*?(?:/>|>(?:<is><t[^>]*>([^<]*)</t></is>)?</c>)");
-    for (auto match = std::sregex_iterator(xml.begin(), xml.end(), cell); match != std::sregex_iterator(); ++match) {
-        const std::size_t row = std::stoul((*match)[2]) - 1, column = (*match)[1].str()[0] - 'A';
-        if (rows.size() <= row) rows.resize(row + 1, std::vector<std::string>(kResultColumnCount));
-        std::string text = (*match)[3];
-        for (const auto& [entity, character] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}})
-            for (std::size_t at; (at = text.find(entity)) != std::string::npos;) text.replace(at, std::strlen(entity), character);
-        rows[row][column] = text;
-    }
-    return rows;
 }
 
 // RFC 4180 records: quoted fields may hold commas, doubled quotes and line breaks.
@@ -147,9 +131,10 @@ TEST_F(SpreadsheetExportTest, TheWorkbookHoldsTheMarkedRowsAsTextUnderAFrozenTit
     Export(OnExportWorkbook, path);
     EXPECT_EQ(suggestedPath, QString::fromStdString(directory.File("2010-05-01-0905.xlsx").string()));
     EXPECT_EQ(statusLine, QString::fromUtf8("成功导出2条件数据,导出路径:") + QString::fromStdString(path));
-    const std::optional<std::string> sheet = ReadZipEntry(ReadFile(path), "xl/worksheets/sheet1.xml");
+    const std::string workbook = ReadFile(path);
+    EXPECT_EQ(WorkbookSheetRows(workbook), Expected());
+    const std::optional<std::string> sheet = ReadZipEntry(workbook, "xl/worksheets/sheet1.xml");
     ASSERT_TRUE(sheet);
-    EXPECT_EQ(SheetRows(*sheet), Expected());
     EXPECT_EQ(sheet->find("<v>"), std::string::npos) << "no cell is a number";
     EXPECT_NE(sheet->find("state=\"frozen\""), std::string::npos);
     EXPECT_NE(sheet->find("<col "), std::string::npos);

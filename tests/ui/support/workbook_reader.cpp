@@ -1,8 +1,10 @@
-#include "ui/support/zip_entry.h"
+#include "ui/support/workbook_reader.h"
 
 #include <zlib.h>
 
 #include <cstdint>
+#include <cstring>
+#include <regex>
 
 namespace {
 
@@ -57,4 +59,27 @@ std::optional<std::string> ReadZipEntry(const std::string& zip, const std::strin
         return out;
     }
     return std::nullopt;
+}
+
+std::optional<std::vector<std::vector<std::string>>> WorkbookSheetRows(const std::string& zipBytes) {
+    const std::optional<std::string> xml = ReadZipEntry(zipBytes, "xl/worksheets/sheet1.xml");
+    if (!xml) return std::nullopt;
+    std::vector<std::vector<std::string>> rows;
+    std::size_t width = 0;
+    const std::regex cell("<c r=\"([A-Z]+)([0-9]+)\"[^>]*?(?:/>|>(?:<is><t[^>]*>([^<]*)</t></is>)?</c>)");
+    for (auto match = std::sregex_iterator(xml->begin(), xml->end(), cell); match != std::sregex_iterator(); ++match) {
+        const std::size_t row = std::stoul((*match)[2]) - 1, column = (*match)[1].str()[0] - 'A';
+        if (rows.size() <= row) rows.resize(row + 1);
+        if (rows[row].size() <= column) rows[row].resize(column + 1);
+        width = std::max(width, column + 1);
+        std::string text = (*match)[3];
+        for (const auto& [entity, character] :
+             {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}}) {
+            for (std::size_t at; (at = text.find(entity)) != std::string::npos;)
+                text.replace(at, std::strlen(entity), character);
+        }
+        rows[row][column] = text;
+    }
+    for (auto& row : rows) row.resize(width);
+    return rows;
 }
