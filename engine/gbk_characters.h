@@ -9,6 +9,9 @@
 // Trail bytes share their values with lead bytes and ASCII, so a boundary can only be found by
 // walking from a known one: the start of the text.
 
+// The encoding to read the bytes with where they become Unicode (display, spreadsheet files).
+inline constexpr char kCellEncoding[] = "GB18030";
+
 // The length of the character that starts at `at` (never past the text's end).
 std::size_t CharacterLength(std::string_view text, std::size_t at);
 

@@ -9,11 +9,11 @@
 #include <cstring>
 #include <string_view>
 
+#include "engine/gbk_characters.h"
 #include "platform/text_encoding.h"
 
 namespace {
 
-constexpr const char* kCellEncoding = "GB18030";  // GBK, and the four-byte characters beyond it
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr const char* kPartSuffix = ".part";

@@ -170,6 +170,10 @@ TEST_F(SpreadsheetExportTest, ACancelledDialogWritesNothingAndAFailureKeepsTheEa
     EXPECT_EQ(ReadFile(earlier), "earlier");
 }
 
+TEST_F(SpreadsheetExportTest, TheListShowsFourByteCharactersWhole) {
+    EXPECT_EQ(list.model()->index(0, 2).data().toString(), QString::fromUtf8("𠮷祥五金有限公司"));
+}
+
 TEST_F(SpreadsheetExportTest, TheResultListMenuOffersBothExports) {
     CHarvioDlg window;
     QStringList texts;

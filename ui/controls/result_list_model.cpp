@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "engine/gbk_characters.h"
+
 ResultListModel::ResultListModel(QObject* parent)
-    : QAbstractTableModel(parent), gbkDecoder_("GBK", QStringConverter::Flag::Stateless) {}
+    : QAbstractTableModel(parent), gbkDecoder_(kCellEncoding, QStringConverter::Flag::Stateless) {}
 
 int ResultListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());

@@ -3,12 +3,14 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include "engine/gbk_characters.h"
+
 QString FromGbk(QByteArrayView gbk) {
-    QStringDecoder decoder("GBK");
+    QStringDecoder decoder(kCellEncoding);
     return decoder.decode(gbk);
 }
 
 QByteArray ToGbk(const QString& text) {
-    QStringEncoder encoder("GBK");
+    QStringEncoder encoder(kCellEncoding);
     return encoder.encode(text);
 }
