@@ -104,6 +104,7 @@ TEST(WindowCrash, AKilledSearchIsRestoredWithExactlyTheRowsItHadShown) {
         EXPECT_TRUE(seen.insert(line).second) << "a company shown twice";
         for (const std::string& cell : journal[row].cells)
             EXPECT_TRUE(ConvertText(cell, "GB18030", "UTF-8")) << "row " << row + 1;
+        EXPECT_TRUE(ConvertText(CsvLine(journal[row].cells), "GB18030", "UTF-8")) << "export line " << row + 1;
     }
 
     const ProgramRun restart = RunProgramOnce(instanceName, MessageAnswer::Yes);
