@@ -122,6 +122,8 @@ void CMyHeaderCtrl::DrawHeaderItem(QPainter& painter, int column, const QRect& r
 
     QString title =
         model()->headerData(column, orientation(), Qt::DisplayRole).toString().left(kMaxTitleLength);
+    // The limit counts characters: a character outside the basic plane is not cut in half.
+    if (!title.isEmpty() && title.back().isHighSurrogate()) title.chop(1);
     auto alignment = Qt::Alignment(model()->headerData(column, orientation(), Qt::TextAlignmentRole).toInt());
     painter.drawImage(QRect(left, top, right - left - 1, bottom - top), background_);
 
