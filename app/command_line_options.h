@@ -6,8 +6,9 @@
 #include <vector>
 
 // What the command line asks of a run beside the window: connection redirections
-// ("--connect-to HOST1:PORT1:HOST2:PORT2", repeatable) and a proxy for every search
-// ("--proxy HOST:PORT"), and a search to start at once ("--search KEYWORD"). Either option also takes its value after "=".
+// ("--connect-to HOST1:PORT1:HOST2:PORT2", repeatable), a proxy for every search
+// ("--proxy HOST:PORT") and a search to start at once ("--search KEYWORD"). Every option also
+// takes its value after "=".
 struct CommandLineOptions {
     std::vector<std::string> connectTo;
     std::optional<std::string> proxyHost;

@@ -152,7 +152,8 @@ void CHarvioDlg::AttachJournal(ResultJournal* journal) {
 }
 
 void CHarvioDlg::RestoreRows(const std::vector<JournalRow>& rows) {
-    for (const JournalRow& row : rows) resultList_->SetCheck(AddResultRow(*resultList_, row.cells), row.checked);
+    for (const JournalRow& row : rows)
+        resultList_->SetCheck(AddResultRow(*resultList_, row.cells), row.checked);
 }
 
 void CHarvioDlg::StartSearchFor(const QString& keyword) {

@@ -128,11 +128,15 @@ void CHarvioDlg::OnExportMobile() {
 }
 
 void CHarvioDlg::OnExportWorkbook() {
-    ::OnExportWorkbook({*resultList_, this, ProgramDirectory(), [this](const QString& text) { SetStatusText(text); }});
+    ::OnExportWorkbook({*resultList_, this, ProgramDirectory(), [this](const QString& text) {
+                            SetStatusText(text);
+                        }});
 }
 
 void CHarvioDlg::OnExportUtf8Csv() {
-    ::OnExportUtf8Csv({*resultList_, this, ProgramDirectory(), [this](const QString& text) { SetStatusText(text); }});
+    ::OnExportUtf8Csv({*resultList_, this, ProgramDirectory(), [this](const QString& text) {
+                           SetStatusText(text);
+                       }});
 }
 
 std::unique_ptr<QMenu> CHarvioDlg::ResultListMenu() {

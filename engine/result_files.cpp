@@ -42,7 +42,8 @@ bool ReplaceFile(const std::string& path, std::string& failure,
 
 // The cells of a row as UTF-8, converted in one go: cells never hold a NUL byte, so NUL can
 // separate them.
-void ConvertRow(TextConverter& converter, const ResultCells& cells, std::array<std::string, kResultColumnCount>& utf8) {
+void ConvertRow(TextConverter& converter, const ResultCells& cells,
+                std::array<std::string, kResultColumnCount>& utf8) {
     std::string joined;
     for (const std::string& cell : cells) {
         joined += cell;
@@ -90,7 +91,8 @@ void AppendCsvRecord(std::string& text, const ResultCells& cells) {
 
 ResultCells TitleCells() {
     ResultCells titles;
-    for (int index = 0; index < kResultColumnCount; ++index) titles[index] = std::string(kResultColumnTitles[index]);
+    for (int index = 0; index < kResultColumnCount; ++index)
+        titles[index] = std::string(kResultColumnTitles[index]);
     return titles;
 }
 
@@ -160,5 +162,6 @@ bool WriteUtf8Csv(const std::string& path, const ResultRowSource& nextRow, std::
     for (ResultCells cells; nextRow(cells);) AppendCsvRecord(gbk, cells);
     std::string text(kByteOrderMark);
     text += TextConverter(kCellEncoding, "UTF-8").ConvertReplacing(gbk, kReplacement);
-    return ReplaceFile(path, failure, [&](const std::string& part) { return WriteWholeFile(part, text, failure); });
+    return ReplaceFile(path, failure,
+                       [&](const std::string& part) { return WriteWholeFile(part, text, failure); });
 }

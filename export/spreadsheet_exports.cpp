@@ -20,7 +20,8 @@ struct SpreadsheetFormat {
     bool (*write)(const std::string& path, const ResultRowSource& nextRow, std::string& failure);
 };
 
-constexpr SpreadsheetFormat kWorkbook = {"导出为 Excel 文件", "xlsx", "Excel 工作簿 (*.xlsx)", WriteResultWorkbook};
+constexpr SpreadsheetFormat kWorkbook = {"导出为 Excel 文件", "xlsx", "Excel 工作簿 (*.xlsx)",
+                                         WriteResultWorkbook};
 constexpr SpreadsheetFormat kUtf8Csv = {"导出为 UTF-8 CSV", "csv", "CSV 文件 (*.csv)", WriteUtf8Csv};
 
 void ExportSpreadsheet(const SpreadsheetExportContext& context, const SpreadsheetFormat& format) {

@@ -15,8 +15,8 @@ class QWidget;
 // and reports the count on the status line or the reason of a failure.
 
 // Shows the save dialog; the chosen path, or empty when cancelled.
-using SaveFileChooser =
-    std::function<QString(QWidget* parent, const QString& caption, const QString& suggestedPath, const QString& filter)>;
+using SaveFileChooser = std::function<QString(QWidget* parent, const QString& caption,
+                                              const QString& suggestedPath, const QString& filter)>;
 QString ChooseSaveFileInDialog(QWidget* parent, const QString& caption, const QString& suggestedPath,
                                const QString& filter);
 

@@ -6,7 +6,8 @@
 
 // Converts in chunks; a sequence that does not convert is replaced when a replacement is given,
 // else it ends the conversion with none.
-std::optional<std::string> TextConverter::Convert(std::string_view text, const std::string_view* replacement) {
+std::optional<std::string> TextConverter::Convert(std::string_view text,
+                                                  const std::string_view* replacement) {
     if (converter_ == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
     iconv(converter_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
     std::string converted;

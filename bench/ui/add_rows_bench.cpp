@@ -86,7 +86,13 @@ void BM_AddRows(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRowCount);
     if (journalled) std::filesystem::remove_all(folder);
 }
-BENCHMARK(BM_AddRows)->ArgName("journal")->Arg(0)->Arg(1)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_AddRows)
+    ->ArgName("journal")
+    ->Arg(0)
+    ->Arg(1)
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 void BM_ReadRowsBack(benchmark::State& state) {
     CHarvioDlg window;

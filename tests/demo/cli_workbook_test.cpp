@@ -22,9 +22,13 @@ TEST(CommandLineWorkbook, SearchWritesTheTruthRowsAsAWorkbook) {
 
     const std::string folder = MakeTemporaryDirectory();
     const std::string out = folder + "/companies.xlsx";
-    const std::vector<std::string> search = {HARVIO_CLI, "search", "--keyword", "有限公司", "--rules",
-                                             std::string(HARVIO_SOURCE_DIR_FOR_TESTS) + "/config/reg.alibaba",
-                                             "--connect-to", site.ConnectToRule(), "--format", "xlsx", "--out", out};
+    const std::vector<std::string> search = {
+        HARVIO_CLI,     "search",
+        "--keyword",    "有限公司",
+        "--rules",      std::string(HARVIO_SOURCE_DIR_FOR_TESTS) + "/config/reg.alibaba",
+        "--connect-to", site.ConnectToRule(),
+        "--format",     "xlsx",
+        "--out",        out};
     ASSERT_EQ(RunProgram(search), 0);
     const auto sheet = WorkbookSheetRows(ReadWholeFile(out));
     ASSERT_TRUE(sheet);
@@ -32,7 +36,8 @@ TEST(CommandLineWorkbook, SearchWritesTheTruthRowsAsAWorkbook) {
     std::vector<std::string> rows;
     for (std::size_t row = 0; row < sheet->size(); ++row) {
         ResultCells cells;
-        for (int cell = 0; cell < kResultColumnCount; ++cell) cells[cell] = Utf8ToGbk((*sheet)[row][cell]).value();
+        for (int cell = 0; cell < kResultColumnCount; ++cell)
+            cells[cell] = Utf8ToGbk((*sheet)[row][cell]).value();
         const std::string line = CsvLine(cells);
         if (row == 0) {
             EXPECT_EQ(line, CsvHeaderLine());

@@ -33,9 +33,10 @@ constexpr std::size_t kRowsBeforeTheKill = 4;
 constexpr auto kRowsLimit = std::chrono::seconds(90);
 
 // The window program with the test's data folder and a marker name of its own.
-pid_t StartWindow(const std::string& dataHome, const std::string& instanceName, const std::string& connectTo) {
-    std::vector<std::string> environment = {"XDG_DATA_HOME=" + dataHome, "HARVIO_INSTANCE_NAME=" + instanceName,
-                                            "QT_QPA_PLATFORM=offscreen"};
+pid_t StartWindow(const std::string& dataHome, const std::string& instanceName,
+                  const std::string& connectTo) {
+    std::vector<std::string> environment = {
+        "XDG_DATA_HOME=" + dataHome, "HARVIO_INSTANCE_NAME=" + instanceName, "QT_QPA_PLATFORM=offscreen"};
     for (char** variable = environ; *variable != nullptr; ++variable) {
         const std::string entry = *variable;
         const std::string name = entry.substr(0, entry.find('='));
@@ -76,7 +77,8 @@ TEST(WindowCrash, AKilledSearchIsRestoredWithExactlyTheRowsItHadShown) {
 
     DemoDirectoryProcess site({"--companies", std::to_string(kCompanies)});
     ASSERT_GT(site.port(), 0);
-    const std::vector<std::string> truthLines = DemoTruth({"--companies", std::to_string(kCompanies), "--keyword", kKeyword});
+    const std::vector<std::string> truthLines =
+        DemoTruth({"--companies", std::to_string(kCompanies), "--keyword", kKeyword});
     const std::set<std::string> truth(truthLines.begin(), truthLines.end());
     ASSERT_GT(truth.size(), kRowsBeforeTheKill + 2);
 
@@ -104,7 +106,8 @@ TEST(WindowCrash, AKilledSearchIsRestoredWithExactlyTheRowsItHadShown) {
         EXPECT_TRUE(seen.insert(line).second) << "a company shown twice";
         for (const std::string& cell : journal[row].cells)
             EXPECT_TRUE(ConvertText(cell, "GB18030", "UTF-8")) << "row " << row + 1;
-        EXPECT_TRUE(ConvertText(CsvLine(journal[row].cells), "GB18030", "UTF-8")) << "export line " << row + 1;
+        EXPECT_TRUE(ConvertText(CsvLine(journal[row].cells), "GB18030", "UTF-8"))
+            << "export line " << row + 1;
     }
 
     const ProgramRun restart = RunProgramOnce(instanceName, MessageAnswer::Yes);

@@ -67,7 +67,8 @@ TEST_F(ChineseButtonsTest, QtsOwnTranslationNamesTheButtonsAndTheStandardTexts) 
     ShownBox question = ShowAndRead(MessageButtons::YesNo, &answer);
     EXPECT_EQ(Plain(question.buttons), (QStringList{QString::fromUtf8("否"), QString::fromUtf8("是")}));
     EXPECT_EQ(answer, MessageAnswer::Yes);
-    EXPECT_EQ(Plain(ShowAndRead(MessageButtons::Ok, &answer).buttons), QStringList{QString::fromUtf8("确定")});
+    EXPECT_EQ(Plain(ShowAndRead(MessageButtons::Ok, &answer).buttons),
+              QStringList{QString::fromUtf8("确定")});
     // Every standard dialog and menu takes its texts from the same catalogue.
     EXPECT_NE(QCoreApplication::translate("QFileDialog", "&Save"), QStringLiteral("&Save"));
 }

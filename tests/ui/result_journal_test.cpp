@@ -108,7 +108,8 @@ TEST_F(ResultJournalTest, ARunThatDidNotEndIsRestoredRowForRowWithYes) {
 TEST_F(ResultJournalTest, ACutLastLineIsSkippedAndCutOffSoTheJournalGoesOnCleanly) {
     const std::vector<JournalRow> shown = RunWithoutExit(2);
     const std::string whole = JournalText();
-    std::ofstream(ResultJournalPath(), std::ios::app | std::ios::binary) << whole.substr(0, whole.find('\t', 3));
+    std::ofstream(ResultJournalPath(), std::ios::app | std::ios::binary)
+        << whole.substr(0, whole.find('\t', 3));
 
     ResultJournal journal;
     ASSERT_EQ(journal.Open(ResultJournalPath()), ResultJournal::OpenStatus::kOpened);

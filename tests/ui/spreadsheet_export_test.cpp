@@ -34,8 +34,26 @@ std::string Gb18030(const std::string& utf8) {
 
 // Rows in UTF-8 as the list must show them; their cells go into the list as GB18030.
 const Table kRows = {
-    {"1", "★", "𠮷祥五金有限公司", "赵敏", "采购", "0571-00001234", "+8613800001111", "0086-571-1",
-     "地址, \"引号\" & <尖括号>", "012345", "", "第一段\n第二段", "", "", "", "", "", "", "", ""},
+    {"1",
+     "★",
+     "𠮷祥五金有限公司",
+     "赵敏",
+     "采购",
+     "0571-00001234",
+     "+8613800001111",
+     "0086-571-1",
+     "地址, \"引号\" & <尖括号>",
+     "012345",
+     "",
+     "第一段\n第二段",
+     "",
+     "",
+     "",
+     "",
+     "",
+     "",
+     "",
+     ""},
     {"2", "☆", "未标记的公司"},
     {"100000", "☆", "王女士经理有限公司", "王女士", "经理", "007"},
 };
@@ -61,9 +79,12 @@ Table CsvRecords(const std::string& text) {
     for (std::size_t at = 0; at < text.size(); ++at) {
         const char c = text[at];
         if (quoted) {
-            if (c == '"' && at + 1 < text.size() && text[at + 1] == '"') field += text[++at];
-            else if (c == '"') quoted = false;
-            else field += c;
+            if (c == '"' && at + 1 < text.size() && text[at + 1] == '"')
+                field += text[++at];
+            else if (c == '"')
+                quoted = false;
+            else
+                field += c;
         } else if (c == '"') {
             quoted = true;
         } else if (c == ',') {
@@ -106,7 +127,8 @@ protected:
         SpreadsheetExportContext context{list, nullptr, directory.Path().string(),
                                          [this](const QString& text) { statusLine = text; }};
         context.now = [] { return kFivePastNine; };
-        context.chooseFile = [this, chosen](QWidget*, const QString&, const QString& suggested, const QString&) {
+        context.chooseFile = [this, chosen](QWidget*, const QString&, const QString& suggested,
+                                            const QString&) {
             suggestedPath = suggested;
             return QString::fromStdString(chosen);
         };
@@ -179,7 +201,8 @@ TEST_F(SpreadsheetExportTest, TheResultListMenuOffersBothExports) {
     QStringList texts;
     const std::unique_ptr<QMenu> menu = window.ResultListMenu();
     for (QAction* action : menu->actions()) texts << action->text();
-    EXPECT_EQ(texts, (QStringList{QString::fromUtf8("导出为 Excel 文件 (.xlsx)…"), QString::fromUtf8("导出为 UTF-8 CSV…")}));
+    EXPECT_EQ(texts, (QStringList{QString::fromUtf8("导出为 Excel 文件 (.xlsx)…"),
+                                  QString::fromUtf8("导出为 UTF-8 CSV…")}));
 }
 
 }  // namespace

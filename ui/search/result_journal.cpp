@@ -36,11 +36,20 @@ uint32_t Checksum(std::string_view text) {
 void AppendEscaped(std::string& line, std::string_view cell) {
     for (const char byte : cell) {
         switch (byte) {
-            case '\\': line += "\\\\"; break;
-            case '\t': line += "\\t"; break;
-            case '\n': line += "\\n"; break;
-            case '\r': line += "\\r"; break;
-            default: line += byte;
+            case '\\':
+                line += "\\\\";
+                break;
+            case '\t':
+                line += "\\t";
+                break;
+            case '\n':
+                line += "\\n";
+                break;
+            case '\r':
+                line += "\\r";
+                break;
+            default:
+                line += byte;
         }
     }
 }
@@ -187,7 +196,8 @@ std::vector<JournalRow> ResultJournal::ParseRows(std::string_view text, std::siz
         if (fields.size() == kRowFields && fields[0].size() == 1 && fields[0][0] == kRowKind) {
             JournalRow row;
             row.checked = fields[1] == "1";
-            for (int cell = 0; cell < kResultColumnCount; ++cell) row.cells[cell] = Unescaped(fields[2 + cell]);
+            for (int cell = 0; cell < kResultColumnCount; ++cell)
+                row.cells[cell] = Unescaped(fields[2 + cell]);
             rows.push_back(std::move(row));
         } else if (fields.size() == kCheckFields && fields[0].size() == 1 && fields[0][0] == kCheckKind) {
             const std::size_t row = std::strtoul(std::string(fields[1]).c_str(), nullptr, 10);
@@ -210,7 +220,8 @@ void ResultJournal::AppendRow(const ResultCells& cells, bool checked) {
 }
 
 void ResultJournal::AppendCheck(int row, bool checked) {
-    AppendLine(Sealed(std::string{kCheckKind, kSeparator} + std::to_string(row) + kSeparator + (checked ? '1' : '0')));
+    AppendLine(Sealed(std::string{kCheckKind, kSeparator} + std::to_string(row) + kSeparator +
+                      (checked ? '1' : '0')));
 }
 
 void ResultJournal::AppendLine(std::string line) {

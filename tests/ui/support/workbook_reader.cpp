@@ -67,7 +67,8 @@ std::optional<std::vector<std::vector<std::string>>> WorkbookSheetRows(const std
     std::vector<std::vector<std::string>> rows;
     std::size_t width = 0;
     const std::regex cell("<c r=\"([A-Z]+)([0-9]+)\"[^>]*?(?:/>|>(?:<is><t[^>]*>([^<]*)</t></is>)?</c>)");
-    for (auto match = std::sregex_iterator(xml->begin(), xml->end(), cell); match != std::sregex_iterator(); ++match) {
+    for (auto match = std::sregex_iterator(xml->begin(), xml->end(), cell); match != std::sregex_iterator();
+         ++match) {
         const std::size_t row = std::stoul((*match)[2]) - 1, column = (*match)[1].str()[0] - 'A';
         if (rows.size() <= row) rows.resize(row + 1);
         if (rows[row].size() <= column) rows[row].resize(column + 1);
