@@ -4,7 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
-#include <regex>
+#include <algorithm>
 
 namespace {
 
@@ -66,18 +66,22 @@ std::optional<std::vector<std::vector<std::string>>> WorkbookSheetRows(const std
     if (!xml) return std::nullopt;
     std::vector<std::vector<std::string>> rows;
     std::size_t width = 0;
-    const std::regex cell("<c r=\"([A-Z]+)([0-9]+)\"[^>]*?(?:/>|>(?:<is><t[^>]*>([^<]*)</t></is>)?</c>)");
-    for (auto match = std::sregex_iterator(xml->begin(), xml->end(), cell); match != std::sregex_iterator();
-         ++match) {
-        const std::size_t row = std::stoul((*match)[2]) - 1, column = (*match)[1].str()[0] - 'A';
+    // Every cell: <c r="B7" ...>, then its inline string <is><t ...>text</t></is> unless empty.
+    for (std::size_t at = xml->find("<c r=\""); at != std::string::npos; at = xml->find("<c r=\"", at + 1)) {
+        std::size_t reference = at + 6;
+        const std::size_t column = (*xml)[reference] - 'A';
+        const std::size_t row = std::stoul(xml->substr(reference + 1)) - 1;
         if (rows.size() <= row) rows.resize(row + 1);
         if (rows[row].size() <= column) rows[row].resize(column + 1);
         width = std::max(width, column + 1);
-        std::string text = (*match)[3];
+        const std::size_t tagEnd = xml->find('>', at);
+        if ((*xml)[tagEnd - 1] == '/' || xml->compare(tagEnd + 1, 4, "<is>") != 0) continue;
+        const std::size_t textStart = xml->find('>', tagEnd + 5) + 1;
+        std::string text = xml->substr(textStart, xml->find("</t>", textStart) - textStart);
         for (const auto& [entity, character] :
              {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}}) {
-            for (std::size_t at; (at = text.find(entity)) != std::string::npos;)
-                text.replace(at, std::strlen(entity), character);
+            for (std::size_t found; (found = text.find(entity)) != std::string::npos;)
+                text.replace(found, std::strlen(entity), character);
         }
         rows[row][column] = text;
     }
