@@ -18,10 +18,10 @@ struct JournalRow {
 
 // The result rows on disk, so that a crash, a killed process or a power cut loses none of them:
 // one line per row (its cells as they are and its check state) and one line per check box the
-// user changes, each line ending in a checksum. A writer thread puts every appended line on the
-// disk at once and syncs it, so only the rows of the last moment can be lost; a line cut short by
-// the end of the process fails its checksum and is skipped. The file is locked while open, so
-// two windows never share it.
+// user changes, each line ending in a checksum. A writer thread writes and syncs the appended
+// lines a twentieth of a second after they come, so only the rows of the last moment can be lost; a line cut
+// short by the end of the process fails its checksum and is skipped. The file is locked while open, so two
+// windows never share it.
 class ResultJournal {
 public:
     enum class OpenStatus { kOpened, kHeldByAnotherWindow, kFailed };
@@ -55,7 +55,7 @@ public:
 private:
     void AppendLine(std::string line);
     void WriterLoop();
-    void WritePending();
+    void WritePending(bool sync);
 
     int fd_ = -1;
     int openError_ = 0;
