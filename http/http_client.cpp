@@ -10,6 +10,7 @@
 #include "http/connect_to_map.h"
 #include "http/request_builder.h"
 #include "http/request_canceller.h"
+#include "http/request_target.h"
 #include "http/response_parser.h"
 #include "http/socket_connection.h"
 #include "http/trace_output.h"
@@ -147,12 +148,13 @@ int HttpClient::Impl::Cancelled(const std::string& url) {
 int HttpClient::Impl::FetchOnce(const std::string& url, const std::string& formData,
                                 std::string& redirectTarget) {
     if (!PaceRequest()) return Cancelled(url);
-    TraceLine("Get Url:%s", url.c_str());
+    const std::string sentUrl = RequestUrl(url);
+    TraceLine("Get Url:%s", sentUrl.c_str());
 
     const ProxySetting proxy = ProxyForRequest();
     std::string request;
     UrlParts parts;
-    if (!BuildRequest(url, formData, proxy.enabled, request, parts)) {
+    if (!BuildRequest(sentUrl, formData, proxy.enabled, request, parts)) {
         SetLastError("build QueryGetString error for queryGet:%s", url.c_str());
         return kFailed;
     }
@@ -212,7 +214,7 @@ int HttpClient::Impl::FetchOnce(const std::string& url, const std::string& formD
     }
     if (!response.location.empty()) {
         redirectTarget = std::move(response.location);
-        ResolveLink(redirectTarget, url);
+        ResolveLink(redirectTarget, sentUrl);
         return 0;
     }
 

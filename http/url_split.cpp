@@ -7,6 +7,8 @@ constexpr std::size_t kShortestHostPart = 5;
 constexpr unsigned kPortModulus = 0x10000;
 constexpr unsigned char kDelete = 0x7F;
 
+}  // namespace
+
 bool HoldsControlByte(std::string_view text) {
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
@@ -14,8 +16,6 @@ bool HoldsControlByte(std::string_view text) {
     }
     return false;
 }
-
-}  // namespace
 
 int LeadingPortNumber(std::string_view text) {
     unsigned port = 0;
@@ -26,12 +26,17 @@ int LeadingPortNumber(std::string_view text) {
     return static_cast<int>(port);
 }
 
+std::size_t HostPartStart(std::string_view url) {
+    const std::size_t firstSlash = url.find('/');
+    if (firstSlash == std::string_view::npos) return std::string_view::npos;
+    const std::size_t hostStart = firstSlash + 2;
+    return hostStart < url.size() ? hostStart : std::string_view::npos;
+}
+
 bool SplitUrl(std::string_view url, UrlParts& parts) {
     if (HoldsControlByte(url)) return false;
-    const std::size_t firstSlash = url.find('/');
-    if (firstSlash == std::string_view::npos) return false;
-    const std::size_t hostStart = firstSlash + 2;  // past the "//" of "http://"
-    if (hostStart >= url.size()) return false;
+    const std::size_t hostStart = HostPartStart(url);
+    if (hostStart == std::string_view::npos) return false;
 
     std::string_view hostPart;
     std::string_view path;
