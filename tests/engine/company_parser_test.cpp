@@ -77,6 +77,15 @@ TEST(MemberIdOf, FromAfterTheSchemeToTheFirstDot) {
     EXPECT_EQ(MemberIdOf("ht.p://abc.d"), "abc");
 }
 
+TEST(MemberIdOf, AfterASchemeOfAnyLength) {
+    EXPECT_EQ(MemberIdOf("https://lamps88.cn.example.com/"), "lamps88");
+    EXPECT_EQ(MemberIdOf("https://lamps88"), "lamps88");
+    EXPECT_EQ(MemberIdOf("https://"), "");
+    EXPECT_EQ(MemberIdOf("svn+ssh://m1.test/"), "m1");
+    // "://" later in a link without a scheme does not move the start.
+    EXPECT_EQ(MemberIdOf("abcdefgh.test/?to=http://x.y"), "h");
+}
+
 TEST_F(CompanyParserTest, MemberSiteCompanyReadInFull) {
     source.AddCompany(sample::MemberLink(1), 1);
     const auto record = Extract(sample::MemberLink(1));
