@@ -51,8 +51,7 @@ void DropLastSegment(std::string& output) {
     output.erase(slash == std::string::npos ? 0 : slash);
 }
 
-}  // namespace
-
+// RFC 3986's remove_dot_segments over a path that starts with "/" (or is empty).
 std::string RemoveDotSegments(std::string_view input) {
     std::string output;
     output.reserve(input.size());
@@ -81,6 +80,8 @@ std::string RemoveDotSegments(std::string_view input) {
     }
     return output;
 }
+
+}  // namespace
 
 std::string RequestUrl(std::string_view url) {
     const std::size_t hostStart = HostPartStart(url);

@@ -10,6 +10,3 @@
 // host part. A URL without a host part or holding a control byte comes back unchanged, for the
 // URL splitting to refuse.
 std::string RequestUrl(std::string_view url);
-
-// RFC 3986's remove_dot_segments over a path that starts with "/" (or is empty).
-std::string RemoveDotSegments(std::string_view path);

@@ -117,18 +117,4 @@ TEST(RequestTargetTest, ControlBytesAnywhereKeepTheUrlRefused) {
     }
 }
 
-TEST(RequestTargetTest, DotSegmentsAreRemovedAsRfc3986Does) {
-    const struct {
-        const char* path;
-        const char* removed;
-    } cases[] = {{"/a/b/c/./../../g", "/a/g"},
-                 {"mid/content=5/../6", "mid/6"},
-                 {"/..", "/"},
-                 {"/a/..", "/"},
-                 {"/.hidden/..x/...", "/.hidden/..x/..."},
-                 {"", ""},
-                 {"../../g", "g"}};
-    for (const auto& row : cases) EXPECT_EQ(RemoveDotSegments(row.path), row.removed) << row.path;
-}
-
 }  // namespace
