@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -16,36 +17,63 @@ constexpr char32_t kFirstSupplementary = 0x10000;
 constexpr std::size_t kMaxGb18030Length = 4;
 constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 
-// GB18030 bytes of every BMP code point, packed big-endian (two or four bytes); 0 where there are
-// none. The mapping of the BMP is a table in the standard, so it is read once from iconv; reading
-// it per page through iconv is several times slower than this lookup.
-std::vector<std::uint32_t> BuildBmpTable() {
-    std::vector<std::uint32_t> table(kBmpSize, 0);
-    iconv_t converter = iconv_open("GB18030", "UTF-32LE");
-    if (converter == reinterpret_cast<iconv_t>(-1)) return table;
-    for (char32_t codePoint = 0x80; codePoint < kBmpSize; ++codePoint) {
-        if (codePoint >= kSurrogateFirst && codePoint <= kSurrogateLast) continue;
-        const unsigned char in[4] = {static_cast<unsigned char>(codePoint), static_cast<unsigned char>(codePoint >> 8),
-                                     0, 0};
-        unsigned char out[8];
-        char* inPos = reinterpret_cast<char*>(const_cast<unsigned char*>(in));
-        char* outPos = reinterpret_cast<char*>(out);
-        std::size_t inLeft = sizeof in;
-        std::size_t outLeft = sizeof out;
-        if (iconv(converter, &inPos, &inLeft, &outPos, &outLeft) == static_cast<std::size_t>(-1)) continue;
-        const std::size_t length = sizeof out - outLeft;
-        if (length != 2 && length != kMaxGb18030Length) continue;  // never happens for GB18030
-        std::uint32_t packed = 0;
-        for (std::size_t i = 0; i < length; ++i) packed = (packed << 8) | out[i];
-        table[codePoint] = packed;
-    }
-    iconv_close(converter);
-    return table;
+// The converter's tables, read once from iconv: the GB18030 mapping of the BMP is a table in the
+// standard, and reading it per page through iconv is several times slower than a lookup.
+struct Gb18030Tables {
+    // GB18030 bytes of every BMP code point, packed big-endian (two or four bytes); 0: none.
+    std::vector<std::uint32_t> bmp = std::vector<std::uint32_t>(kBmpSize, 0);
+    // The few characters beyond the BMP that have two-byte codes (FE51 and the like), sorted;
+    // all others follow one linear four-byte range.
+    std::vector<std::pair<char32_t, std::uint32_t>> twoByteSupplementary;
+};
+
+// Converts with `converter` the bytes of `in`; the bytes written, or none.
+std::size_t ConvertOne(iconv_t converter, const unsigned char* in, std::size_t inLength, unsigned char* out,
+                       std::size_t outSize) {
+    char* inPos = reinterpret_cast<char*>(const_cast<unsigned char*>(in));
+    char* outPos = reinterpret_cast<char*>(out);
+    std::size_t outLeft = outSize;
+    if (iconv(converter, &inPos, &inLength, &outPos, &outLeft) == static_cast<std::size_t>(-1)) return 0;
+    return outSize - outLeft;
 }
 
-const std::vector<std::uint32_t>& BmpTable() {
-    static const std::vector<std::uint32_t> table = BuildBmpTable();
-    return table;
+Gb18030Tables BuildTables() {
+    Gb18030Tables tables;
+    iconv_t toGb18030 = iconv_open("GB18030", "UTF-32LE");
+    if (toGb18030 != reinterpret_cast<iconv_t>(-1)) {
+        for (char32_t codePoint = 0x80; codePoint < kBmpSize; ++codePoint) {
+            if (codePoint >= kSurrogateFirst && codePoint <= kSurrogateLast) continue;
+            const unsigned char in[4] = {static_cast<unsigned char>(codePoint),
+                                         static_cast<unsigned char>(codePoint >> 8), 0, 0};
+            unsigned char out[8];
+            const std::size_t length = ConvertOne(toGb18030, in, sizeof in, out, sizeof out);
+            if (length != 2 && length != kMaxGb18030Length) continue;  // none: U+FFFD stands in
+            std::uint32_t packed = 0;
+            for (std::size_t i = 0; i < length; ++i) packed = (packed << 8) | out[i];
+            tables.bmp[codePoint] = packed;
+        }
+        iconv_close(toGb18030);
+    }
+    iconv_t fromGb18030 = iconv_open("UTF-32LE", "GB18030");
+    if (fromGb18030 != reinterpret_cast<iconv_t>(-1)) {
+        for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+            for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+                const unsigned char in[2] = {static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)};
+                unsigned char out[8];
+                if (ConvertOne(fromGb18030, in, sizeof in, out, sizeof out) != 4) continue;
+                const char32_t codePoint = out[0] | out[1] << 8 | out[2] << 16 | static_cast<char32_t>(out[3]) << 24;
+                if (codePoint >= kFirstSupplementary) tables.twoByteSupplementary.emplace_back(codePoint, lead << 8 | trail);
+            }
+        }
+        iconv_close(fromGb18030);
+        std::sort(tables.twoByteSupplementary.begin(), tables.twoByteSupplementary.end());
+    }
+    return tables;
+}
+
+const Gb18030Tables& Tables() {
+    static const Gb18030Tables tables = BuildTables();
+    return tables;
 }
 
 char* PutPacked(char* out, std::uint32_t packed) {
@@ -62,7 +90,10 @@ char* PutPacked(char* out, std::uint32_t packed) {
 }
 
 // Characters beyond the BMP follow one linear four-byte range starting at 90 30 81 30.
-char* PutSupplementary(char* out, char32_t codePoint) {
+char* PutSupplementary(char* out, char32_t codePoint, const Gb18030Tables& tables) {
+    const auto& twoByte = tables.twoByteSupplementary;
+    const auto found = std::lower_bound(twoByte.begin(), twoByte.end(), std::make_pair(codePoint, std::uint32_t{0}));
+    if (found != twoByte.end() && found->first == codePoint) return PutPacked(out, found->second);
     std::uint32_t linear = codePoint - kFirstSupplementary;
     out[3] = static_cast<char>(0x30 + linear % 10);
     linear /= 10;
@@ -117,7 +148,7 @@ std::size_t DecodeSequence(const unsigned char* in, const unsigned char* end, ch
 }  // namespace
 
 std::string Utf8ToGb18030(std::string_view utf8) {
-    const std::vector<std::uint32_t>& table = BmpTable();
+    const Gb18030Tables& tables = Tables();
     const auto* in = reinterpret_cast<const unsigned char*>(utf8.data());
     const unsigned char* const end = in + utf8.size();
     // Chinese text shrinks (three bytes become two); only other scripts and invalid bytes grow, so
@@ -155,8 +186,8 @@ std::string Utf8ToGb18030(std::string_view utf8) {
         if (!valid) {
             out = PutReplacement(out);
         } else if (codePoint >= kFirstSupplementary) {
-            out = PutSupplementary(out, codePoint);
-        } else if (const std::uint32_t packed = table[codePoint]; packed != 0) {
+            out = PutSupplementary(out, codePoint, tables);
+        } else if (const std::uint32_t packed = tables.bmp[codePoint]; packed != 0) {
             out = PutPacked(out, packed);
         } else {
             out = PutReplacement(out);
