@@ -1,11 +1,14 @@
 #include "http/url_split.h"
 
+#include "http/response_parser.h"
+
 namespace {
 
 // A host part shorter than this (e.g. "a.b") is taken for a broken URL.
 constexpr std::size_t kShortestHostPart = 5;
 constexpr unsigned kPortModulus = 0x10000;
 constexpr unsigned char kDelete = 0x7F;
+constexpr std::string_view kHttpsScheme = "https://";
 
 }  // namespace
 
@@ -49,10 +52,14 @@ bool SplitUrl(std::string_view url, UrlParts& parts) {
     }
     if (hostPart.size() < kShortestHostPart) return false;
 
-    const std::size_t colon = hostPart.find(':');
+    parts.secure = url.size() >= kHttpsScheme.size() &&
+                   SameTextIgnoringCase(url.substr(0, kHttpsScheme.size()), kHttpsScheme);
+    // The port's colon comes after the closing bracket of an IPv6 literal.
+    const std::size_t bracket = hostPart.front() == '[' ? hostPart.find(']') : std::string_view::npos;
+    const std::size_t colon = hostPart.find(':', bracket == std::string_view::npos ? 0 : bracket);
     if (colon == std::string_view::npos) {
         parts.host.assign(hostPart);
-        parts.port = kDefaultHttpPort;
+        parts.port = parts.secure ? kDefaultHttpsPort : kDefaultHttpPort;
     } else {
         parts.host.assign(hostPart.substr(0, colon));
         parts.port = LeadingPortNumber(hostPart.substr(colon + 1));

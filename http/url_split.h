@@ -3,15 +3,18 @@
 #include <string>
 #include <string_view>
 
-// Where a URL points: the host (without port), the port and the path (without its leading "/").
-// The scheme is not looked at: every URL is fetched as plain HTTP.
+// Where a URL points: the host (without port; an IPv6 literal keeps its brackets), the port and
+// the path (without its leading "/"). An "https://" URL is fetched over TLS; any other scheme as
+// plain HTTP.
 struct UrlParts {
     std::string host;
     int port = 0;
     std::string path;
+    bool secure = false;
 };
 
 constexpr int kDefaultHttpPort = 80;
+constexpr int kDefaultHttpsPort = 443;
 
 // Where the host part of the URL starts: two bytes after its first "/", past the "//" of
 // "http://". npos when the URL has no "/" or nothing after it.

@@ -57,6 +57,13 @@ TEST(ChunkedDecoderTest, HugeSizesNeitherOverflowNorReadPastTheData) {
     EXPECT_EQ(Decode("10000000000000003\r\nabc\r\n0\r\n").result, -1);
 }
 
+TEST(ChunkedDecoderTest, LeadingZerosAreOnlyPartOfTheSize) {
+    EXPECT_EQ(Decode("0005\r\nHello\r\n000\r\n\r\n").body, "Hello");
+    EXPECT_EQ(Decode("00\r\n").result, 0);
+    EXPECT_EQ(Decode(" 0010\r\n" + std::string(16, 'z') + "\r\n0\r\n").body, std::string(16, 'z'));
+    EXPECT_EQ(Decode("0005\r\nHel").result, -1) << "a cut chunk is no last chunk";
+}
+
 TEST(ChunkedDecoderTest, SizeLineWithoutDigitsCopiesNothing) {
     const Decoded decoded = Decode("zz\r\n\r\n4\r\nrest\r\n0\r\n");
     EXPECT_EQ(decoded.result, 0);
