@@ -1,6 +1,7 @@
 // Feeds raw bytes to the response reader as a server could send them: header block, status,
 // header table, redirect target and chunked body. Checks that the body start stays inside the
-// response and that decoding never grows the body.
+// response, that decoding never grows the body, and that a head with bare LF line ends reads as
+// the same head written with CR LF.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -16,6 +17,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ParsedResponse parsed;
     if (!ParseResponse(response, parsed)) return 0;
     if (parsed.bodyStart > size) std::abort();
+
+    const std::string_view head = response.substr(0, parsed.bodyStart);
+    if (head.find('\r') == std::string_view::npos) {
+        std::string withCrLf;
+        for (const char c : head) c == '\n' ? withCrLf.append("\r\n") : withCrLf.append(1, c);
+        ParsedResponse same;
+        if (!ParseResponse(withCrLf, same) || same.bodyStart != withCrLf.size() ||
+            same.statusCode != parsed.statusCode || same.headers != parsed.headers) {
+            std::abort();
+        }
+    }
 
     if (!parsed.location.empty()) {
         std::string target = parsed.location;
