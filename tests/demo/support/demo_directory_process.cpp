@@ -138,3 +138,13 @@ std::string MakeTemporaryDirectory() {
     if (mkdtemp(pattern.data()) == nullptr) return "/tmp";
     return pattern;
 }
+
+std::string WriteHttpsRulesFile(const std::string& shippedRules, const std::string& directory) {
+    std::string rules = ReadWholeFile(shippedRules);
+    const std::string plain = "http://";
+    for (std::size_t at = rules.find(plain); at != std::string::npos; at = rules.find(plain, at + plain.size() + 1))
+        rules.insert(at + 4, "s");
+    const std::string path = directory + "/reg.alibaba.https";
+    std::ofstream(path, std::ios::binary) << rules;
+    return path;
+}
