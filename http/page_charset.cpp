@@ -97,10 +97,6 @@ std::string MetaCharset(std::string_view body) {
     return {};
 }
 
-bool IsGbkFamily(std::string_view label) {
-    return std::find(std::begin(kGbkFamily), std::end(kGbkFamily), label) != std::end(kGbkFamily);
-}
-
 std::string IconvName(std::string_view label) {
     for (const auto& [alias, name] : kLabelAliases)
         if (alias == label) return name;
@@ -119,6 +115,10 @@ bool IconvKnows(const std::string& name) {
 
 }  // namespace
 
+bool IsGbkFamilyCharset(std::string_view label) {
+    return std::find(std::begin(kGbkFamily), std::end(kGbkFamily), label) != std::end(kGbkFamily);
+}
+
 std::string DeclaredPageCharset(std::string_view contentTypeHeader, std::string_view body) {
     if (body.starts_with(kUtf8Bom)) return "utf-8";
     if (body.starts_with(kUtf16LeBom)) return "utf-16le";
@@ -130,7 +130,7 @@ std::string DeclaredPageCharset(std::string_view contentTypeHeader, std::string_
 
 bool ConvertPageToGb18030(std::string_view contentTypeHeader, std::string& body) {
     const std::string label = DeclaredPageCharset(contentTypeHeader, body);
-    if (label.empty() || IsGbkFamily(label)) return true;
+    if (label.empty() || IsGbkFamilyCharset(label)) return true;
     const std::string name = IconvName(label);
     if (name == "UTF-8") {
         std::string_view text = body;

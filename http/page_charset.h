@@ -13,3 +13,7 @@ bool ConvertPageToGb18030(std::string_view contentTypeHeader, std::string& body)
 // The charset a page declares, lower-cased, from its byte order mark, its Content-Type header or a
 // meta tag near its start, in that order; empty when it declares none.
 std::string DeclaredPageCharset(std::string_view contentTypeHeader, std::string_view body);
+
+// Whether a charset label (lower-case) names GBK or an encoding whose bytes the engine reads as
+// they are: GB2312, GB18030 and their aliases.
+bool IsGbkFamilyCharset(std::string_view label);
