@@ -8,6 +8,7 @@
 #include <optional>
 #include <thread>
 
+#include "http/body_codings.h"
 #include "http/chunked_decoder.h"
 #include "http/connect_to_map.h"
 #include "http/content_decoding.h"
@@ -45,12 +46,6 @@ enum RequestResult {
     kServerError = -5,
     kBadChunk = -6,
 };
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
 
 }  // namespace
 
@@ -372,6 +367,10 @@ int HttpClient::Impl::ReceiveResponse(SocketConnection& connection, const std::s
             if (bodyStart == std::string_view::npos) break;
             ParseResponse(rest, response);
             response.bodyStart += responseStart;
+            if (response.framingFault) {
+                SetLastError("%s for:%s", response.framingFault, url.c_str());
+                return kFailed;
+            }
             if (IsInterimStatus(response.statusCode)) {
                 responseStart = response.bodyStart;
                 continue;
@@ -381,6 +380,9 @@ int HttpClient::Impl::ReceiveResponse(SocketConnection& connection, const std::s
     }
     client.htmlBuffer[length] = '\0';
     // A connection closed before a whole head arrived leaves no usable response.
+    if (!headRead && responseStart > 0) {
+        SetLastError("interim responses without a final response for:%s", url.c_str());
+    }
     return headRead ? 0 : kFailed;
 }
 
@@ -389,7 +391,12 @@ int HttpClient::Impl::DeliverBody(const std::string& url, const ParsedResponse& 
     char* body = client.htmlBuffer + response.bodyStart;
     std::size_t bodyLength = length - response.bodyStart;
     if (response.chunked) {
-        if (DecodeChunked(body, bodyLength, bodyLength) != 0) return kBadChunk;
+        const int decoded = DecodeChunked(body, bodyLength, bodyLength);
+        if (decoded == kChunkSizeOverflow) {
+            SetLastError("chunk size overflows for:%s", url.c_str());
+            return kFailed;
+        }
+        if (decoded != 0) return kBadChunk;
     } else if (response.contentLength) {
         if (bodyLength < *response.contentLength) {
             SetLastError("body cut short for:%s", url.c_str());
@@ -400,10 +407,12 @@ int HttpClient::Impl::DeliverBody(const std::string& url, const ParsedResponse& 
 
     const std::size_t capacity = kHtmlBufferSize - 1;
     page.assign(body, bodyLength);
-    if (const std::string* coding = FindHeader(client.responseHeaders, "Content-Encoding")) {
-        switch (DecodeContentCoding(Trimmed(*coding), page, capacity)) {
+    // The transfer codings were applied last, so they are undone first.
+    for (const auto* codings : {&response.transferCodings, &response.contentCodings}) {
+        std::string failed;
+        switch (UndoCodings(*codings, page, capacity, failed)) {
             case ContentDecodeResult::Corrupt:
-                SetLastError("corrupt %s body for:%s", std::string(Trimmed(*coding)).c_str(), url.c_str());
+                SetLastError("corrupt %s body for:%s", failed.c_str(), url.c_str());
                 return kFailed;
             case ContentDecodeResult::TooLarge:
                 return TooLarge(url);

@@ -1,12 +1,12 @@
 // Pages as the client hands them on: the content coding undone, a declared charset converted to
 // GB18030, and the page limit applied to the decoded page.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <sstream>
 #include <string>
 
 #include "http/http_client.h"
+#include "http/support/compressed.h"
 #include "support/scripted_server.h"
 
 namespace {
@@ -15,21 +15,6 @@ using namespace std::chrono_literals;
 
 const std::string kUtf8Page = "<p>\xE6\x9D\xAD\xE5\xB7\x9E</p>";  // 杭州
 const std::string kGbkPage = "<p>\xBA\xBC\xD6\xDD</p>";
-
-// windowBits as zlib takes them: 15 zlib-wrapped, -15 raw, 31 gzip.
-std::string Compressed(const std::string& text, int windowBits) {
-    z_stream stream{};
-    deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&stream, text.size()) + 32, '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
 
 std::string Response(const std::string& headers, const std::string& body) {
     return "HTTP/1.1 200 OK\r\n" + headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
