@@ -79,6 +79,9 @@ struct HttpClient::Impl {
     // The body as the caller sees it: de-chunked, cut to its Content-Length, its content coding
     // undone and its charset converted, at the start of htmlBuffer.
     int DeliverBody(const std::string& url, const ParsedResponse& response, std::size_t length);
+    // 0 for a step that succeeded, the result of a cancel or a timeout, or kFailed with the text
+    // that `describeFailure` leaves in lastError.
+    int StepResult(SocketStatus status, const std::string& url, const std::function<void()>& describeFailure);
     int Cancelled(const std::string& url);
     int TimedOut(const std::string& url);
     int TooLarge(const std::string& url);
@@ -195,41 +198,9 @@ int HttpClient::Impl::TooLarge(const std::string& url) {
     return kFailed;
 }
 
-int HttpClient::Impl::OpenConnection(SocketConnection& connection, const std::string& url,
-                                     const UrlParts& parts, const ProxySetting& proxy) {
-    const ConnectTarget target =
-        proxy.enabled ? ConnectTarget{proxyHost, proxyPort} : ResolveConnectTo(parts.host, parts.port);
-    switch (connection.Connect(target.host, target.port)) {
-        case SocketStatus::kDone:
-            break;
-        case SocketStatus::kCancelled:
-            return Cancelled(url);
-        case SocketStatus::kTimedOut:
-            return TimedOut(url);
-        case SocketStatus::kNoSocket:
-            SetLastError("socket creat error.");
-            return kFailed;
-        default:
-            SetLastError("connect to %s error!\n", target.host.c_str());
-            return kFailed;
-    }
-    if (!parts.secure) return 0;
-    if (proxy.enabled) {
-        int proxyStatus = 0;
-        switch (OpenProxyTunnel(connection, parts.host, parts.port, timings.nextByteTimeout, proxyStatus)) {
-            case SocketStatus::kDone:
-                break;
-            case SocketStatus::kCancelled:
-                return Cancelled(url);
-            case SocketStatus::kTimedOut:
-                return TimedOut(url);
-            default:
-                SetLastError("proxy refused the tunnel (status %d) for:%s", proxyStatus, url.c_str());
-                return kFailed;
-        }
-    }
-    std::string problem;
-    switch (connection.StartTls(parts.host, timings.nextByteTimeout, problem)) {
+int HttpClient::Impl::StepResult(SocketStatus status, const std::string& url,
+                                 const std::function<void()>& describeFailure) {
+    switch (status) {
         case SocketStatus::kDone:
             return 0;
         case SocketStatus::kCancelled:
@@ -237,9 +208,34 @@ int HttpClient::Impl::OpenConnection(SocketConnection& connection, const std::st
         case SocketStatus::kTimedOut:
             return TimedOut(url);
         default:
-            SetLastError("%s for:%s", problem.c_str(), url.c_str());
+            describeFailure();
             return kFailed;
     }
+}
+
+int HttpClient::Impl::OpenConnection(SocketConnection& connection, const std::string& url,
+                                     const UrlParts& parts, const ProxySetting& proxy) {
+    const ConnectTarget target =
+        proxy.enabled ? ConnectTarget{proxyHost, proxyPort} : ResolveConnectTo(parts.host, parts.port);
+    const SocketStatus connected = connection.Connect(target.host, target.port);
+    int result = StepResult(connected, url, [&] {
+        if (connected == SocketStatus::kNoSocket) {
+            SetLastError("socket creat error.");
+        } else {
+            SetLastError("connect to %s error!\n", target.host.c_str());
+        }
+    });
+    if (result != 0 || !parts.secure) return result;
+    if (proxy.enabled) {
+        int proxyStatus = 0;
+        result = StepResult(
+            OpenProxyTunnel(connection, parts.host, parts.port, timings.nextByteTimeout, proxyStatus), url,
+            [&] { SetLastError("proxy refused the tunnel (status %d) for:%s", proxyStatus, url.c_str()); });
+        if (result != 0) return result;
+    }
+    std::string problem;
+    const SocketStatus secured = connection.StartTls(parts.host, timings.nextByteTimeout, problem);
+    return StepResult(secured, url, [&] { SetLastError("%s for:%s", problem.c_str(), url.c_str()); });
 }
 
 FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::string& formData, bool mayRetry) {
@@ -262,34 +258,13 @@ FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::stri
 
     SocketConnection connection(WakeFd(), Clock::now() + timings.responseTimeout);
     if ((outcome.result = OpenConnection(connection, url, parts, proxy)) != 0) return outcome;
-    switch (connection.SendAll(request)) {
-        case SocketStatus::kDone:
-            break;
-        case SocketStatus::kCancelled:
-            outcome.result = Cancelled(url);
-            return outcome;
-        case SocketStatus::kTimedOut:
-            outcome.result = TimedOut(url);
-            return outcome;
-        default:
-            SetLastError("send QueryGetString error for queryGet:%s", url.c_str());
-            outcome.result = kFailed;
-            return outcome;
-    }
-    switch (connection.WaitReadable(timings.firstByteTimeout)) {
-        case SocketStatus::kDone:
-            break;
-        case SocketStatus::kCancelled:
-            outcome.result = Cancelled(url);
-            return outcome;
-        case SocketStatus::kTimedOut:
-            outcome.result = TimedOut(url);
-            return outcome;
-        default:
-            SetLastError("select() error for Html.");
-            outcome.result = kFailed;
-            return outcome;
-    }
+    outcome.result = StepResult(connection.SendAll(request), url, [&] {
+        SetLastError("send QueryGetString error for queryGet:%s", url.c_str());
+    });
+    if (outcome.result != 0) return outcome;
+    outcome.result = StepResult(connection.WaitReadable(timings.firstByteTimeout), url,
+                                [&] { SetLastError("select() error for Html."); });
+    if (outcome.result != 0) return outcome;
     ParsedResponse response;
     std::size_t length = 0;
     if ((outcome.result = ReceiveResponse(connection, url, response, length)) != 0) return outcome;

@@ -124,27 +124,21 @@ TlsStream::Step TlsStream::Handshake(std::string& problem) {
     return Step::kFailed;
 }
 
-TlsStream::Step TlsStream::Write(std::string_view bytes, std::size_t& written) {
-    written = 0;
-    const int result = SSL_write(session, bytes.data(), static_cast<int>(bytes.size()));
-    if (result > 0) {
-        written = static_cast<std::size_t>(result);
-        return Step::kDone;
-    }
+TlsStream::Step TlsStream::Moved(int result, std::size_t& moved) {
+    moved = result > 0 ? static_cast<std::size_t>(result) : 0;
+    if (result > 0) return Step::kDone;
     const Step step = StepFor(result);
     ERR_clear_error();
+    return step;
+}
+
+TlsStream::Step TlsStream::Write(std::string_view bytes, std::size_t& written) {
+    const Step step = Moved(SSL_write(session, bytes.data(), static_cast<int>(bytes.size())), written);
     return step == Step::kClosed ? Step::kFailed : step;
 }
 
 TlsStream::Step TlsStream::Read(char* into, std::size_t capacity, std::size_t& received) {
-    received = 0;
-    const int result = SSL_read(session, into, static_cast<int>(capacity));
-    if (result > 0) {
-        received = static_cast<std::size_t>(result);
-        return Step::kDone;
-    }
-    const Step step = StepFor(result);
-    ERR_clear_error();
+    const Step step = Moved(SSL_read(session, into, static_cast<int>(capacity)), received);
     // A broken stream ends the response as a close does; the body's framing tells a cut one.
     return step == Step::kFailed ? Step::kClosed : step;
 }

@@ -34,6 +34,8 @@ public:
 
 private:
     Step StepFor(int result);
+    // The step of an SSL_read or SSL_write that gave `result`, the bytes it moved in `moved`.
+    Step Moved(int result, std::size_t& moved);
 
     std::shared_ptr<SSL_CTX> context;
     SSL* session = nullptr;
