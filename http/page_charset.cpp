@@ -133,9 +133,7 @@ bool ConvertPageToGb18030(std::string_view contentTypeHeader, std::string& body)
     if (label.empty() || IsGbkFamilyCharset(label)) return true;
     const std::string name = IconvName(label);
     if (name == "UTF-8") {
-        std::string_view text = body;
-        if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
-        body = Utf8ToGb18030(text);
+        Utf8ToGb18030InPlace(body, body.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0);
         return true;
     }
     if (!IconvKnows(name)) return false;

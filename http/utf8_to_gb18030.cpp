@@ -145,6 +145,49 @@ std::size_t DecodeSequence(const unsigned char* in, const unsigned char* end, ch
     return length;
 }
 
+// The end of the run of ASCII bytes at `in`, eight bytes at a time.
+const unsigned char* AsciiRunEnd(const unsigned char* in, const unsigned char* end) {
+    while (end - in >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, in, sizeof word);
+        if (word & kHighBits) break;
+        in += 8;
+    }
+    while (in < end && *in < 0x80) ++in;
+    return in;
+}
+
+// The GB18030 bytes of the character at `in` (not ASCII) into `bytes`; returns their count and
+// sets `consumed` to the input bytes the character (or its invalid start) spans.
+inline std::size_t ConvertCharacter(const unsigned char* in, const unsigned char* end, const Gb18030Tables& tables,
+                                    char* bytes, std::size_t& consumed) {
+    // Chinese text is three-byte sequences of the BMP with two-byte codes: the short way.
+    if ((in[0] & 0xF0) == 0xE0 && end - in >= 3 && IsContinuation(in[1]) && IsContinuation(in[2])) {
+        const char32_t codePoint = (in[0] & 0x0F) << 12 | (in[1] & 0x3F) << 6 | (in[2] & 0x3F);
+        const std::uint32_t packed = tables.bmp[codePoint];
+        if (packed != 0 && packed <= 0xFFFF) {
+            consumed = 3;
+            bytes[0] = static_cast<char>(packed >> 8);
+            bytes[1] = static_cast<char>(packed);
+            return 2;
+        }
+    }
+    char32_t codePoint = 0;
+    bool valid = false;
+    consumed = DecodeSequence(in, end, codePoint, valid);
+    char* written;
+    if (!valid) {
+        written = PutReplacement(bytes);
+    } else if (codePoint >= kFirstSupplementary) {
+        written = PutSupplementary(bytes, codePoint, tables);
+    } else if (const std::uint32_t packed = tables.bmp[codePoint]; packed != 0) {
+        written = PutPacked(bytes, packed);
+    } else {
+        written = PutReplacement(bytes);
+    }
+    return static_cast<std::size_t>(written - bytes);
+}
+
 }  // namespace
 
 std::string Utf8ToGb18030(std::string_view utf8) {
@@ -153,46 +196,63 @@ std::string Utf8ToGb18030(std::string_view utf8) {
     const unsigned char* const end = in + utf8.size();
     // Chinese text shrinks (three bytes become two); only other scripts and invalid bytes grow, so
     // the buffer starts at the input's size and doubles when a character might not fit.
-    std::string converted(utf8.size() + kMaxGb18030Length, '\0');
-    char* out = converted.data();
-    const auto ensureRoom = [&](std::size_t needed) {
-        const std::size_t used = static_cast<std::size_t>(out - converted.data());
-        if (converted.size() - used >= needed) return;
-        converted.resize(std::max(converted.size() * 2, used + needed));
-        out = converted.data() + used;
-    };
+    std::string converted;
+    converted.resize(utf8.size() + kMaxGb18030Length);
+    std::size_t used = 0;
     while (in < end) {
-        // Runs of ASCII are copied eight bytes at a time.
-        const unsigned char* run = in;
-        while (end - run >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, run, sizeof word);
-            if (word & kHighBits) break;
-            run += 8;
-        }
-        while (run < end && *run < 0x80) ++run;
-        if (run != in) {
+        if (*in < 0x80) {
+            const unsigned char* run = AsciiRunEnd(in, end);
             const auto length = static_cast<std::size_t>(run - in);
-            ensureRoom(length + kMaxGb18030Length);
-            std::memcpy(out, in, length);
-            out += length;
+            if (converted.size() - used < length + kMaxGb18030Length)
+                converted.resize(std::max(converted.size() * 2, used + length + kMaxGb18030Length));
+            std::memcpy(converted.data() + used, in, length);
+            used += length;
+            in = run;
+            if (in == end) break;
+        } else if (converted.size() - used < kMaxGb18030Length) {
+            converted.resize(converted.size() * 2);
+        }
+        std::size_t consumed = 0;
+        used += ConvertCharacter(in, end, tables, converted.data() + used, consumed);
+        in += consumed;
+    }
+    converted.resize(used);
+    return converted;
+}
+
+void Utf8ToGb18030InPlace(std::string& text, std::size_t from) {
+    const Gb18030Tables& tables = Tables();
+    auto* const begin = reinterpret_cast<unsigned char*>(text.data());
+    const unsigned char* in = begin + std::min(from, text.size());
+    const unsigned char* const end = begin + text.size();
+    unsigned char* out = begin;  // never ahead of in
+    while (in < end) {
+        if (*in < 0x80) {
+            const unsigned char* run = AsciiRunEnd(in, end);
+            if (out != in) std::memmove(out, in, static_cast<std::size_t>(run - in));
+            out += run - in;
             in = run;
             if (in == end) break;
         }
-        ensureRoom(kMaxGb18030Length);
-        char32_t codePoint = 0;
-        bool valid = false;
-        in += DecodeSequence(in, end, codePoint, valid);
-        if (!valid) {
-            out = PutReplacement(out);
-        } else if (codePoint >= kFirstSupplementary) {
-            out = PutSupplementary(out, codePoint, tables);
-        } else if (const std::uint32_t packed = tables.bmp[codePoint]; packed != 0) {
-            out = PutPacked(out, packed);
-        } else {
-            out = PutReplacement(out);
+        char bytes[kMaxGb18030Length];
+        std::size_t consumed = 0;
+        const std::size_t length = ConvertCharacter(in, end, tables, bytes, consumed);
+        if (out + length > in + consumed) {
+            // A character that grows would overwrite unread text: the rest goes the other way.
+            const std::string rest = Utf8ToGb18030(
+                std::string_view(reinterpret_cast<const char*>(in), static_cast<std::size_t>(end - in)));
+            text.resize(static_cast<std::size_t>(out - begin));
+            text += rest;
+            return;
         }
+        // Fixed-size copies: the compiler makes each a single store.
+        if (length == 2) {
+            std::memcpy(out, bytes, 2);
+        } else {
+            std::memcpy(out, bytes, kMaxGb18030Length);
+        }
+        out += length;
+        in += consumed;
     }
-    converted.resize(static_cast<std::size_t>(out - converted.data()));
-    return converted;
+    text.resize(static_cast<std::size_t>(out - begin));
 }

@@ -70,7 +70,27 @@ TEST(Utf8ToGb18030, InvalidBytesBecomeOneReplacementEachNeverHalfCharacters) {
         {"beyond U+10FFFF", "\xF4\x90\x80\x80", r + r + r + r},
         {"a lead byte never used", "\xFF" + Utf8(u8"中"), r + "中"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Utf8ToGb18030(c.body), c.expected) << c.contentType;
+    for (const Case& c : cases) {
+        EXPECT_EQ(Utf8ToGb18030(c.body), c.expected) << c.contentType;
+        std::string inPlace = c.body;
+        Utf8ToGb18030InPlace(inPlace);
+        EXPECT_EQ(inPlace, c.expected) << c.contentType;
+    }
+}
+
+// In place, characters that grow (beyond GBK, invalid bytes) may come first, after text that
+// shrank, or right at the end.
+TEST(Utf8ToGb18030, InPlaceGivesTheSameTextWhereverCharactersGrow) {
+    const std::string grows = Utf8(u8"Å😀") + "\xFF";
+    for (const std::string& text : {grows + Utf8(u8"中文abc"), Utf8(u8"中") + grows + Utf8(u8"文"),
+                                    Utf8(u8"中文中文") + grows, "\xEF\xBB\xBF" + grows, std::string()}) {
+        std::string inPlace = text;
+        Utf8ToGb18030InPlace(inPlace);
+        EXPECT_EQ(inPlace, Utf8ToGb18030(text));
+    }
+    std::string withMark = "\xEF\xBB\xBF" + Utf8(u8"中文");
+    Utf8ToGb18030InPlace(withMark, 3);
+    EXPECT_EQ(withMark, "中文");
 }
 
 TEST(Utf8ToGb18030, AgreesWithIconvOnEveryCharacter) {
@@ -95,6 +115,8 @@ TEST(Utf8ToGb18030, AgreesWithIconvOnEveryCharacter) {
     const auto expected = ConvertText(all, "UTF-8", "GB18030");
     ASSERT_TRUE(expected.has_value());
     EXPECT_TRUE(Utf8ToGb18030(all) == *expected);
+    Utf8ToGb18030InPlace(all);
+    EXPECT_TRUE(all == *expected);
 }
 
 }  // namespace
