@@ -61,3 +61,8 @@ std::size_t WireCutOffset(const DemoWireOptions& options, const std::string& gbk
     if (options.gzip) return ToWire(options, gbkPage).body.size() / 2;
     return WireText(options, gbkPage.substr(0, gbkCut)).size();
 }
+
+std::string HttpsRules(std::string rules) {
+    ReplaceAll(rules, "http://", "https://");
+    return rules;
+}

@@ -24,3 +24,7 @@ DemoWireBody ToWire(const DemoWireOptions& options, const std::string& gbkPage);
 // Where to cut the wire body so that the client gets the GBK page's first `gbkCut` bytes (half
 // of a gzip body, which cannot be cut at a text position).
 std::size_t WireCutOffset(const DemoWireOptions& options, const std::string& gbkPage, std::size_t gbkCut);
+
+// The rules file text for the demo served over HTTPS: every "http://" of the shipped rules
+// (addresses, prefixes and link patterns) made "https://".
+std::string HttpsRules(std::string rules);

@@ -14,6 +14,8 @@
 #include <sstream>
 #include <thread>
 
+#include "tools/demo-directory/demo_wire.h"
+
 extern char** environ;
 
 namespace {
@@ -140,11 +142,7 @@ std::string MakeTemporaryDirectory() {
 }
 
 std::string WriteHttpsRulesFile(const std::string& shippedRules, const std::string& directory) {
-    std::string rules = ReadWholeFile(shippedRules);
-    const std::string plain = "http://";
-    for (std::size_t at = rules.find(plain); at != std::string::npos; at = rules.find(plain, at + plain.size() + 1))
-        rules.insert(at + 4, "s");
     const std::string path = directory + "/reg.alibaba.https";
-    std::ofstream(path, std::ios::binary) << rules;
+    std::ofstream(path, std::ios::binary) << HttpsRules(ReadWholeFile(shippedRules));
     return path;
 }
