@@ -85,13 +85,16 @@ TEST_F(HttpClientTest, TraceLineNamesEveryRequestedUrl) {
     ScriptedServer server(ScriptedServer::Answer("HTTP/1.1 200 OK\r\n\r\n"));
     client.GetHtml(server.Url("x.html").c_str(), "");
     client.GetHtml("no-slash", "");
+    client.GetHtml(server.Url("a b/../c.html#top").c_str(), "");
     SetTraceStream(nullptr);
 
     std::rewind(trace);
     char text[512] = {};
     const std::size_t length = std::fread(text, 1, sizeof text - 1, trace);
     std::fclose(trace);
-    EXPECT_EQ(std::string(text, length), "Get Url:" + server.Url("x.html") + "\nGet Url:no-slash\n");
+    EXPECT_EQ(std::string(text, length), "Get Url:" + server.Url("x.html") +
+                                             "\nGet Url:no-slash\nGet Url:" + server.Url("c.html") + "\n")
+        << "the address as it is sent";
 }
 
 TEST_F(HttpClientTest, FormDataIsPostedAsUrlEncodedBody) {
