@@ -1,30 +1,17 @@
 #include "http/content_decoding.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <string>
+
+#include "http/support/compressed.h"
 
 namespace {
 
 constexpr std::size_t kLimit = 10 * 1024 * 1024;
-constexpr int kGzip = 15 + 16;
-constexpr int kZlib = 15;
-constexpr int kRaw = -15;
-
-std::string Compress(const std::string& text, int windowBits) {
-    z_stream stream{};
-    EXPECT_EQ(deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    std::string out(deflateBound(&stream, text.size()), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-    stream.avail_in = static_cast<uInt>(text.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    return out;
-}
+constexpr int kGzip = kGzipWindowBits;
+constexpr int kZlib = kZlibWindowBits;
+constexpr int kRaw = -kZlibWindowBits;
 
 const std::string kPage = "<html><body>\xB9\xAB\xCB\xBE" + std::string(5000, 'x') + "</body></html>";
 
@@ -34,14 +21,14 @@ TEST(DecodeContentCoding, DecodesEveryKnownCodingSpelling) {
         std::string body;
     };
     const Case cases[] = {
-        {"gzip", Compress(kPage, kGzip)},
-        {"x-gzip", Compress(kPage, kGzip)},
-        {" GZip\t", Compress(kPage, kGzip)},
-        {"deflate", Compress(kPage, kZlib)},
-        {"Deflate", Compress(kPage, kRaw)},
+        {"gzip", Compressed(kPage, kGzip)},
+        {"x-gzip", Compressed(kPage, kGzip)},
+        {" GZip\t", Compressed(kPage, kGzip)},
+        {"deflate", Compressed(kPage, kZlib)},
+        {"Deflate", Compressed(kPage, kRaw)},
         {"identity", kPage},
         // Two gzip members one after the other make one text.
-        {"gzip", Compress(kPage.substr(0, 100), kGzip) + Compress(kPage.substr(100), kGzip)},
+        {"gzip", Compressed(kPage.substr(0, 100), kGzip) + Compressed(kPage.substr(100), kGzip)},
     };
     for (const Case& c : cases) {
         std::string body = c.body;
@@ -54,7 +41,7 @@ TEST(DecodeContentCoding, DecodesEveryKnownCodingSpelling) {
 }
 
 TEST(DecodeContentCoding, LeavesTheBodyAsItWasWhenItCannotDecode) {
-    const std::string gzip = Compress(kPage, kGzip);
+    const std::string gzip = Compressed(kPage, kGzip);
     struct Case {
         const char* coding;
         std::string body;
@@ -65,7 +52,7 @@ TEST(DecodeContentCoding, LeavesTheBodyAsItWasWhenItCannotDecode) {
         {"gzip, deflate", gzip, ContentDecodeResult::UnknownCoding},
         {"gzip", kPage, ContentDecodeResult::Corrupt},
         {"gzip", gzip.substr(0, gzip.size() / 2), ContentDecodeResult::Corrupt},
-        {"deflate", Compress(kPage, kZlib).substr(0, 40), ContentDecodeResult::Corrupt},
+        {"deflate", Compressed(kPage, kZlib).substr(0, 40), ContentDecodeResult::Corrupt},
         {"deflate", "\xFF\xFF\xFF garbage", ContentDecodeResult::Corrupt},
     };
     for (const Case& c : cases) {
@@ -78,7 +65,7 @@ TEST(DecodeContentCoding, LeavesTheBodyAsItWasWhenItCannotDecode) {
 TEST(DecodeContentCoding, ABombStopsAtTheLimit) {
     const std::string zeros(64 * 1024 * 1024, '\0');  // 64 MiB of zeros pack into about 64 KiB
     for (int windowBits : {kGzip, kZlib, kRaw}) {
-        const std::string bomb = Compress(zeros, windowBits);
+        const std::string bomb = Compressed(zeros, windowBits);
         std::string body = bomb;
         EXPECT_EQ(DecodeContentCoding(windowBits == kGzip ? "gzip" : "deflate", body, kLimit),
                   ContentDecodeResult::TooLarge);
@@ -86,9 +73,9 @@ TEST(DecodeContentCoding, ABombStopsAtTheLimit) {
     }
     // Exactly the limit is still a page; one byte more is not.
     const std::string atLimit(1000, 'a');
-    std::string body = Compress(atLimit, kGzip);
+    std::string body = Compressed(atLimit, kGzip);
     EXPECT_EQ(DecodeContentCoding("gzip", body, atLimit.size()), ContentDecodeResult::Decoded);
-    body = Compress(atLimit, kGzip);
+    body = Compressed(atLimit, kGzip);
     EXPECT_EQ(DecodeContentCoding("gzip", body, atLimit.size() - 1), ContentDecodeResult::TooLarge);
     body = atLimit;
     EXPECT_EQ(DecodeContentCoding("identity", body, atLimit.size() - 1), ContentDecodeResult::TooLarge);
