@@ -48,7 +48,7 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
-// A Content-Length of digits alone that fits; anything else counts as none.
+// A Content-Length of digits alone that fits; none for anything else, which the caller refuses.
 std::optional<std::size_t> ParseContentLength(std::string_view text) {
     if (text.empty()) return std::nullopt;
     std::size_t length = 0;
