@@ -137,6 +137,9 @@ bool ConvertPageToGb18030(std::string_view contentTypeHeader, std::string& body)
         return true;
     }
     if (!IconvKnows(name)) return false;
-    body = ConvertTextReplacing(body, name.c_str(), "GB18030", kGb18030Replacement);
+    // A byte order mark is no character of the page.
+    const std::size_t markLength = body.starts_with(kUtf16LeBom) || body.starts_with(kUtf16BeBom) ? 2 : 0;
+    body = ConvertTextReplacing(std::string_view(body).substr(markLength), name.c_str(), "GB18030",
+                                kGb18030Replacement);
     return true;
 }

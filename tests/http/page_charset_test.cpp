@@ -36,6 +36,7 @@ TEST(ConvertPageToGb18030, ConvertsWhatThePageDeclares) {
         // A byte order mark outranks a header that names the GBK family.
         {"text/html; charset=gbk", "\xEF\xBB\xBF" + utf8, gb18030},
         {"text/html; charset=big5", big5, "公司"},
+        {"text/html", std::string("\xFF\xFE\x6C\x51\xF8\x53", 6), "公司"},
         {"text/html; charset=iso-8859-1", "caf\xE9", "caf" + Utf8ToGb18030(Utf8(u8"é"))},
         // The header outranks the page's meta tag.
         {"text/html; charset=gb2312", "<meta charset=utf-8>" + gb18030, "<meta charset=utf-8>" + gb18030},
