@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+// GB18030 reads GBK cells byte for byte and also the characters beyond GBK that UTF-8 pages bring.
 ResultListModel::ResultListModel(QObject* parent)
-    : QAbstractTableModel(parent), gbkDecoder_("GBK", QStringConverter::Flag::Stateless) {}
+    : QAbstractTableModel(parent), gbkDecoder_("GB18030", QStringConverter::Flag::Stateless) {}
 
 int ResultListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
