@@ -75,9 +75,7 @@ TEST(MemberIdOf, FromAfterTheSchemeToTheFirstDot) {
     EXPECT_EQ(MemberIdOf("http://"), "");
     EXPECT_EQ(MemberIdOf(""), "");
     EXPECT_EQ(MemberIdOf("ht.p://abc.d"), "abc");
-}
-
-TEST(MemberIdOf, AfterASchemeOfAnyLength) {
+    // A scheme of any length, https above all.
     EXPECT_EQ(MemberIdOf("https://lamps88.cn.example.com/"), "lamps88");
     EXPECT_EQ(MemberIdOf("https://lamps88"), "lamps88");
     EXPECT_EQ(MemberIdOf("https://"), "");
