@@ -218,6 +218,24 @@ TEST_F(DemoCrawl, FaultySiteLosesOnlyTheCompaniesWhosePagesFailAndTheSearchEnds)
     ExpectSameRows(crawl.lines, truth);
 }
 
+TEST_F(DemoCrawl, MisbehavingServersCostOnlyThePagesTheyCutAndTheSearchEnds) {
+    std::vector<std::string> directory = {"--companies", "60"};
+    // Every misbehaviour but the trickle, which would hold pages for the client's whole time limit.
+    std::vector<std::string> misbehaving = Joined(
+        directory, {"--fault-keep-open", "0.1", "--fault-continue", "0.1", "--fault-bare-lf", "0.1",
+                    "--fault-lower-case", "0.1", "--fault-zero-chunks", "0.1", "--fault-cut-short", "0.1",
+                    "--fault-esc-location", "0.1", "--fault-429", "0.05", "--fault-503", "0.05", "--fault-seed", "3"});
+    DemoDirectoryProcess site(misbehaving);
+    ASSERT_GT(site.port(), 0);
+    DemoConditions query;
+    query.keyword = "有限公司";
+    std::vector<std::string> clean = DemoTruth(Joined(directory, QueryOptions(query)));
+    std::vector<std::string> truth = DemoTruth(Joined(misbehaving, QueryOptions(query)));
+    ASSERT_LT(truth.size(), clean.size()) << "bodies cut short must cost some companies";
+    ASSERT_GT(truth.size(), 0u);
+    ExpectSameRows(Crawl(site, query).lines, truth);
+}
+
 TEST_F(DemoCrawl, LargeSearchRestsAfterFiveHundredRequestsAndStillFindsEveryCompany) {
     // About 530 companies over 14 result pages: far more than 500 counted requests.
     std::vector<std::string> directory = {"--companies", "800"};

@@ -44,8 +44,10 @@ bool FaultAsksToRetry(DemoFault fault) {
     return fault == DemoFault::TooManyRequests || fault == DemoFault::Unavailable;
 }
 
-// A trickled page runs into the client's time limit; a body cut short is a failed read.
+// A trickled page runs into the client's time limit; a body cut short is a failed read; the client
+// refuses to follow an address holding a control byte.
 bool FaultFailsRequest(DemoFault fault) {
     return fault == DemoFault::NotFound || fault == DemoFault::Forbidden || fault == DemoFault::ServerError ||
-           fault == DemoFault::Reset || fault == DemoFault::Trickle || fault == DemoFault::CutShort;
+           fault == DemoFault::Reset || fault == DemoFault::Trickle || fault == DemoFault::CutShort ||
+           fault == DemoFault::EscapeLocation;
 }
