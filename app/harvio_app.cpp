@@ -8,10 +8,13 @@
 #include <csignal>
 
 #include "app/app_icon.h"
+#include "app/ca_file_setting.h"
 #include "app/harvio_dlg.h"
 #include "engine/search_engine.h"
 #include "http/proxy_settings.h"
+#include "http/tls_trust.h"
 #include "platform/administrator_check.h"
+#include "platform/program_directory.h"
 #include "platform/qt/message_box.h"
 #include "ui/search/result_journal.h"
 
@@ -54,6 +57,7 @@ bool CHarvioApp::InitInstance() {
     }
 
     GetSearchEngine(kDirectoryEngine)->LoadRules();
+    SetExtraCaFile(ConfiguredCaFile(QFile::decodeName((ConfigDirectory() + "harvio.ini").c_str())));
 
     if (!IsAdministrator()) {
         ShowMessageBox(nullptr, QStringLiteral("请以管理员权限运行此程序！"), MessageButtons::Ok);

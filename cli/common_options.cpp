@@ -6,12 +6,14 @@
 #include "engine/rules_file.h"
 #include "http/connect_to_map.h"
 #include "http/proxy_settings.h"
+#include "http/tls_trust.h"
 
 void CommonOptions::AddTo(CLI::App& command) {
     command.add_option("--rules", rulesFile, "rules file (default: config/reg.alibaba)");
     command.add_option("--proxy", proxy, "HTTP proxy HOST:PORT");
     command.add_option("--connect-to", connectTo,
                        "HOST1:PORT1:HOST2:PORT2, connect there instead (repeatable)");
+    command.add_option("--cacert", caFile, "CA certificate file (PEM) trusted for https besides the system's");
 }
 
 bool CommonOptions::Apply() const {
@@ -31,6 +33,15 @@ bool CommonOptions::Apply() const {
             return false;
         }
     }
+    if (!caFile.empty()) {
+        std::FILE* file = std::fopen(caFile.c_str(), "r");
+        if (file == nullptr) {
+            std::fprintf(stderr, "--cacert: cannot read %s\n", caFile.c_str());
+            return false;
+        }
+        std::fclose(file);
+    }
+    SetExtraCaFile(caFile);
     return true;
 }
 

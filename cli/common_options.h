@@ -7,11 +7,13 @@ namespace CLI {
 class App;
 }
 
-// The options every subcommand takes: the rules file, a proxy and connection redirections.
+// The options every subcommand takes: the rules file, a proxy, connection redirections and an
+// extra CA file.
 struct CommonOptions {
     std::string rulesFile;  // empty: the program's usual rules file
     std::string proxy;      // HOST:PORT
     std::vector<std::string> connectTo;
+    std::string caFile;  // PEM, trusted for https besides the system's certificates
 
     void AddTo(CLI::App& command);
     // Sets the proxy values and the redirections; false (reason on stderr) when one is malformed.

@@ -6,6 +6,7 @@
 #include "cli/exit_codes.h"
 #include "cli/gbk_text.h"
 #include "http/http_client.h"
+#include "http/trace_output.h"
 
 CLI::App* AddFetchCommand(CLI::App& app, FetchOptions& options) {
     CLI::App* command = app.add_subcommand("fetch", "fetch one page and report the client's result");
@@ -33,6 +34,7 @@ int RunFetch(const FetchOptions& options) {
     // Some failure texts end in a line end of their own; the report stays one line.
     std::string error = GbkToUtf8(result < 0 ? client.lastError : "");
     while (!error.empty() && (error.back() == '\n' || error.back() == '\r')) error.pop_back();
-    std::fprintf(stderr, "result=%d status=%d error=%s\n", result, client.statusCode, error.c_str());
+    std::fprintf(stderr, "result=%d status=%d error=%s\n", result, client.statusCode,
+                 EscapeControlBytes(error).c_str());
     return result >= 0 ? kExitOk : kExitFetchFailed;
 }

@@ -76,7 +76,7 @@ int RunSearch(const SearchOptions& options) {
     engine->SetCondition(condition);
     engine->StartSearch();
     if (!engine->startFailure.empty()) {
-        std::fprintf(stderr, "search not started: %s\n", GbkToUtf8(engine->startFailure).c_str());
+        std::fprintf(stderr, "search not started: %s\n", EscapeControlBytes(GbkToUtf8(engine->startFailure)).c_str());
         if (out != stdout) std::fclose(out);
         return kExitNotStarted;
     }
@@ -97,7 +97,7 @@ int RunSearch(const SearchOptions& options) {
     }
     if (engine->status == -1) {
         std::fprintf(stderr, "a result page could not be read: %s\n",
-                     GbkToUtf8(engine->LastErrorText()).c_str());
+                     EscapeControlBytes(GbkToUtf8(engine->LastErrorText())).c_str());
     }
     std::fprintf(stderr, "search finished: %d companies\n", companies);
     if (out != stdout) std::fclose(out);

@@ -37,6 +37,9 @@ target_compile_options(harvio_gbk_cfg INTERFACE $<$<CXX_COMPILER_ID:GNU>:-fexec-
 find_package(Threads REQUIRED)
 find_package(Boost 1.74 REQUIRED COMPONENTS regex)
 find_package(GTest REQUIRED)
+# The client's TLS and content decoding; the tests' loopback servers speak TLS too.
+find_package(OpenSSL 3 REQUIRED)
+find_package(ZLIB REQUIRED)
 if(HARVIO_WITH_QT)
   find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
   set(CMAKE_AUTOMOC ON)

@@ -28,5 +28,6 @@ bool ParseValidateSite(const ExtractionRules& rules, PageSource& source, const s
 // The member's time and confirmation pages; fields of a page that cannot be read stay empty.
 void ParseMemberInfo(const ExtractionRules& rules, PageSource& source, CompanyRecord& record);
 
-// The member id of a member-site link: from just after "http://" up to the first ".".
+// The member id of a member-site link: from just after the scheme ("http://", "https://") up to
+// the first ".".
 std::string MemberIdOf(const std::string& link);

@@ -44,12 +44,14 @@ void SearchEngine_Alibaba::SetCondition(const SearchCondition& newCondition) {
     condition.city = UrlEncode(condition.city);
 }
 
-std::unique_ptr<HttpClient> SearchEngine_Alibaba::MakeClient(const SearchRun& run) const {
+std::unique_ptr<HttpClient> SearchEngine_Alibaba::MakeClient(SearchRun& run) const {
     auto client = std::make_unique<HttpClient>(searchProxy);
     HttpTimings timings;
     timings.requestDelay = pacing.requestDelay;
     client->SetTimings(timings);
     client->SetCanceller(run.canceller);
+    // A request repeated after Retry-After waits at the gate too, so that it keeps the pause.
+    client->SetRequestGate([&gate = run.gate] { return gate.Pass(); });
     return client;
 }
 

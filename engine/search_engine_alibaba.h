@@ -56,7 +56,7 @@ private:
 
     void PageWalker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client);
     void CompanyWorker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client);
-    std::unique_ptr<HttpClient> MakeClient(const SearchRun& run) const;
+    std::unique_ptr<HttpClient> MakeClient(SearchRun& run) const;
     void PauseWhenDue(SearchRun& run);
     void FailStart(const std::string& reason);
     void EndRunning();

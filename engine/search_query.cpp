@@ -25,7 +25,9 @@ std::string UrlEncode(const std::string& text) {
         const auto value = static_cast<unsigned char>(byte);
         if (value == ' ') {
             encoded += '+';
-        } else if (value >= 0x80) {
+        } else if (value >= 0x80 || value == '#') {
+            // A raw "#" would start the address's fragment, which is never sent: "45#钢" would
+            // search for "45" and lose the page suffix.
             encoded += '%';
             encoded += kHexDigits[value >> 4];
             encoded += kHexDigits[value & 0x0F];

@@ -56,15 +56,30 @@ void BlankSpans(char* text, char* end, std::string_view startMarker, std::string
     }
 }
 
+bool IsDigit(unsigned char byte) {
+    return byte >= '0' && byte <= '9';
+}
+
+// A GB18030 four-byte character: lead, digit, lead, digit. No GBK character holds a digit, so GBK
+// text never looks like one.
+bool StartsFourByteCharacter(const char* at, const char* end) {
+    if (end - at < 4) return false;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(at);
+    return bytes[0] >= kGbkLeadMin && IsDigit(bytes[1]) && bytes[2] >= kGbkLeadMin && IsDigit(bytes[3]);
+}
+
 // Only the first hit needs the entity's semicolon; every hit blanks the full entity width (so a
-// later hit without semicolon takes the byte after it), but never past the end of the text.
+// later hit without semicolon takes the byte after it), but never past the end of the text, and
+// never the first byte of a GB18030 four-byte character, which would leave three stray bytes.
 void BlankEntity(char* text, char* end, std::string_view entity) {
     std::string_view marker = entity;
     char* position = text;
     for (;;) {
         char* hit = FindMarker(position, end, marker);
         if (hit == end) return;
-        position = hit + std::min<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(entity.size()), end - hit);
+        std::size_t width = entity.size();
+        if (marker.size() < entity.size() && StartsFourByteCharacter(hit + marker.size(), end)) width = marker.size();
+        position = hit + std::min<std::ptrdiff_t>(static_cast<std::ptrdiff_t>(width), end - hit);
         Blank(hit, position);
         marker = entity.substr(0, entity.size() - 1);
     }
@@ -214,9 +229,12 @@ int SqueezeText(char* text) {
     char runByte = '\0';  // the byte the pending run of white space leaves; NUL: no run pending
     // A1 A1 and A3 AF count only where they start a character: after a character whose trail
     // byte is A1 (such as the one of "省") the pair would straddle two characters, and replacing
-    // it would garble both. A byte below 0x81 always ends a character, as a trail byte or alone,
-    // so the bytes from 0x81 up written since the last of them pair off into characters; each
-    // byte is looked at once, back from the candidate, up to the last known character start.
+    // it would garble both. A byte below 0x81 ends a character, as a trail byte or alone, so the
+    // bytes from 0x81 up written since the last of them pair off into characters; each byte is
+    // looked at once, back from the candidate, up to the last known character start. The one
+    // exception, the second byte (a digit) of a GB18030 four-byte character, is always followed
+    // by a third byte and a digit: a candidate right after it is followed by a digit and so is
+    // never replaced, and the digit after it does end the character.
     const unsigned char* characterStart = write;
     const auto startsCharacter = [&characterStart](const unsigned char* position) {
         const unsigned char* pairsStart = position;
@@ -240,10 +258,16 @@ int SqueezeText(char* text) {
             *write++ = *read++;  // the trail byte of the character before it
             continue;
         }
-        if (byte == kFullWidthLead && read[1] == kFullWidthLead) {
+        // A stray lead byte (one an entity without semicolon left behind) must not pair with the
+        // first byte of a GB18030 four-byte character; valid GBK text never has a digit there.
+        // (read[2] lies within the text, since read[1] matched a byte from 0x81 up.)
+        const auto pairEndsCharacter = [&read, end] {
+            return !IsDigit(read[2]) || !StartsFourByteCharacter(reinterpret_cast<const char*>(read + 1), end);
+        };
+        if (byte == kFullWidthLead && read[1] == kFullWidthLead && pairEndsCharacter()) {
             if (runByte == '\0') runByte = kBlank;
             read += 2;
-        } else if (byte == kFullWidthSlashLead && read[1] == kFullWidthSlashTrail) {
+        } else if (byte == kFullWidthSlashLead && read[1] == kFullWidthSlashTrail && pairEndsCharacter()) {
             if (runByte != '\0') *write++ = static_cast<unsigned char>(runByte);
             *write++ = '/';
             runByte = kBlank;

@@ -28,4 +28,6 @@ int BlankLineBreaks(char* text);
 // Blanks "&nbsp;" and "&mdash;" (after the first, also without the semicolon), turns the full-width
 // space into two spaces and the full-width solidus into "/ ", then squeezes every run of space, tab
 // and line feed to one byte: a line feed when the run holds one, else a space. Shortens the text.
+// A GB18030 four-byte character is never split: the byte an entity without semicolon takes is
+// left alone when it begins one.
 int SqueezeText(char* text);

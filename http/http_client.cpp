@@ -4,25 +4,39 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <optional>
 #include <thread>
 
+#include "http/body_codings.h"
 #include "http/chunked_decoder.h"
 #include "http/connect_to_map.h"
+#include "http/content_decoding.h"
+#include "http/page_charset.h"
+#include "http/proxy_tunnel.h"
 #include "http/request_builder.h"
 #include "http/request_canceller.h"
+#include "http/request_target.h"
 #include "http/response_parser.h"
+#include "http/retry_after.h"
 #include "http/socket_connection.h"
 #include "http/trace_output.h"
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // Browsers give up after about this many redirects; a server that redirects in a loop must not
 // keep a worker busy for ever.
 constexpr int kMaxRedirects = 20;
 constexpr std::size_t kReceiveStep = 1024;
+// A head longer than this is refused, as curl refuses one: the header table stays bounded.
+constexpr std::size_t kLongestHead = 100 * 1024;
 constexpr int kHttpNotFound = 404;
 constexpr int kHttpForbidden = 403;
 constexpr int kHttpServerError = 500;
+constexpr int kHttpTooManyRequests = 429;
+constexpr int kHttpUnavailable = 503;
 
 enum RequestResult {
     kFailed = -1,
@@ -35,6 +49,13 @@ enum RequestResult {
 
 }  // namespace
 
+// How one exchange ended: a result, a redirect to follow, or a wait before asking again.
+struct FetchOutcome {
+    int result = 0;
+    std::string redirectTarget;
+    std::optional<std::chrono::seconds> retryAfter;
+};
+
 struct HttpClient::Impl {
     explicit Impl(HttpClient& client) : client(client) {}
 
@@ -42,15 +63,28 @@ struct HttpClient::Impl {
     // Waits before the request; false when cancelled.
     bool PaceRequest();
     ProxySetting ProxyForRequest();
-    // One request and response; a redirect target, when the response names one, is left in
-    // `redirectTarget` and the result is then of no meaning.
-    int FetchOnce(const std::string& url, const std::string& formData, std::string& redirectTarget);
-    // Reads the response into htmlBuffer until the server closes; the received count in `length`.
-    int ReceiveResponse(SocketConnection& connection, const std::string& url, std::size_t& length);
-    // Opens the connection to the site, its connect-to target or the proxy; sets lastError on
-    // failure.
-    SocketStatus ConnectServer(SocketConnection& connection, const std::string& host, int port);
+    // One request and response. A 429 or 503 with a Retry-After asks for a wait instead when
+    // `mayRetry`.
+    FetchOutcome FetchOnce(const std::string& url, const std::string& formData, bool mayRetry);
+    // The waits of a retry: Retry-After (capped), then the request gate. False when stopped.
+    bool WaitToRetry(std::chrono::seconds retryAfter);
+    // Opens the connection to the site (over TLS for https), its connect-to target or the proxy
+    // (through a CONNECT tunnel for https); a negative result with lastError on failure.
+    int OpenConnection(SocketConnection& connection, const std::string& url, const UrlParts& parts,
+                       const ProxySetting& proxy);
+    // Reads the response into htmlBuffer, past any interim 1xx responses, until the end of its
+    // Content-Length or until the server closes; the received count in `length`.
+    int ReceiveResponse(SocketConnection& connection, const std::string& url, ParsedResponse& response,
+                        std::size_t& length);
+    // The body as the caller sees it: de-chunked, cut to its Content-Length, its content coding
+    // undone and its charset converted, at the start of htmlBuffer.
+    int DeliverBody(const std::string& url, const ParsedResponse& response, std::size_t length);
+    // 0 for a step that succeeded, the result of a cancel or a timeout, or kFailed with the text
+    // that `describeFailure` leaves in lastError.
+    int StepResult(SocketStatus status, const std::string& url, const std::function<void()>& describeFailure);
     int Cancelled(const std::string& url);
+    int TimedOut(const std::string& url);
+    int TooLarge(const std::string& url);
     int WakeFd() const { return canceller ? canceller->WakeFd() : -1; }
 
     HttpClient& client;
@@ -60,6 +94,8 @@ struct HttpClient::Impl {
     int proxyPort = 0;
     HttpTimings timings;
     std::shared_ptr<RequestCanceller> canceller;
+    std::function<bool()> requestGate;
+    std::string page;  // the body while it is decoded; its room is kept from page to page
 };
 
 HttpClient::HttpClient() : htmlBuffer(new char[kHtmlBufferSize]), impl(std::make_unique<Impl>(*this)) {
@@ -87,20 +123,31 @@ void HttpClient::SetCanceller(std::shared_ptr<RequestCanceller> canceller) {
     impl->canceller = std::move(canceller);
 }
 
+void HttpClient::SetRequestGate(std::function<bool()> gate) {
+    impl->requestGate = std::move(gate);
+}
+
 int HttpClient::GetHtml(const char* url, const char* formData) {
     std::string current = url != nullptr ? url : "";
     std::string form = formData != nullptr ? formData : "";
+    bool retried = false;
     // Redirects are followed one after the other, never by nesting calls.
-    for (int redirects = 0;; ++redirects) {
-        std::string target;
-        const int result = impl->FetchOnce(current, form, target);
-        if (target.empty()) return result;
-        if (redirects == kMaxRedirects) {
+    for (int redirects = 0;;) {
+        FetchOutcome outcome = impl->FetchOnce(current, form, !retried);
+        if (outcome.retryAfter) {
+            // Each address is asked once more at most; a second refusal is answered as usual.
+            retried = true;
+            if (!impl->WaitToRetry(*outcome.retryAfter)) return impl->Cancelled(current);
+            continue;
+        }
+        if (outcome.redirectTarget.empty()) return outcome.result;
+        if (redirects++ == kMaxRedirects) {
             impl->SetLastError("too many redirects for:%s", current.c_str());
             return kFailed;
         }
-        current = std::move(target);
+        current = std::move(outcome.redirectTarget);
         form.clear();
+        retried = false;
     }
 }
 
@@ -117,6 +164,16 @@ bool HttpClient::Impl::PaceRequest() {
     return true;
 }
 
+bool HttpClient::Impl::WaitToRetry(std::chrono::seconds retryAfter) {
+    const auto wait = std::min<std::chrono::milliseconds>(retryAfter, timings.longestRetryWait);
+    if (canceller) {
+        if (!canceller->WaitFor(wait)) return false;
+    } else {
+        std::this_thread::sleep_for(wait);
+    }
+    return !requestGate || requestGate();
+}
+
 ProxySetting HttpClient::Impl::ProxyForRequest() {
     ProxySetting setting = proxyFixed ? fixedProxy : CurrentProxySetting();
     if (setting.enabled) {
@@ -126,126 +183,222 @@ ProxySetting HttpClient::Impl::ProxyForRequest() {
     return setting;
 }
 
-SocketStatus HttpClient::Impl::ConnectServer(SocketConnection& connection, const std::string& host,
-                                             int port) {
-    if (!connection.Create()) {
-        SetLastError("socket creat error.");
-        return SocketStatus::kFailed;
-    }
-    const SocketStatus status = connection.Connect(host, port);
-    if (status != SocketStatus::kDone && status != SocketStatus::kCancelled) {
-        SetLastError("connect to %s error!\n", host.c_str());
-    }
-    return status;
-}
-
 int HttpClient::Impl::Cancelled(const std::string& url) {
     SetLastError("request cancelled for:%s", url.c_str());
     return kFailed;
 }
 
-int HttpClient::Impl::FetchOnce(const std::string& url, const std::string& formData,
-                                std::string& redirectTarget) {
-    if (!PaceRequest()) return Cancelled(url);
-    TraceLine("Get Url:%s", url.c_str());
+int HttpClient::Impl::TimedOut(const std::string& url) {
+    SetLastError("get Html Connect TimeOut%s", url.c_str());
+    return kTimedOut;
+}
+
+int HttpClient::Impl::TooLarge(const std::string& url) {
+    SetLastError("response too large for:%s", url.c_str());
+    return kFailed;
+}
+
+int HttpClient::Impl::StepResult(SocketStatus status, const std::string& url,
+                                 const std::function<void()>& describeFailure) {
+    switch (status) {
+        case SocketStatus::kDone:
+            return 0;
+        case SocketStatus::kCancelled:
+            return Cancelled(url);
+        case SocketStatus::kTimedOut:
+            return TimedOut(url);
+        default:
+            describeFailure();
+            return kFailed;
+    }
+}
+
+int HttpClient::Impl::OpenConnection(SocketConnection& connection, const std::string& url,
+                                     const UrlParts& parts, const ProxySetting& proxy) {
+    const ConnectTarget target =
+        proxy.enabled ? ConnectTarget{proxyHost, proxyPort} : ResolveConnectTo(parts.host, parts.port);
+    const SocketStatus connected = connection.Connect(target.host, target.port);
+    int result = StepResult(connected, url, [&] {
+        if (connected == SocketStatus::kNoSocket) {
+            SetLastError("socket creat error.");
+        } else {
+            SetLastError("connect to %s error!\n", target.host.c_str());
+        }
+    });
+    if (result != 0 || !parts.secure) return result;
+    if (proxy.enabled) {
+        int proxyStatus = 0;
+        result = StepResult(
+            OpenProxyTunnel(connection, parts.host, parts.port, timings.nextByteTimeout, proxyStatus), url,
+            [&] { SetLastError("proxy refused the tunnel (status %d) for:%s", proxyStatus, url.c_str()); });
+        if (result != 0) return result;
+    }
+    std::string problem;
+    const SocketStatus secured = connection.StartTls(parts.host, timings.nextByteTimeout, problem);
+    return StepResult(secured, url, [&] { SetLastError("%s for:%s", problem.c_str(), url.c_str()); });
+}
+
+FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::string& formData, bool mayRetry) {
+    FetchOutcome outcome;
+    if (!PaceRequest()) {
+        outcome.result = Cancelled(url);
+        return outcome;
+    }
+    const std::string sentUrl = RequestUrl(url);
+    TraceLine("Get Url:%s", sentUrl.c_str());
 
     const ProxySetting proxy = ProxyForRequest();
     std::string request;
     UrlParts parts;
-    if (!BuildRequest(url, formData, proxy.enabled, request, parts)) {
+    if (!BuildRequest(sentUrl, formData, proxy.enabled, request, parts)) {
         SetLastError("build QueryGetString error for queryGet:%s", url.c_str());
-        return kFailed;
+        outcome.result = kFailed;
+        return outcome;
     }
-    const ConnectTarget target =
-        proxy.enabled ? ConnectTarget{proxyHost, proxyPort} : ResolveConnectTo(parts.host, parts.port);
 
-    SocketConnection connection(WakeFd());
-    switch (ConnectServer(connection, target.host, target.port)) {
-        case SocketStatus::kDone:
-            break;
-        case SocketStatus::kCancelled:
-            return Cancelled(url);
-        default:
-            return kFailed;
-    }
-    switch (connection.SendAll(request)) {
-        case SocketStatus::kDone:
-            break;
-        case SocketStatus::kCancelled:
-            return Cancelled(url);
-        default:
-            SetLastError("send QueryGetString error for queryGet:%s", url.c_str());
-            return kFailed;
-    }
-    switch (connection.WaitReadable(timings.firstByteTimeout)) {
-        case SocketStatus::kDone:
-            break;
-        case SocketStatus::kCancelled:
-            return Cancelled(url);
-        case SocketStatus::kTimedOut:
-            SetLastError("get Html Connect TimeOut%s", url.c_str());
-            return kTimedOut;
-        default:
-            SetLastError("select() error for Html.");
-            return kFailed;
-    }
+    SocketConnection connection(WakeFd(), Clock::now() + timings.responseTimeout);
+    if ((outcome.result = OpenConnection(connection, url, parts, proxy)) != 0) return outcome;
+    outcome.result = StepResult(connection.SendAll(request), url, [&] {
+        SetLastError("send QueryGetString error for queryGet:%s", url.c_str());
+    });
+    if (outcome.result != 0) return outcome;
+    outcome.result = StepResult(connection.WaitReadable(timings.firstByteTimeout), url,
+                                [&] { SetLastError("select() error for Html."); });
+    if (outcome.result != 0) return outcome;
+    ParsedResponse response;
     std::size_t length = 0;
-    if (const int received = ReceiveResponse(connection, url, length); received != 0) return received;
+    if ((outcome.result = ReceiveResponse(connection, url, response, length)) != 0) return outcome;
     connection.Close();
 
-    ParsedResponse response;
-    if (!ParseResponse(std::string_view(client.htmlBuffer, length), response)) return kFailed;
     client.statusCode = response.statusCode;
     client.responseHeaders = std::move(response.headers);
     switch (response.statusCode) {
         case kHttpNotFound:
             SetLastError("get Html Not Found for:%s", url.c_str());
-            return kNotFound;
+            outcome.result = kNotFound;
+            return outcome;
         case kHttpForbidden:
             SetLastError("get Html Forbidden for:%s", url.c_str());
-            return kForbidden;
+            outcome.result = kForbidden;
+            return outcome;
         case kHttpServerError:
             SetLastError("get Html Error for:%s", url.c_str());
-            return kServerError;
+            outcome.result = kServerError;
+            return outcome;
+        case kHttpTooManyRequests:
+        case kHttpUnavailable:
+            if (const std::string* retryAfter = FindHeader(client.responseHeaders, "Retry-After");
+                mayRetry && retryAfter) {
+                outcome.retryAfter = ParseRetryAfter(*retryAfter, std::time(nullptr));
+                if (outcome.retryAfter) return outcome;
+            }
+            break;
         default:
             break;
     }
     if (!response.location.empty()) {
-        redirectTarget = std::move(response.location);
-        ResolveLink(redirectTarget, url);
-        return 0;
+        outcome.redirectTarget = std::move(response.location);
+        ResolveLink(outcome.redirectTarget, sentUrl);
+        return outcome;
     }
-
-    char* body = client.htmlBuffer + response.bodyStart;
-    std::size_t bodyLength = length - response.bodyStart;
-    if (response.chunked && DecodeChunked(body, bodyLength, bodyLength) != 0) return kBadChunk;
-    std::memmove(client.htmlBuffer, body, bodyLength);
-    client.htmlBuffer[bodyLength] = '\0';
-    return static_cast<int>(bodyLength);
+    outcome.result = DeliverBody(url, response, length);
+    return outcome;
 }
 
 int HttpClient::Impl::ReceiveResponse(SocketConnection& connection, const std::string& url,
-                                      std::size_t& length) {
+                                      ParsedResponse& response, std::size_t& length) {
     // One byte of the buffer stays free for the NUL after the data.
     const std::size_t capacity = kHtmlBufferSize - 1;
     length = 0;
+    std::size_t responseStart = 0;  // past the interim responses read so far
+    bool headRead = false;
     for (;;) {
+        // A body ends at its Content-Length, whether or not the server closes the connection.
+        if (headRead && !response.chunked && response.contentLength &&
+            length - response.bodyStart >= *response.contentLength) {
+            break;
+        }
         char* into = client.htmlBuffer + length;
         const std::size_t room = std::min(kReceiveStep, capacity - length);
         // A full buffer is probed for one more byte: a response cut at the buffer's end would
         // lose the rows of its tail without anyone noticing, so it is refused instead.
         char probe = 0;
         std::size_t received = 0;
-        const SocketStatus status =
-            connection.Receive(room > 0 ? into : &probe, room > 0 ? room : 1, received);
+        const SocketStatus status = connection.Receive(room > 0 ? into : &probe, room > 0 ? room : 1,
+                                                       received, timings.nextByteTimeout);
         if (status == SocketStatus::kCancelled) return Cancelled(url);
+        if (status == SocketStatus::kTimedOut) return TimedOut(url);
         if (status != SocketStatus::kDone) break;
-        if (room == 0) {
-            SetLastError("response too large for:%s", url.c_str());
-            return kFailed;
-        }
+        if (room == 0) return TooLarge(url);
         length += received;
+
+        while (!headRead) {
+            const std::string_view rest(client.htmlBuffer + responseStart, length - responseStart);
+            const std::size_t bodyStart = FindBodyStart(rest);
+            if (bodyStart == std::string_view::npos ? rest.size() > kLongestHead : bodyStart > kLongestHead) {
+                SetLastError("response head too large for:%s", url.c_str());
+                return kFailed;
+            }
+            if (bodyStart == std::string_view::npos) break;
+            ParseResponse(rest, response);
+            response.bodyStart += responseStart;
+            if (response.framingFault) {
+                SetLastError("%s for:%s", response.framingFault, url.c_str());
+                return kFailed;
+            }
+            if (IsInterimStatus(response.statusCode)) {
+                responseStart = response.bodyStart;
+                continue;
+            }
+            headRead = true;
+        }
     }
     client.htmlBuffer[length] = '\0';
-    return 0;
+    // A connection closed before a whole head arrived leaves no usable response.
+    if (!headRead && responseStart > 0) {
+        SetLastError("interim responses without a final response for:%s", url.c_str());
+    }
+    return headRead ? 0 : kFailed;
+}
+
+int HttpClient::Impl::DeliverBody(const std::string& url, const ParsedResponse& response,
+                                  std::size_t length) {
+    char* body = client.htmlBuffer + response.bodyStart;
+    std::size_t bodyLength = length - response.bodyStart;
+    if (response.chunked) {
+        const int decoded = DecodeChunked(body, bodyLength, bodyLength);
+        if (decoded == kChunkSizeOverflow) {
+            SetLastError("chunk size overflows for:%s", url.c_str());
+            return kFailed;
+        }
+        if (decoded != 0) return kBadChunk;
+    } else if (response.contentLength) {
+        if (bodyLength < *response.contentLength) {
+            SetLastError("body cut short for:%s", url.c_str());
+            return kFailed;
+        }
+        bodyLength = *response.contentLength;
+    }
+
+    const std::size_t capacity = kHtmlBufferSize - 1;
+    page.assign(body, bodyLength);
+    // The transfer codings were applied last, so they are undone first.
+    for (const auto* codings : {&response.transferCodings, &response.contentCodings}) {
+        std::string failed;
+        switch (UndoCodings(*codings, page, capacity, failed)) {
+            case ContentDecodeResult::Corrupt:
+                SetLastError("corrupt %s body for:%s", failed.c_str(), url.c_str());
+                return kFailed;
+            case ContentDecodeResult::TooLarge:
+                return TooLarge(url);
+            default:
+                break;  // decoded, or a coding unknown to the client: the body stays as it came
+        }
+    }
+    const std::string* contentType = FindHeader(client.responseHeaders, "Content-Type");
+    ConvertPageToGb18030(contentType != nullptr ? *contentType : std::string(), page);
+    if (page.size() > capacity) return TooLarge(url);
+    std::memcpy(client.htmlBuffer, page.data(), page.size());
+    client.htmlBuffer[page.size()] = '\0';
+    return static_cast<int>(page.size());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,12 +16,16 @@ class RequestCanceller;
 
 // The waits of a request. The program always uses the defaults; tests may shorten them.
 struct HttpTimings {
-    std::chrono::milliseconds requestDelay{500};        // before every request, redirects included
-    std::chrono::milliseconds firstByteTimeout{30000};  // for the first byte of the response
+    std::chrono::milliseconds requestDelay{500};         // before every request, redirects included
+    std::chrono::milliseconds firstByteTimeout{30000};   // for the first byte of the response
+    std::chrono::milliseconds nextByteTimeout{30000};    // for every later byte, TLS handshake included
+    std::chrono::milliseconds responseTimeout{120000};   // for one whole exchange, from the lookup on
+    std::chrono::milliseconds longestRetryWait{300000};  // the most a Retry-After wait lasts
 };
 
-// The program's own HTTP/1.1 client: one request per connection ("Connection: close"), the
-// response read until the server closes. One client is used by one thread.
+// The program's own HTTP/1.1 client over plain TCP or TLS: one request per connection
+// ("Connection: close"), the response read until its Content-Length or until the server closes.
+// One client is used by one thread.
 class HttpClient {
 public:
     static constexpr std::size_t kHtmlBufferSize = 0xA00000;  // 10 MiB, the NUL included
@@ -41,6 +46,9 @@ public:
     void SetTimings(const HttpTimings& timings);
     // Requests abort (result -1) as soon as the canceller is cancelled, also in their waits.
     void SetCanceller(std::shared_ptr<RequestCanceller> canceller);
+    // Passed before a request is sent once more after a 429 or 503 with Retry-After, so that the
+    // repeat waits where every request waits; false aborts it.
+    void SetRequestGate(std::function<bool()> gate);
 
     std::map<std::string, std::string> responseHeaders;
     int statusCode = 0;

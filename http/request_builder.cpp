@@ -8,7 +8,8 @@ constexpr std::string_view kProxyGetPrefix = "GET ";
 
 int BuildQueryGetString(std::string_view url, bool viaProxy, std::string& request, UrlParts& parts) {
     if (!SplitUrl(url, parts)) return -1;
-    if (viaProxy) {
+    // HTTPS goes through a proxy's tunnel, inside which the request names the path alone.
+    if (viaProxy && !parts.secure) {
         request.append(kProxyGetPrefix).append(url);
     } else {
         request.append(parts.path);
@@ -23,6 +24,7 @@ bool BuildRequest(std::string_view url, std::string_view formData, bool viaProxy
                   UrlParts& parts) {
     std::string query;
     if (BuildQueryGetString(url, viaProxy, query, parts) != 0) return false;
+    viaProxy = viaProxy && !parts.secure;  // a tunnelled request names the path alone
     if (formData.empty()) {
         request = viaProxy ? query : "GET /" + query;
         request.append("\r\n");

@@ -10,7 +10,32 @@ namespace {
 std::atomic<std::FILE*> traceStream{nullptr};  // none set: standard output
 std::mutex traceMutex;
 
+constexpr unsigned char kFirstPrintable = 0x20;
+constexpr unsigned char kDelete = 0x7F;
+
+bool IsControlByte(char byte) {
+    const auto value = static_cast<unsigned char>(byte);
+    return value < kFirstPrintable || value == kDelete;
+}
+
 }  // namespace
+
+std::string EscapeControlBytes(std::string_view text) {
+    static constexpr char kHexDigits[] = "0123456789abcdef";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char byte : text) {
+        if (!IsControlByte(byte)) {
+            escaped.push_back(byte);
+            continue;
+        }
+        const auto value = static_cast<unsigned char>(byte);
+        escaped += "\\x";
+        escaped.push_back(kHexDigits[value >> 4]);
+        escaped.push_back(kHexDigits[value & 0x0F]);
+    }
+    return escaped;
+}
 
 void SetTraceStream(std::FILE* stream) {
     traceStream.store(stream);
@@ -31,7 +56,9 @@ void TraceLine(const char* format, ...) {
     }
     va_end(args);
     // Callers may or may not end their text with a line end; every trace line ends in exactly one.
-    if (line.empty() || line.back() != '\n') line.push_back('\n');
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    line = EscapeControlBytes(line);
+    line.push_back('\n');
 
     std::lock_guard<std::mutex> lock(traceMutex);
     std::FILE* stream = traceStream.load();

@@ -1,11 +1,16 @@
 #include "http/url_split.h"
 
+#include "http/response_parser.h"
+
 namespace {
 
 // A host part shorter than this (e.g. "a.b") is taken for a broken URL.
 constexpr std::size_t kShortestHostPart = 5;
 constexpr unsigned kPortModulus = 0x10000;
 constexpr unsigned char kDelete = 0x7F;
+constexpr std::string_view kHttpsScheme = "https://";
+
+}  // namespace
 
 bool HoldsControlByte(std::string_view text) {
     for (const char c : text) {
@@ -14,8 +19,6 @@ bool HoldsControlByte(std::string_view text) {
     }
     return false;
 }
-
-}  // namespace
 
 int LeadingPortNumber(std::string_view text) {
     unsigned port = 0;
@@ -26,12 +29,17 @@ int LeadingPortNumber(std::string_view text) {
     return static_cast<int>(port);
 }
 
+std::size_t HostPartStart(std::string_view url) {
+    const std::size_t firstSlash = url.find('/');
+    if (firstSlash == std::string_view::npos) return std::string_view::npos;
+    const std::size_t hostStart = firstSlash + 2;
+    return hostStart < url.size() ? hostStart : std::string_view::npos;
+}
+
 bool SplitUrl(std::string_view url, UrlParts& parts) {
     if (HoldsControlByte(url)) return false;
-    const std::size_t firstSlash = url.find('/');
-    if (firstSlash == std::string_view::npos) return false;
-    const std::size_t hostStart = firstSlash + 2;  // past the "//" of "http://"
-    if (hostStart >= url.size()) return false;
+    const std::size_t hostStart = HostPartStart(url);
+    if (hostStart == std::string_view::npos) return false;
 
     std::string_view hostPart;
     std::string_view path;
@@ -44,10 +52,14 @@ bool SplitUrl(std::string_view url, UrlParts& parts) {
     }
     if (hostPart.size() < kShortestHostPart) return false;
 
-    const std::size_t colon = hostPart.find(':');
+    parts.secure = url.size() >= kHttpsScheme.size() &&
+                   SameTextIgnoringCase(url.substr(0, kHttpsScheme.size()), kHttpsScheme);
+    // The port's colon comes after the closing bracket of an IPv6 literal.
+    const std::size_t bracket = hostPart.front() == '[' ? hostPart.find(']') : std::string_view::npos;
+    const std::size_t colon = hostPart.find(':', bracket == std::string_view::npos ? 0 : bracket);
     if (colon == std::string_view::npos) {
         parts.host.assign(hostPart);
-        parts.port = kDefaultHttpPort;
+        parts.port = parts.secure ? kDefaultHttpsPort : kDefaultHttpPort;
     } else {
         parts.host.assign(hostPart.substr(0, colon));
         parts.port = LeadingPortNumber(hostPart.substr(colon + 1));

@@ -12,11 +12,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "engine/search_engine_alibaba.h"
 #include "http/connect_to_map.h"
+#include "http/tls_trust.h"
 #include "http/trace_output.h"
+#include "tools/demo-directory/demo_wire.h"
 
 extern char** environ;
 
@@ -48,22 +52,24 @@ double PeakResidentKiB() {
     return 0;
 }
 
-// The demo directory with `companies` companies on a free port, stopped at the end of the scope.
+// The demo directory with `companies` companies on a free port, stopped at the end of the scope;
+// with a CA file it serves HTTPS, UTF-8 pages and gzip bodies, as today's directory sites do.
 class DemoDirectory {
 public:
-    explicit DemoDirectory(int companies) {
+    DemoDirectory(int companies, const std::string& caFile) {
         int ends[2];
         if (pipe(ends) != 0) return;
-        std::string program = DemoDirectoryProgram();
-        std::string count = std::to_string(companies);
-        char* argv[] = {program.data(),         const_cast<char*>("--port"),
-                        const_cast<char*>("0"), const_cast<char*>("--companies"),
-                        count.data(),           nullptr};
+        std::vector<std::string> arguments = {DemoDirectoryProgram(), "--port", "0", "--companies",
+                                              std::to_string(companies)};
+        if (!caFile.empty()) arguments.insert(arguments.end(), {"--https", caFile, "--utf8", "--gzip"});
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
         posix_spawn_file_actions_addclose(&actions, ends[0]);
-        if (posix_spawn(&child, argv[0], &actions, nullptr, argv, environ) != 0) child = -1;
+        if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) != 0) child = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(ends[1]);
         char line[128] = {};
@@ -83,8 +89,23 @@ private:
     pid_t child = -1;
 };
 
+// The rules file of the crawl: the shipped one, or its https form written beside the CA file.
+std::string CrawlRules(const std::string& caFile) {
+    const std::string shipped = SourceDirectory() + "/config/reg.alibaba";
+    if (caFile.empty()) return shipped;
+    std::ifstream in(shipped, std::ios::binary);
+    std::ostringstream rules;
+    rules << in.rdbuf();
+    const std::string path = caFile + ".rules";
+    std::ofstream(path, std::ios::binary) << HttpsRules(rules.str());
+    return path;
+}
+
+// state.range(1): 1 over HTTPS with UTF-8 pages and gzip bodies, 0 plain HTTP with GBK pages.
 void BM_CrawlDemoDirectory(benchmark::State& state) {
-    DemoDirectory site(static_cast<int>(state.range(0)));
+    const bool https = state.range(1) != 0;
+    const std::string caFile = https ? "/tmp/harvio-crawl-bench-ca-" + std::to_string(getpid()) + ".pem" : "";
+    DemoDirectory site(static_cast<int>(state.range(0)), caFile);
     if (site.port == 0) {
         state.SkipWithError("the demo directory did not start");
         return;
@@ -93,6 +114,8 @@ void BM_CrawlDemoDirectory(benchmark::State& state) {
     SetTraceStream(quiet);
     ClearConnectTo();
     AddConnectTo("::127.0.0.1:" + std::to_string(site.port));
+    SetExtraCaFile(caFile);
+    const std::string rules = CrawlRules(caFile);
     EnginePacing pacing;
     pacing.requestDelay = 0ms;
     pacing.workerStartWait = 1ms;
@@ -102,7 +125,7 @@ void BM_CrawlDemoDirectory(benchmark::State& state) {
     int64_t rows = 0;
     for (auto _ : state) {
         SearchEngine_Alibaba engine(pacing);
-        engine.LoadRulesFrom(SourceDirectory() + "/config/reg.alibaba");
+        engine.LoadRulesFrom(rules);
         SearchCondition condition;
         condition.keyword = "有限公司";  // about two thirds of the directory, over many pages
         engine.SetCondition(condition);
@@ -114,13 +137,21 @@ void BM_CrawlDemoDirectory(benchmark::State& state) {
     state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
     state.counters["peak_rss_KiB"] = PeakResidentKiB();
     ClearConnectTo();
+    SetExtraCaFile("");
+    if (https) {
+        std::remove(caFile.c_str());
+        std::remove(rules.c_str());
+    }
     SetTraceStream(stdout);
     std::fclose(quiet);
 }
 
 BENCHMARK(BM_CrawlDemoDirectory)
-    ->Arg(300)
-    ->Arg(1000)
+    ->ArgNames({"companies", "https"})
+    ->Args({300, 0})
+    ->Args({300, 1})
+    ->Args({1000, 0})
+    ->Args({1000, 1})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

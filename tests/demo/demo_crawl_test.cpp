@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <set>
 
 #include "demo/support/demo_directory_process.h"
@@ -13,6 +14,8 @@
 #include "engine/search_engine_alibaba.h"
 #include "http/connect_to_map.h"
 #include "http/html_cleanup.h"
+#include "cli/exit_codes.h"
+#include "http/tls_trust.h"
 #include "http/trace_output.h"
 #include "tools/demo-directory/demo_catalogue.h"
 #include "tools/demo-directory/demo_site_map.h"
@@ -78,7 +81,8 @@ protected:
     }
     void TearDown() override { ClearConnectTo(); }
 
-    static CrawlResult Crawl(const DemoDirectoryProcess& site, const DemoConditions& query) {
+    static CrawlResult Crawl(const DemoDirectoryProcess& site, const DemoConditions& query,
+                             const std::string& rulesPath = RulesPath()) {
         CrawlResult result;
         ClearConnectTo();
         EXPECT_TRUE(AddConnectTo(site.ConnectToRule()));
@@ -89,7 +93,7 @@ protected:
         pacing.pauseLength = 50ms;
         pacing.resultPoll = 10ms;
         SearchEngine_Alibaba engine(pacing);
-        EXPECT_TRUE(engine.LoadRulesFrom(RulesPath()));
+        EXPECT_TRUE(engine.LoadRulesFrom(rulesPath));
         SearchCondition condition;
         condition.keyword = Gbk(query.keyword);
         condition.province = Gbk(query.province);
@@ -214,6 +218,24 @@ TEST_F(DemoCrawl, FaultySiteLosesOnlyTheCompaniesWhosePagesFailAndTheSearchEnds)
     ExpectSameRows(crawl.lines, truth);
 }
 
+TEST_F(DemoCrawl, MisbehavingServersCostOnlyThePagesTheyCutAndTheSearchEnds) {
+    std::vector<std::string> directory = {"--companies", "60"};
+    // Every misbehaviour but the trickle, which would hold pages for the client's whole time limit.
+    std::vector<std::string> misbehaving = Joined(
+        directory, {"--fault-keep-open", "0.1", "--fault-continue", "0.1", "--fault-bare-lf", "0.1",
+                    "--fault-lower-case", "0.1", "--fault-zero-chunks", "0.1", "--fault-cut-short", "0.1",
+                    "--fault-esc-location", "0.1", "--fault-429", "0.05", "--fault-503", "0.05", "--fault-seed", "3"});
+    DemoDirectoryProcess site(misbehaving);
+    ASSERT_GT(site.port(), 0);
+    DemoConditions query;
+    query.keyword = "有限公司";
+    std::vector<std::string> clean = DemoTruth(Joined(directory, QueryOptions(query)));
+    std::vector<std::string> truth = DemoTruth(Joined(misbehaving, QueryOptions(query)));
+    ASSERT_LT(truth.size(), clean.size()) << "bodies cut short must cost some companies";
+    ASSERT_GT(truth.size(), 0u);
+    ExpectSameRows(Crawl(site, query).lines, truth);
+}
+
 TEST_F(DemoCrawl, LargeSearchRestsAfterFiveHundredRequestsAndStillFindsEveryCompany) {
     // About 530 companies over 14 result pages: far more than 500 counted requests.
     std::vector<std::string> directory = {"--companies", "800"};
@@ -227,6 +249,48 @@ TEST_F(DemoCrawl, LargeSearchRestsAfterFiveHundredRequestsAndStillFindsEveryComp
     CrawlResult crawl = Crawl(site, query);
     for (const std::string& link : crawl.links) EXPECT_EQ(crawl.links.count(link), 1u) << link;
     ExpectSameRows(crawl.lines, truth);
+}
+
+TEST_F(DemoCrawl, SearchOverHttpsWithUtf8AndGzipGivesTheRowsOfPlainHttp) {
+    std::vector<std::string> directory = {"--companies", std::to_string(kCompanies)};
+    const std::string work = MakeTemporaryDirectory();
+    const std::string caFile = work + "/ca.pem";
+    DemoDirectoryProcess plain(directory);
+    DemoDirectoryProcess secure(Joined(directory, {"--https", caFile, "--utf8", "--gzip"}));
+    ASSERT_GT(secure.port(), 0);
+    DemoConditions query;
+    query.keyword = "有限公司";
+    CrawlResult overHttp = Crawl(plain, query);
+    SetExtraCaFile(caFile);
+    CrawlResult overHttps = Crawl(secure, query, WriteHttpsRulesFile(RulesPath(), work));
+    SetExtraCaFile("");
+    ASSERT_GT(overHttp.lines.size(), 80u);
+    EXPECT_EQ(overHttps.lines, overHttp.lines);
+    EXPECT_EQ(overHttps.totalPages, overHttp.totalPages);
+    EXPECT_EQ(overHttps.totalCompanies, overHttp.totalCompanies);
+    // Member sites keep their member id and member pages behind https links.
+    std::map<std::string, std::string> memberFacts;
+    for (const auto& record : overHttp.records)
+        if (record->validate == 1) memberFacts[record->memberId] = record->regTime + "|" + record->trustYears;
+    int members = 0;
+    for (const auto& record : overHttps.records) {
+        EXPECT_EQ(record->url.rfind("https://", 0), 0u) << record->url;
+        if (record->validate != 1) continue;
+        ++members;
+        EXPECT_EQ(memberFacts[record->memberId], record->regTime + "|" + record->trustYears) << record->url;
+    }
+    EXPECT_EQ(members, static_cast<int>(memberFacts.size()));
+#ifdef HARVIO_CLI
+    // The command-line tool trusts the demo's certificate only with --cacert.
+    const std::string home = "https://s.demo-b2b.test/company/k-a_pageSize-40_p-1_n-y.html";
+    const std::string out = work + "/page.html";
+    EXPECT_EQ(RunProgram({HARVIO_CLI, "fetch", home, "-o", out, "--cacert", caFile, "--connect-to", secure.ConnectToRule()}),
+              0);
+    EXPECT_NE(ReadWholeFile(out).find("<html>"), std::string::npos);
+    EXPECT_EQ(RunProgram({HARVIO_CLI, "fetch", home, "--connect-to", secure.ConnectToRule()}), kExitFetchFailed);
+    EXPECT_EQ(RunProgram({HARVIO_CLI, "fetch", home, "--cacert", work + "/missing.pem"}), kExitUsage);
+#endif
+    std::filesystem::remove_all(work);
 }
 
 TEST_F(DemoCrawl, SearchWithoutResultsEndsWithNoRows) {

@@ -2,6 +2,9 @@
 // wire through a plain client.
 #include <gtest/gtest.h>
 
+#include <httplib.h>
+
+#include <algorithm>
 #include <chrono>
 #include <set>
 
@@ -343,6 +346,84 @@ TEST(DemoSiteFaults, TruthLeavesOutExactlyTheCompaniesWhosePagesFailOnTheWire) {
         truthNames.insert(line.substr(nameStart, line.find('"', nameStart) - nameStart));
     }
     EXPECT_EQ(truthNames, readable);
+}
+
+TEST(DemoSiteFaults, MisbehavioursOfTodaysServersAreOnTheWire) {
+    DemoCatalogue catalogue(kCompanies, 1);
+    const std::string url = demo_site::ContactUrl(catalogue.Companies()[1]);
+    DemoDirectoryProcess plain({"--companies", Args(kCompanies)});
+    ASSERT_GT(plain.port(), 0);
+    const std::string whole = Fetch(plain, url).body;
+    ASSERT_GT(whole.size(), 1000u);
+    const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=gbk\r\n";
+    const std::string length = "Content-Length: " + std::to_string(whole.size()) + "\r\n";
+    struct Case {
+        const char* option;
+        std::string expectedRaw;
+    };
+    const Case cases[] = {
+        {"--fault-continue", "HTTP/1.1 100 Continue\r\n\r\n" + head + length + "Connection: close\r\n\r\n" + whole},
+        {"--fault-bare-lf", "HTTP/1.1 200 OK\nContent-Type: text/html; charset=gbk\nContent-Length: " +
+                                std::to_string(whole.size()) + "\nConnection: close\n\n" + whole},
+        {"--fault-zero-chunks", head + "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n000003e8\r\n" +
+                                    whole.substr(0, 1000) + "\r\n"},
+        {"--fault-lower-case", "HTTP/1.1 200 OK\r\ncontent-type: text/html; charset=gbk\r\ntransfer-encoding: "
+                               "chunked\r\nconnection: close\r\n\r\n3e8\r\n" + whole.substr(0, 1000) + "\r\n"},
+        {"--fault-cut-short", head + length + "Connection: close\r\n\r\n" + whole.substr(0, whole.size() / 2)},
+        {"--fault-esc-location", "HTTP/1.1 302 Found\r\nlocation: /moved" + TargetOf(url) +
+                                     "\x1b[2J\r\ncontent-length: 0\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        DemoDirectoryProcess site({"--companies", Args(kCompanies), c.option, "1"});
+        ASSERT_GT(site.port(), 0);
+        const RawResponse response = Fetch(site, url);
+        EXPECT_EQ(response.raw.substr(0, c.expectedRaw.size()), c.expectedRaw) << c.option;
+    }
+    // The address of the escape-location fault, sent on as clients send it, gives the page.
+    DemoDirectoryProcess escaping({"--companies", Args(kCompanies), "--fault-esc-location", "1"});
+    EXPECT_EQ(RawGet(escaping.port(), HostOf(url), "/moved" + TargetOf(url) + "%1B[2J").body, whole);
+    // 429 and 503 ask to come back after Retry-After seconds; the next request gets the page.
+    for (auto [option, status] : {std::pair{"--fault-429", 429}, {"--fault-503", 503}}) {
+        DemoDirectoryProcess site({"--companies", Args(kCompanies), option, "1", "--retry-after", "7"});
+        const RawResponse refused = Fetch(site, url);
+        EXPECT_EQ(refused.status, status);
+        EXPECT_EQ(refused.Header("Retry-After"), "7");
+        EXPECT_EQ(Fetch(site, url).body, whole) << option;
+    }
+}
+
+TEST(DemoSiteWire, HttpsWithUtf8AndGzipServesThePlainPagesUnderACertificateForEveryHost) {
+    DemoCatalogue catalogue(kCompanies, 1);
+    DemoDirectoryProcess plain({"--companies", Args(kCompanies)});
+    const std::string caFile = MakeTemporaryDirectory() + "/ca.pem";
+    DemoDirectoryProcess secure({"--companies", Args(kCompanies), "--https", caFile, "--utf8", "--gzip"});
+    ASSERT_GT(secure.port(), 0);
+    const DemoCompany& member = *std::find_if(catalogue.Companies().begin(), catalogue.Companies().end(),
+                                              [](const DemoCompany& c) { return c.family == DemoFamily::Member; });
+    for (const std::string& url : {demo_site::HomeUrl(member), demo_site::ContactUrl(catalogue.Companies()[1])}) {
+        const std::string host = HostOf(url);
+        httplib::SSLClient client(host, secure.port());
+        client.set_hostname_addr_map({{host, "127.0.0.1"}});
+        client.set_ca_cert_path(caFile.c_str());
+        client.enable_server_certificate_verification(true);
+        const httplib::Result result = client.Get(TargetOf(url).c_str());
+        ASSERT_TRUE(result) << url << ": " << httplib::to_string(result.error());
+        EXPECT_EQ(result->get_header_value("Content-Encoding"), "gzip");
+        EXPECT_EQ(result->get_header_value("Content-Type"), "text/html; charset=utf-8");
+        // The same page, but in UTF-8 and with https links.
+        std::string page = Utf8ToGbk(result->body).value_or("");
+        EXPECT_NE(page.find("href=\"https://"), std::string::npos);
+        for (auto [from, to] : {std::pair{"href=\"https://", "href=\"http://"}, {"src=\"https://", "src=\"http://"},
+                                {"charset=utf-8", "charset=gbk"}}) {
+            for (std::size_t at = page.find(from); at != std::string::npos; at = page.find(from, at))
+                page.replace(at, std::string(from).size(), to);
+        }
+        EXPECT_EQ(page, Fetch(plain, url).body) << url;
+    }
+    // Without the test CA the certificate is refused.
+    httplib::SSLClient untrusting("127.0.0.1", secure.port());
+    untrusting.enable_server_certificate_verification(true);
+    EXPECT_FALSE(untrusting.Get("/"));
 }
 
 TEST(DemoRulesFile, ShippedRulesFileIsItsUtf8SourceInGbk) {

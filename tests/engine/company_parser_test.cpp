@@ -75,6 +75,13 @@ TEST(MemberIdOf, FromAfterTheSchemeToTheFirstDot) {
     EXPECT_EQ(MemberIdOf("http://"), "");
     EXPECT_EQ(MemberIdOf(""), "");
     EXPECT_EQ(MemberIdOf("ht.p://abc.d"), "abc");
+    // A scheme of any length, https above all.
+    EXPECT_EQ(MemberIdOf("https://lamps88.cn.example.com/"), "lamps88");
+    EXPECT_EQ(MemberIdOf("https://lamps88"), "lamps88");
+    EXPECT_EQ(MemberIdOf("https://"), "");
+    EXPECT_EQ(MemberIdOf("svn+ssh://m1.test/"), "m1");
+    // "://" later in a link without a scheme does not move the start.
+    EXPECT_EQ(MemberIdOf("abcdefgh.test/?to=http://x.y"), "h");
 }
 
 TEST_F(CompanyParserTest, MemberSiteCompanyReadInFull) {

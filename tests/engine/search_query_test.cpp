@@ -25,6 +25,7 @@ TEST(UrlEncode, SpaceBecomesPlusAndHighBytesLowerCaseTriplets) {
     EXPECT_EQ(UrlEncode("灯"), "%b5%c6");  // GBK B5 C6, each byte its own triplet
     EXPECT_EQ(UrlEncode("\x80\xff"), "%80%ff");
     EXPECT_EQ(UrlEncode(" 灯 "), "+%b5%c6+");
+    EXPECT_EQ(UrlEncode("45#钢"), "45%23%b8%d6") << "a raw # would cut the address";
 }
 
 TEST(BuildQuery, KeywordAlone) {

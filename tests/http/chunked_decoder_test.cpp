@@ -49,12 +49,22 @@ TEST(ChunkedDecoderTest, CutShortBodiesFail) {
 
 TEST(ChunkedDecoderTest, HugeSizesNeitherOverflowNorReadPastTheData) {
     for (const std::string& size :
-         std::vector<std::string>{"8000000000000000", "ffffffffffffffff", "10000000000000000",
-                                  "fffffffffffffffffffffffffffffffffffff", "7fffffff"}) {
-        EXPECT_EQ(Decode(size + "\r\nxyz\r\n0\r\n\r\n").result, -1) << size;
+         std::vector<std::string>{"8000000000000000", "ffffffffffffffff", "7fffffff"}) {
+        EXPECT_EQ(Decode(size + "\r\nxyz\r\n0\r\n\r\n").result, kChunkedCutShort) << size;
+    }
+    for (const std::string& size :
+         std::vector<std::string>{"10000000000000000", "fffffffffffffffffffffffffffffffffffff"}) {
+        EXPECT_EQ(Decode(size + "\r\nxyz\r\n0\r\n\r\n").result, kChunkSizeOverflow) << size;
     }
     // 2^64 + 3 would wrap to 3 without care.
-    EXPECT_EQ(Decode("10000000000000003\r\nabc\r\n0\r\n").result, -1);
+    EXPECT_EQ(Decode("10000000000000003\r\nabc\r\n0\r\n").result, kChunkSizeOverflow);
+}
+
+TEST(ChunkedDecoderTest, LeadingZerosAreOnlyPartOfTheSize) {
+    EXPECT_EQ(Decode("0005\r\nHello\r\n000\r\n\r\n").body, "Hello");
+    EXPECT_EQ(Decode("00\r\n").result, 0);
+    EXPECT_EQ(Decode(" 0010\r\n" + std::string(16, 'z') + "\r\n0\r\n").body, std::string(16, 'z'));
+    EXPECT_EQ(Decode("0005\r\nHel").result, -1) << "a cut chunk is no last chunk";
 }
 
 TEST(ChunkedDecoderTest, SizeLineWithoutDigitsCopiesNothing) {

@@ -22,8 +22,8 @@ TEST(ResponseParserTest, BodyStartsAfterTheFirstBlankLine) {
 TEST(ResponseParserTest, NoBlankLineMeansNoResponse) {
     ParsedResponse parsed;
     for (const std::string& response :
-         std::vector<std::string>{"", "HTTP/1.1 200 OK", "HTTP/1.1 200 OK\r\n", "HTTP/1.1 200 OK\n\nbody",
-                                  "HTTP/1.1 200 OK\r\n\r"}) {
+         std::vector<std::string>{"", "HTTP/1.1 200 OK", "HTTP/1.1 200 OK\r\n", "HTTP/1.1 200 OK\n",
+                                  "HTTP/1.1 200 OK\r\n\r", "HTTP/1.1 200 OK\nA: 1\n\r"}) {
         EXPECT_FALSE(ParseResponse(response, parsed)) << response;
     }
 }
@@ -64,16 +64,40 @@ TEST(ResponseParserTest, NameEndsAtTheFirstColonSpaceAndLinesWithoutOneAreSkippe
     EXPECT_EQ(headers.size(), 3u);
 }
 
-TEST(ResponseParserTest, LocationAndChunkedComeFromExactNames) {
+TEST(ResponseParserTest, LocationChunkedAndLengthAreFoundWithoutRegardToCase) {
     const ParsedResponse redirect =
         Parsed("HTTP/1.1 302 Found\r\nLocation: /next.html\r\nTransfer-Encoding: gzip, chunked\r\n\r\n");
     EXPECT_EQ(redirect.location, "/next.html");
     EXPECT_TRUE(redirect.chunked);
 
-    const ParsedResponse other = Parsed(
-        "HTTP/1.1 302 Found\r\nlocation: /next.html\r\nTransfer-Encoding: Chunked\r\nLocation: \r\n\r\n");
-    EXPECT_EQ(other.location, "");
-    EXPECT_FALSE(other.chunked);
+    const ParsedResponse lower = Parsed(
+        "HTTP/1.1 302 Found\r\nlocation: /next.html\r\ntransfer-encoding: Chunked\r\ncontent-LENGTH: "
+        "12\r\n\r\n");
+    EXPECT_EQ(lower.location, "/next.html");
+    EXPECT_TRUE(lower.chunked);
+    EXPECT_FALSE(lower.contentLength) << "chunked frames the body by itself";
+    EXPECT_EQ(Parsed("HTTP/1.1 200 OK\r\ncontent-LENGTH: 12\r\n\r\n").contentLength, 12u);
+
+    const ParsedResponse plain = Parsed("HTTP/1.1 200 OK\r\nContent-Length: 12x\r\nX: chunked\r\n\r\n");
+    EXPECT_FALSE(plain.contentLength.has_value()) << "only a plain decimal number is a length";
+    EXPECT_FALSE(plain.chunked);
+    EXPECT_FALSE(Parsed("HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999999\r\n\r\n").contentLength);
+}
+
+TEST(ResponseParserTest, BareLineFeedsEndLinesAsCrLfDoes) {
+    for (const std::string response :
+         {"HTTP/1.1 200 OK\nA: 1\nB: 2\n\nbody", "HTTP/1.1 200 OK\r\nA: 1\nB: 2\r\n\nbody",
+          "HTTP/1.1 200 OK\nA: 1\r\nB: 2\n\r\nbody"}) {
+        const ParsedResponse parsed = Parsed(response);
+        EXPECT_EQ(parsed.bodyStart, response.find("body")) << response;
+        EXPECT_EQ(parsed.statusCode, 200);
+        EXPECT_EQ(parsed.headers, (HeaderTable{{"A", "1"}, {"B", "2"}}));
+    }
+}
+
+TEST(ResponseParserTest, OnlyOneHundredsAreInterim) {
+    for (const int status : {100, 101, 103, 199}) EXPECT_TRUE(IsInterimStatus(status)) << status;
+    for (const int status : {0, 99, 200, 204, 304}) EXPECT_FALSE(IsInterimStatus(status)) << status;
 }
 
 TEST(ResponseParserTest, MegabyteOfHeaderTextIsParsed) {

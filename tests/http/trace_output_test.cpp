@@ -62,4 +62,19 @@ TEST(TraceOutputTest, LinesOfSeveralThreadsNeverInterleave) {
     EXPECT_EQ(count, kThreads * kLines);
 }
 
+TEST(TraceOutputTest, ControlBytesAreWrittenEscaped) {
+    TempDir dir;
+    std::FILE* stream = std::fopen(dir.File("trace").c_str(), "w");
+    SetTraceStream(stream);
+    TraceLine("Get Url:%s", "http://a.test/\x1b[2J\x07x");
+    TraceLine("Get Url:%s\n", "http://a.test/\r\nSet:\x7f\x01\t");
+    TraceLine("%s", "\xd6\xd0 keeps GBK text and \\x1b as it is");
+    SetTraceStream(nullptr);
+    std::fclose(stream);
+    EXPECT_EQ(ReadAll(dir.File("trace")),
+              "Get Url:http://a.test/\\x1b[2J\\x07x\n"
+              "Get Url:http://a.test/\\x0d\\x0aSet:\\x7f\\x01\\x09\n"
+              "\xd6\xd0 keeps GBK text and \\x1b as it is\n");
+}
+
 }  // namespace

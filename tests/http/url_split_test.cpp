@@ -46,11 +46,26 @@ TEST(UrlSplitTest, UrlsWithoutSlashOrHostAreRefused) {
     }
 }
 
-TEST(UrlSplitTest, SchemeIsNotLookedAt) {
+TEST(UrlSplitTest, HttpsIsSecureOnPort443AndOtherSchemesArePlainHttp) {
     const UrlParts parts = Split("https://secure.test/login");
     EXPECT_EQ(parts.host, "secure.test");
-    EXPECT_EQ(parts.port, 80);
+    EXPECT_EQ(parts.port, 443);
+    EXPECT_TRUE(parts.secure);
+    EXPECT_TRUE(Split("HTTPS://secure.test:8443/").secure);
+    EXPECT_EQ(Split("HTTPS://secure.test:8443/").port, 8443);
+    for (const char* plain :
+         {"http://host.test/a", "x//host.test/a", "ftp://host.test/", "httpsx://host.test/"}) {
+        EXPECT_FALSE(Split(plain).secure) << plain;
+        EXPECT_EQ(Split(plain).port, 80) << plain;
+    }
     EXPECT_EQ(Split("x//host.test/a").host, "host.test");
+}
+
+TEST(UrlSplitTest, BracketedIPv6LiteralsKeepTheirColons) {
+    EXPECT_EQ(Split("http://[::1]:8080/a").host, "[::1]");
+    EXPECT_EQ(Split("http://[::1]:8080/a").port, 8080);
+    EXPECT_EQ(Split("https://[2001:db8::7]/").port, 443);
+    EXPECT_EQ(Split("https://[2001:db8::7]/").host, "[2001:db8::7]");
 }
 
 TEST(UrlSplitTest, PortIsTheLeadingDigitsAfterTheFirstColon) {

@@ -17,6 +17,7 @@
 #include "platform/qt/message_box.h"
 #include "support/temp_dir.h"
 #include "ui/controls/my_list_ctrl.h"
+#include "ui/controls/result_list_model.h"
 #include "ui/support/ui_test_support.h"
 
 namespace {
@@ -164,6 +165,16 @@ TEST_F(ResultRowsTest, CellsKeepTheRecordsExactBytes) {
     EXPECT_EQ(Cell(row, 2).toStdString(), record.compName);
     window->OnResultDblClk(row);
     EXPECT_EQ(window->DetailText(1013).toStdString(), record.compName);
+}
+
+TEST_F(ResultRowsTest, CharactersBeyondGbkFromUtf8PagesShowWhole) {
+    CompanyRecord record;
+    record.compName = Gbk("公司") + "\x95\x32\x82\x36";  // GB18030 of U+20000
+    const int row = window->AddCompanyRow(record, 1);
+    const QString shown = QString::fromUtf8("公司\xF0\xA0\x80\x80");
+    EXPECT_EQ(list->Model()->data(list->Model()->index(row, 2), Qt::DisplayRole).toString(), shown);
+    window->OnResultDblClk(row);
+    EXPECT_EQ(BoxText(1013), shown);
 }
 
 TEST_F(ResultRowsTest, ALaterSearchsRowsFollowTheEarlierOnesInOrder) {

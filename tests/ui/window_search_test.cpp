@@ -33,10 +33,12 @@
 #include "app/harvio_dlg.h"
 #include "engine/search_engine_alibaba.h"
 #include "http/connect_to_map.h"
+#include "http/name_lookup.h"
 #include "http/proxy_settings.h"
 #include "http/trace_output.h"
 #include "platform/program_directory.h"
 #include "platform/qt/message_box.h"
+#include "support/dns_stub.h"
 #include "support/scripted_server.h"
 #include "support/temp_dir.h"
 #include "support/tiny_proxy.h"
@@ -249,6 +251,7 @@ protected:
 };
 
 using WindowProxySearchTest = WindowTest;
+using WindowLookupStopTest = WindowTest;
 
 TEST_F(WindowSearchTest, ASearchShowsEveryCompanyAsATickedNumberedRowAndCountsThemAtTheEnd) {
     UseDemoEngine(QuickPacing());
@@ -467,6 +470,43 @@ TEST_F(WindowSearchTest, DestroyingTheWindowAtAnyMomentOfASearchEndsItCleanly) {
         list = &window->ResultList();
         window->UseSearchEngine(engine.get());
     }
+}
+
+// Stop and Exit never wait for a name lookup: pressed while result page 1 waits for a name server
+// that never answers, each gives the window back at once.
+TEST_F(WindowLookupStopTest, StopAndExitGiveTheWindowBackWhileALookupHangs) {
+    constexpr qint64 kGiveBackMs = 250;
+    const DnsStub dns = DnsStub::Silent();
+    SetNameServersForTesting(dns.Address());
+    std::ofstream(dir.File("rules").string(), std::ios::binary)
+        << "searchBaseUrl,,,http://hang.test/company/\ncompTotalPageReg,,,pages=(\\d+)\n"
+        << "CompReg,,,href=\"(http://hang\\.test/c/\\d+/)\"\n";
+    UseEngine(QuickPacing(), dir.File("rules").string());
+    TypeKeyword(QStringLiteral("valve"));
+
+    for (const bool exit : {false, true}) {
+        SCOPED_TRACE(exit ? "Exit" : "Stop");
+        const int asked = dns.Questions();
+        Click(1006);
+        ASSERT_TRUE(WaitFor([&] { return dns.Questions() > asked; }, kSearchLimitMs));
+        QElapsedTimer pressed;
+        if (exit) {
+            window->show();
+            SetNextMessageAnswers({MessageAnswer::Yes});
+            pressed.start();
+            Click(2);
+            EXPECT_LT(pressed.elapsed(), kGiveBackMs);
+            EXPECT_FALSE(window->isVisible());
+        } else {
+            pressed.start();
+            Click(1007);
+            EXPECT_LT(pressed.elapsed(), kGiveBackMs);
+            EXPECT_TRUE(StartEnabled());
+            EXPECT_TRUE(WaitFor([&] { return Finished(); }, 1000));
+        }
+        EXPECT_FALSE(engine->running.load());
+    }
+    SetNameServersForTesting("");
 }
 
 TEST_F(WindowProxySearchTest, TheTickedProxyBoxSendsTheSearchThroughTheProxy) {

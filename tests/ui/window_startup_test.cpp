@@ -6,8 +6,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
+#include "app/ca_file_setting.h"
 #include "app/command_line_options.h"
 #include "app/harvio_app.h"
 #include "app/harvio_dlg.h"
@@ -150,6 +153,23 @@ TEST(CommandLineTest, RefusesAMissingValueOrAProxyWithoutPort) {
     EXPECT_NE(ParseCommandLine({"harvio", "--proxy", ":3128"}).error, "");
     EXPECT_NE(ParseCommandLine({"harvio", "--proxy", "127.0.0.1:"}).error, "");
     EXPECT_NE(ParseCommandLine({"harvio", "--proxy", "127.0.0.1:80x"}).error, "");
+}
+
+TEST(CaFileSettingTest, TakesTheKeyBeforeAnySectionWithRelativePathsFromTheIniFolder) {
+    TempDir dir;
+    const auto iniWith = [&dir](const std::string& text) {
+        std::ofstream(dir.File("harvio.ini")) << text;
+        return QString::fromStdString(dir.File("harvio.ini").string());
+    };
+    EXPECT_EQ(ConfiguredCaFile(QString::fromStdString(dir.File("none.ini").string())), "");
+    EXPECT_EQ(ConfiguredCaFile(iniWith("caFile=\n[WebSearch]\nBaseAddress=http://a.test\n")), "");
+    EXPECT_EQ(ConfiguredCaFile(iniWith("[WebSearch]\ncaFile=/etc/ca.pem\n")), "");
+    EXPECT_EQ(ConfiguredCaFile(iniWith("caFile=/etc/company/ca.pem\n")), "/etc/company/ca.pem");
+    EXPECT_EQ(ConfiguredCaFile(iniWith("; proxy CA\ncaFile = certs/proxy.pem\n[WebSearch]\n")),
+              (dir.Path() / "certs/proxy.pem").string());
+    const char* source = std::getenv("HARVIO_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(ConfiguredCaFile(QString::fromUtf8(source) + "/config/harvio.ini"), "");
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #include "tools/demo-directory/demo_faults.h"
 
 void DemoFaults::SetOverallRate(double rate) {
-    rates.fill(rate / kDemoFaultKinds);
+    rates.fill(0);
+    for (int kind = 0; kind < kDemoClassicFaultKinds; ++kind) rates[kind] = rate / kDemoClassicFaultKinds;
 }
 
 bool DemoFaults::Enabled() const {
@@ -35,7 +36,18 @@ DemoFault DemoFaults::For(const std::string& url) const {
     return DemoFault::None;
 }
 
+bool FaultWrittenByHand(DemoFault fault) {
+    return fault >= DemoFault::KeepOpen && fault <= DemoFault::EscapeLocation;
+}
+
+bool FaultAsksToRetry(DemoFault fault) {
+    return fault == DemoFault::TooManyRequests || fault == DemoFault::Unavailable;
+}
+
+// A trickled page runs into the client's time limit; a body cut short is a failed read; the client
+// refuses to follow an address holding a control byte.
 bool FaultFailsRequest(DemoFault fault) {
     return fault == DemoFault::NotFound || fault == DemoFault::Forbidden || fault == DemoFault::ServerError ||
-           fault == DemoFault::Reset;
+           fault == DemoFault::Reset || fault == DemoFault::Trickle || fault == DemoFault::CutShort ||
+           fault == DemoFault::EscapeLocation;
 }

@@ -11,9 +11,10 @@
 #include <cstdio>
 #include <thread>
 
+#include "tools/demo-directory/demo_raw_reply.h"
+
 namespace {
 
-constexpr const char* kHtmlType = "text/html; charset=gbk";
 constexpr std::size_t kChunkSize = 1000;  // several chunks per page, as a real server would send them
 constexpr int kHighestSocketToSearch = 4096;
 
@@ -56,49 +57,68 @@ void DropConnection(const httplib::Request& request) {
 
 }  // namespace
 
-DemoServer::DemoServer(DemoSite& site) : site(site), server(std::make_unique<httplib::Server>()) {
+DemoServer::DemoServer(DemoSite& site, const DemoWireOptions& options, const DemoCertificates* certificates)
+    : site(site), wireOptions(options) {
+    if (certificates != nullptr) {
+        server = std::make_unique<httplib::SSLServer>(certificates->ServerCertificate(), certificates->ServerKey());
+    } else {
+        server = std::make_unique<httplib::Server>();
+    }
     server->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-        DemoReply reply = this->site.Answer(RequestHost(request), request.target);
-        response.status = reply.status;
-        switch (reply.fault) {
-            case DemoFault::Reset:
-                DropConnection(request);
-                return;
-            case DemoFault::SlowStart:
-                std::this_thread::sleep_for(slowStart);
-                break;
-            case DemoFault::Redirect:
-                response.set_header("Location", reply.location);
-                break;
-            case DemoFault::Chunked: {
-                auto body = std::make_shared<std::string>(std::move(reply.body));
-                response.set_chunked_content_provider(
-                    kHtmlType, [body](std::size_t offset, httplib::DataSink& sink) {
-                        if (offset >= body->size()) {
-                            sink.done();
-                            return true;
-                        }
-                        std::size_t length = std::min(kChunkSize, body->size() - offset);
-                        return sink.write(body->data() + offset, length);
-                    });
-                return;
-            }
-            case DemoFault::Truncated: {
-                auto body = std::make_shared<std::string>(std::move(reply.body));
-                std::size_t sent = reply.truncateAt;
-                response.set_content_provider(
-                    body->size(), kHtmlType,
-                    [body, sent](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                        if (offset < sent) sink.write(body->data() + offset, sent - offset);
-                        return false;  // the connection closes mid-body
-                    });
-                return;
-            }
-            default:
-                break;
-        }
-        response.set_content(reply.body, kHtmlType);
+        Answer(request, response);
     });
+}
+
+void DemoServer::Answer(const httplib::Request& request, httplib::Response& response) {
+    DemoReply reply = site.Answer(RequestHost(request), request.target);
+    response.status = reply.status;
+    const DemoWireBody wire = ToWire(wireOptions, reply.body);
+    if (FaultWrittenByHand(reply.fault)) {
+        const int socket = ConnectionSocket(request);
+        if (socket >= 0) SendRawReply(socket, reply.fault, wire, reply.location, site.Faults(), running);
+        return;
+    }
+    if (!wire.contentEncoding.empty()) response.set_header("Content-Encoding", wire.contentEncoding);
+    switch (reply.fault) {
+        case DemoFault::Reset:
+            DropConnection(request);
+            return;
+        case DemoFault::SlowStart:
+            std::this_thread::sleep_for(slowStart);
+            break;
+        case DemoFault::Redirect:
+            response.set_header("Location", reply.location);
+            break;
+        case DemoFault::TooManyRequests:
+        case DemoFault::Unavailable:
+            response.set_header("Retry-After", std::to_string(site.Faults().retryAfterSeconds));
+            break;
+        case DemoFault::Chunked: {
+            auto body = std::make_shared<std::string>(wire.body);
+            response.set_chunked_content_provider(wire.contentType, [body](std::size_t offset, httplib::DataSink& sink) {
+                if (offset >= body->size()) {
+                    sink.done();
+                    return true;
+                }
+                std::size_t length = std::min(kChunkSize, body->size() - offset);
+                return sink.write(body->data() + offset, length);
+            });
+            return;
+        }
+        case DemoFault::Truncated: {
+            auto body = std::make_shared<std::string>(wire.body);
+            std::size_t sent = WireCutOffset(wireOptions, reply.body, reply.truncateAt);
+            response.set_content_provider(body->size(), wire.contentType,
+                                          [body, sent](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                              if (offset < sent) sink.write(body->data() + offset, sent - offset);
+                                              return false;  // the connection closes mid-body
+                                          });
+            return;
+        }
+        default:
+            break;
+    }
+    response.set_content(wire.body, wire.contentType);
 }
 
 DemoServer::~DemoServer() = default;
@@ -120,5 +140,6 @@ void DemoServer::Serve() {
 }
 
 void DemoServer::Stop() {
+    running = false;
     server->stop();
 }

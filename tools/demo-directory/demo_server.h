@@ -1,19 +1,27 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 
+#include "tools/demo-directory/demo_certificates.h"
 #include "tools/demo-directory/demo_site.h"
+#include "tools/demo-directory/demo_wire.h"
 
 namespace httplib {
 class Server;
+struct Request;
+struct Response;
 }
 
 // The demo directory on loopback: one HTTP server that answers every host name of the site by
-// the request's Host header, so that a client's connect-to map can send them all to it.
+// the request's Host header, so that a client's connect-to map can send them all to it. With
+// certificates it serves HTTPS (and options.https must be set, so that its links say so).
 class DemoServer {
 public:
-    explicit DemoServer(DemoSite& site);
+    explicit DemoServer(DemoSite& site, const DemoWireOptions& options = {},
+                        const DemoCertificates* certificates = nullptr);
     ~DemoServer();
     DemoServer(const DemoServer&) = delete;
     DemoServer& operator=(const DemoServer&) = delete;
@@ -31,7 +39,11 @@ public:
     void EnableRequestLog();
 
 private:
+    void Answer(const httplib::Request& request, httplib::Response& response);
+
     DemoSite& site;
+    DemoWireOptions wireOptions;
     std::unique_ptr<httplib::Server> server;
+    std::atomic<bool> running{true};
     std::chrono::milliseconds slowStart{1500};
 };

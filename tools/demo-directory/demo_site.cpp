@@ -1,5 +1,8 @@
 #include "tools/demo-directory/demo_site.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "tools/demo-directory/demo_pages.h"
 #include "tools/demo-directory/demo_query.h"
 #include "tools/demo-directory/demo_site_map.h"
@@ -26,6 +29,22 @@ DemoReply PageReply(const std::string& utf8Html) {
     return reply;
 }
 
+constexpr const char* kRetryKey = "retry ";
+
+// The ESC of an escape-location fault reaches the site raw or percent-encoded, as the client
+// sends it; the page is the one before it.
+std::string StripTerminalClear(const std::string& target) {
+    const std::string encoded = "%1B" + std::string(demo_site::kTerminalClear + 1);
+    for (const std::string& suffix : {std::string(demo_site::kTerminalClear), encoded}) {
+        if (target.size() >= suffix.size() &&
+            std::equal(suffix.rbegin(), suffix.rend(), target.rbegin(),
+                       [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) ==
+                                                   std::toupper(static_cast<unsigned char>(b)); }))
+            return target.substr(0, target.size() - suffix.size());
+    }
+    return target;
+}
+
 void ApplyFault(DemoReply& reply, DemoFault fault, const std::string& target) {
     reply.fault = fault;
     switch (fault) {
@@ -42,6 +61,15 @@ void ApplyFault(DemoReply& reply, DemoFault fault, const std::string& target) {
             reply.status = 302;
             reply.location = demo_site::kMovedPrefix + target;
             break;
+        case DemoFault::EscapeLocation:
+            reply.status = 302;
+            reply.location = demo_site::kMovedPrefix + target + demo_site::kTerminalClear;
+            break;
+        case DemoFault::TooManyRequests:
+        case DemoFault::Unavailable:
+            reply.status = fault == DemoFault::TooManyRequests ? 429 : 503;
+            reply.body = "<html><body>Please come back later.</body></html>";
+            break;
         default:
             break;
     }
@@ -55,7 +83,7 @@ DemoSite::DemoSite(const DemoCatalogue& catalogue, const DemoFaults& faults)
 DemoReply DemoSite::Answer(const std::string& host, const std::string& target) {
     std::string effectiveTarget = target;
     bool moved = target.rfind(std::string(demo_site::kMovedPrefix) + "/", 0) == 0;
-    if (moved) effectiveTarget = target.substr(std::string(demo_site::kMovedPrefix).size());
+    if (moved) effectiveTarget = StripTerminalClear(target.substr(std::string(demo_site::kMovedPrefix).size()));
     std::string url = "http://" + host + effectiveTarget;
 
     DemoReply reply = host == demo_site::kSearchHost ? AnswerSearch(url, effectiveTarget)
@@ -71,6 +99,8 @@ DemoReply DemoSite::Answer(const std::string& host, const std::string& target) {
         if (cut == std::string::npos) fault = DemoFault::None;
         reply.truncateAt = cut;
     }
+    // A server that asks to come back later answers the next request.
+    if (FaultAsksToRetry(fault) && !FirstAttempt(kRetryKey + url)) fault = DemoFault::None;
     ApplyFault(reply, fault, effectiveTarget);
     return reply;
 }

@@ -31,6 +31,8 @@ public:
     // Whether the engine can read all three pages of the company (with the faults in force).
     bool CompanyReadable(const DemoCompany& company) const;
 
+    const DemoFaults& Faults() const { return faults; }
+
 private:
     DemoReply AnswerSearch(const std::string& url, const std::string& target);
     DemoReply AnswerCompany(const std::string& url, const std::string& host, const std::string& target);

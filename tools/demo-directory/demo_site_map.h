@@ -19,6 +19,8 @@ inline constexpr const char* kMemberInfoHost = "member.demo-b2b.test";
 inline constexpr const char* kSearchBaseUrl = "http://s.demo-b2b.test/company/";
 // A redirect fault sends the client here: the same page under another path, never faulted again.
 inline constexpr const char* kMovedPrefix = "/moved";
+// What an escape-location fault appends to the address: ESC [2J clears a terminal.
+inline constexpr const char* kTerminalClear = "\x1b[2J";
 
 std::string HomeUrl(const DemoCompany& company);
 std::string ContactUrl(const DemoCompany& company);

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <thread>
 
 #include "tools/demo-directory/demo_catalogue.h"
@@ -74,8 +75,11 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(0.0, 1.0));
     app.add_option("--fault-seed", faults.seed, "seed of the fault draw")->capture_default_str();
     const char* const kindOptions[kDemoFaultKinds] = {
-        "--fault-404",  "--fault-403",     "--fault-500",      "--fault-reset",
-        "--fault-slow", "--fault-chunked", "--fault-redirect", "--fault-truncate"};
+        "--fault-404",         "--fault-403",         "--fault-500",        "--fault-reset",
+        "--fault-slow",        "--fault-chunked",     "--fault-redirect",   "--fault-truncate",
+        "--fault-keep-open",   "--fault-trickle",     "--fault-continue",   "--fault-bare-lf",
+        "--fault-lower-case",  "--fault-zero-chunks", "--fault-cut-short",  "--fault-esc-location",
+        "--fault-429",         "--fault-503"};
     double kindRates[kDemoFaultKinds] = {};
     CLI::Option* kindOptionHandles[kDemoFaultKinds];
     for (int kind = 0; kind < kDemoFaultKinds; ++kind) {
@@ -86,11 +90,29 @@ int main(int argc, char** argv) {
     bool requestLog = false;
     app.add_flag("--log", requestLog, "one line per request on standard error");
     app.add_option("--slow-ms", slowMilliseconds, "delay of the slow-start fault")->capture_default_str();
+    int trickleMilliseconds = static_cast<int>(faults.trickleInterval.count());
+    app.add_option("--trickle-ms", trickleMilliseconds, "pause between the bytes of the trickle fault")
+        ->capture_default_str();
+    app.add_option("--retry-after", faults.retryAfterSeconds, "Retry-After seconds of the 429 and 503 faults")
+        ->capture_default_str();
+    std::string caFile;
+    DemoWireOptions wire;
+    app.add_option("--https", caFile, "serve HTTPS with a fresh test CA, whose certificate goes to this file");
+    app.add_flag("--utf8", wire.utf8, "send the pages as UTF-8");
+    app.add_flag("--gzip", wire.gzip, "send the bodies gzip-compressed");
     CLI11_PARSE(app, argc, argv);
+    wire.https = !caFile.empty();
+    faults.trickleInterval = std::chrono::milliseconds(trickleMilliseconds);
 
     faults.SetOverallRate(overallFaultRate);
     for (int kind = 0; kind < kDemoFaultKinds; ++kind) {
-        if (kindOptionHandles[kind]->count() > 0) faults.rates[kind] = kindRates[kind];
+        if (kindOptionHandles[kind]->count() == 0) continue;
+        // Inside TLS the demo cannot write to the socket by hand: those faults are not served.
+        if (wire.https && FaultWrittenByHand(static_cast<DemoFault>(kind + 1))) {
+            std::fprintf(stderr, "%s is served over plain HTTP only\n", kindOptions[kind]);
+            continue;
+        }
+        faults.rates[kind] = kindRates[kind];
     }
     double sum = 0;
     for (double rate : faults.rates) sum += rate;
@@ -113,7 +135,15 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::signal(SIGPIPE, SIG_IGN);
-    DemoServer server(site);
+    std::unique_ptr<DemoCertificates> certificates;
+    if (wire.https) {
+        certificates = std::make_unique<DemoCertificates>();
+        if (!certificates->Valid() || !certificates->WriteAuthority(caFile)) {
+            std::fprintf(stderr, "cannot make the test CA or write it to %s\n", caFile.c_str());
+            return 1;
+        }
+    }
+    DemoServer server(site, wire, certificates.get());
     server.SetSlowStart(faults.slowStart);
     if (requestLog) server.EnableRequestLog();
     return Serve(server, port);

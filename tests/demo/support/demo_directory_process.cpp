@@ -14,6 +14,8 @@
 #include <sstream>
 #include <thread>
 
+#include "tools/demo-directory/demo_wire.h"
+
 extern char** environ;
 
 namespace {
@@ -137,4 +139,10 @@ std::string MakeTemporaryDirectory() {
                           "/harvio-demo-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) return "/tmp";
     return pattern;
+}
+
+std::string WriteHttpsRulesFile(const std::string& shippedRules, const std::string& directory) {
+    const std::string path = directory + "/reg.alibaba.https";
+    std::ofstream(path, std::ios::binary) << HttpsRules(ReadWholeFile(shippedRules));
+    return path;
 }

@@ -35,3 +35,7 @@ std::vector<std::string> DemoTruth(const std::vector<std::string>& arguments);
 std::string ReadWholeFile(const std::string& path);
 // A new empty directory under the system's temporary directory.
 std::string MakeTemporaryDirectory();
+
+// The rules file for the demo directory served over HTTPS: the shipped one with every "http://"
+// (addresses, prefixes and link patterns) made "https://", written into the directory; its path.
+std::string WriteHttpsRulesFile(const std::string& shippedRules, const std::string& directory);

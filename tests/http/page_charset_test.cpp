@@ -1,0 +1,123 @@
+#include "http/page_charset.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "http/utf8_to_gb18030.h"
+#include "platform/text_encoding.h"
+
+// This file's narrow literals are compiled to GB18030, its u8 literals to UTF-8: the compiler's
+// own conversion is what the pages must come out as.
+namespace {
+
+std::string Utf8(const char8_t* text) {
+    return reinterpret_cast<const char*>(text);
+}
+
+struct Case {
+    const char* contentType;
+    std::string body;
+    std::string expected;
+};
+
+TEST(ConvertPageToGb18030, ConvertsWhatThePageDeclares) {
+    const std::string utf8 = Utf8(u8"公司名称：深圳 ÅÉ 😀 €");
+    const std::string gb18030 = "公司名称：深圳 ÅÉ 😀 €";
+    const std::string big5 = "\xA4\xBD\xA5\x71";  // 公司 in Big5
+    const Case cases[] = {
+        {"text/html; charset=utf-8", utf8, gb18030},
+        {"text/html;charset=\"UTF-8\"", utf8, gb18030},
+        {"text/html; Charset = 'utf8'", utf8, gb18030},
+        {"text/html", "<meta charset=\"utf-8\">" + utf8, "<meta charset=\"utf-8\">" + gb18030},
+        {"", "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">" + utf8,
+         "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">" + gb18030},
+        {"text/html", "\xEF\xBB\xBF" + utf8, gb18030},
+        // A byte order mark outranks a header that names the GBK family.
+        {"text/html; charset=gbk", "\xEF\xBB\xBF" + utf8, gb18030},
+        {"text/html; charset=big5", big5, "公司"},
+        {"text/html", std::string("\xFF\xFE\x6C\x51\xF8\x53", 6), "公司"},
+        {"text/html; charset=iso-8859-1", "caf\xE9", "caf" + Utf8ToGb18030(Utf8(u8"é"))},
+        // The header outranks the page's meta tag.
+        {"text/html; charset=gb2312", "<meta charset=utf-8>" + gb18030, "<meta charset=utf-8>" + gb18030},
+        // Left alone: the GBK family, undeclared pages and a meta tag far from the start.
+        {"text/html; charset=GB18030", gb18030, gb18030},
+        {"text/html; charset=x-gbk", gb18030, gb18030},
+        {"text/html", utf8, utf8},
+        {"text/html", std::string(5000, ' ') + "<meta charset=utf-8>" + utf8,
+         std::string(5000, ' ') + "<meta charset=utf-8>" + utf8},
+    };
+    for (const Case& c : cases) {
+        std::string body = c.body;
+        EXPECT_TRUE(ConvertPageToGb18030(c.contentType, body)) << c.contentType;
+        EXPECT_EQ(body, c.expected) << c.contentType << " / " << c.body.substr(0, 80);
+    }
+}
+
+TEST(ConvertPageToGb18030, AnUnknownCharsetLeavesThePageUntouched) {
+    std::string body = Utf8(u8"中文");
+    EXPECT_FALSE(ConvertPageToGb18030("text/html; charset=klingon-7", body));
+    EXPECT_EQ(body, Utf8(u8"中文"));
+}
+
+TEST(Utf8ToGb18030, InvalidBytesBecomeOneReplacementEachNeverHalfCharacters) {
+    const std::string r(kGb18030Replacement);
+    const Case cases[] = {
+        {"cut at the end", "a\xE4\xB8", "a" + r},
+        {"cut before ASCII", "\xE4\xB8z\xE4", r + "z" + r},
+        {"stray continuation bytes", "\x80\xBF", r + r},
+        {"overlong", "\xC0\x80\xE0\x80\x80", r + r + r + r + r},
+        {"surrogate", "\xED\xA0\x80", r + r + r},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", r + r + r + r},
+        {"a lead byte never used", "\xFF" + Utf8(u8"中"), r + "中"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Utf8ToGb18030(c.body), c.expected) << c.contentType;
+        std::string inPlace = c.body;
+        Utf8ToGb18030InPlace(inPlace);
+        EXPECT_EQ(inPlace, c.expected) << c.contentType;
+    }
+}
+
+// In place, characters that grow (beyond GBK, invalid bytes) may come first, after text that
+// shrank, or right at the end.
+TEST(Utf8ToGb18030, InPlaceGivesTheSameTextWhereverCharactersGrow) {
+    const std::string grows = Utf8(u8"Å😀") + "\xFF";
+    for (const std::string& text : {grows + Utf8(u8"中文abc"), Utf8(u8"中") + grows + Utf8(u8"文"),
+                                    Utf8(u8"中文中文") + grows, "\xEF\xBB\xBF" + grows, std::string()}) {
+        std::string inPlace = text;
+        Utf8ToGb18030InPlace(inPlace);
+        EXPECT_EQ(inPlace, Utf8ToGb18030(text));
+    }
+    std::string withMark = "\xEF\xBB\xBF" + Utf8(u8"中文");
+    Utf8ToGb18030InPlace(withMark, 3);
+    EXPECT_EQ(withMark, "中文");
+}
+
+TEST(Utf8ToGb18030, AgreesWithIconvOnEveryCharacter) {
+    std::string all;
+    for (char32_t codePoint = 1; codePoint <= 0x10FFFF; ++codePoint) {
+        if (codePoint >= 0xD800 && codePoint <= 0xDFFF) continue;
+        // Some private-use characters have no GB18030 bytes since the 2022 edition moved them to
+        // standard code points; iconv refuses them, the converter gives U+FFFD.
+        if (codePoint >= 0xE000 && codePoint <= 0xF8FF) continue;
+        if (codePoint < 0x80) {
+            all.push_back(static_cast<char>(codePoint));
+        } else if (codePoint < 0x800) {
+            all += {static_cast<char>(0xC0 | codePoint >> 6), static_cast<char>(0x80 | (codePoint & 0x3F))};
+        } else if (codePoint < 0x10000) {
+            all += {static_cast<char>(0xE0 | codePoint >> 12), static_cast<char>(0x80 | (codePoint >> 6 & 0x3F)),
+                    static_cast<char>(0x80 | (codePoint & 0x3F))};
+        } else {
+            all += {static_cast<char>(0xF0 | codePoint >> 18), static_cast<char>(0x80 | (codePoint >> 12 & 0x3F)),
+                    static_cast<char>(0x80 | (codePoint >> 6 & 0x3F)), static_cast<char>(0x80 | (codePoint & 0x3F))};
+        }
+    }
+    const auto expected = ConvertText(all, "UTF-8", "GB18030");
+    ASSERT_TRUE(expected.has_value());
+    EXPECT_TRUE(Utf8ToGb18030(all) == *expected);
+    Utf8ToGb18030InPlace(all);
+    EXPECT_TRUE(all == *expected);
+}
+
+}  // namespace
