@@ -65,7 +65,7 @@ std::string FindBrowserProgram() {
 }
 
 std::string AddressInLocaleEncoding(const std::string& gbkAddress) {
-    return ConvertText(gbkAddress, "GBK", nl_langinfo(CODESET)).value_or(gbkAddress);
+    return ConvertText(gbkAddress, "GB18030", nl_langinfo(CODESET)).value_or(gbkAddress);
 }
 
 bool LaunchBrowser(const std::string& gbkAddress) {
