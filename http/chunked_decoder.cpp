@@ -69,3 +69,30 @@ int DecodeChunked(char* body, std::size_t available, std::size_t& decodedLength)
     decodedLength = write;
     return 0;
 }
+
+bool ChunkedBodyEnd::Reached(std::string_view received) {
+    for (;;) {
+        const std::size_t lineEnd = received.find(kLineFeed, next_);
+        if (lineEnd == std::string_view::npos) return false;
+        if (inTrailer_) {
+            const std::string_view line = received.substr(next_, lineEnd - next_);
+            if (line.empty() || line == "\r") return true;
+            next_ = lineEnd + 1;
+            continue;
+        }
+        const ChunkSize chunk = ReadChunkSize(received.substr(next_, lineEnd - next_));
+        if (chunk.overflow) return true;
+        const std::size_t dataStart = lineEnd + 1;
+        if (chunk.digits && chunk.size == 0) {
+            inTrailer_ = true;
+            next_ = dataStart;
+            continue;
+        }
+        // The line end after the data decides how far the chunk reaches: wait until it is in.
+        if (chunk.size >= received.size() - dataStart) return false;
+        const std::size_t dataEnd = dataStart + chunk.size;
+        const std::size_t after = received[dataEnd] == kLineFeed ? 1 : kLineEnd.size();
+        if (after > received.size() - dataEnd) return false;
+        next_ = dataEnd + after;
+    }
+}

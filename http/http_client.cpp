@@ -312,10 +312,16 @@ int HttpClient::Impl::ReceiveResponse(SocketConnection& connection, const std::s
     length = 0;
     std::size_t responseStart = 0;  // past the interim responses read so far
     bool headRead = false;
+    ChunkedBodyEnd chunkedEnd;
     for (;;) {
-        // A body ends at its Content-Length, whether or not the server closes the connection.
+        // A body ends at its Content-Length or its last chunk, whether or not the server closes
+        // the connection.
         if (headRead && !response.chunked && response.contentLength &&
             length - response.bodyStart >= *response.contentLength) {
+            break;
+        }
+        if (headRead && response.chunked &&
+            chunkedEnd.Reached({client.htmlBuffer + response.bodyStart, length - response.bodyStart})) {
             break;
         }
         char* into = client.htmlBuffer + length;

@@ -256,15 +256,23 @@ TEST_F(HttpClientTest, HeadsAndBodiesAsServersSendThem) {
 }
 
 TEST_F(HttpClientTest, ACompleteBodyEndsTheRequestWhileTheServerKeepsTheConnectionOpen) {
-    ScriptedServer server([](ScriptedConnection& connection, int) {
-        connection.ReadRequest();
-        connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nrows!");
-        connection.StaySilent();
-    });
-    // Had the client waited for the close, the next-byte limit would end it with -3.
-    client.SetTimings({0ms, 60000ms, 60000ms});
-    EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), 5);
-    EXPECT_EQ(Body(), "rows!");
+    const char* const responses[] = {
+        "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nrows!",
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nrow\r\n2\r\ns!\r\n0\r\n\r\n",
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\nrows!\n0\nX-Trailer: 1\n\n",
+    };
+    for (const char* response : responses) {
+        SCOPED_TRACE(response);
+        ScriptedServer server([response](ScriptedConnection& connection, int) {
+            connection.ReadRequest();
+            connection.SendInPieces(response, 3);
+            connection.StaySilent(10000ms);
+        });
+        // Had the client waited for the close, the next-byte limit would end it with -3.
+        client.SetTimings({0ms, 60000ms, 2000ms, 60000ms});
+        EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), 5);
+        EXPECT_EQ(Body(), "rows!");
+    }
 }
 
 TEST_F(HttpClientTest, StallsAndTricklesEndAsTimeouts) {
