@@ -6,7 +6,9 @@
 #include "cli/exit_codes.h"
 #include "cli/gbk_text.h"
 #include "cli/record_output.h"
+#include "cli/rule_health_table.h"
 #include "engine/result_row.h"
+#include "engine/rule_counters.h"
 #include "engine/search_engine_alibaba.h"
 #include "http/trace_output.h"
 
@@ -32,6 +34,9 @@ CLI::App* AddSearchCommand(CLI::App& app, SearchOptions& options) {
     command->add_option("--out", options.outFile, "append the companies to FILE instead of standard output");
     command->add_option("--format", options.format, "csv (the window's export) or jsonl")
         ->check(CLI::IsMember({"csv", "jsonl"}));
+    command->add_flag("--stats", options.stats,
+                      "after the search, the rules' and fields' figures on stderr; exit 5 when the site "
+                      "seems changed");
     return command;
 }
 
@@ -82,5 +87,7 @@ int RunSearch(const SearchOptions& options) {
     }
     std::fprintf(stderr, "search finished: %d companies\n", companies);
     if (out != stdout) std::fclose(out);
+    const std::shared_ptr<const RuleCounters> counters = engine->SearchCounters();
+    if (options.stats && counters && PrintRuleHealth(stderr, counters->Snapshot())) return kExitSiteChanged;
     return kExitOk;
 }

@@ -86,7 +86,17 @@ int main(int argc, char** argv) {
     bool requestLog = false;
     app.add_flag("--log", requestLog, "one line per request on standard error");
     app.add_option("--slow-ms", slowMilliseconds, "delay of the slow-start fault")->capture_default_str();
+    std::string layoutName = "standard";
+    app.add_option("--layout", layoutName,
+                   "company pages after a site change: standard, renamed-label (the contact's label) or "
+                   "moved-contact-link (the home page's contact link text)")
+        ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
+    DemoLayout layout = DemoLayout::Standard;
+    if (!ParseDemoLayout(layoutName, layout)) {
+        std::fprintf(stderr, "unknown --layout %s\n", layoutName.c_str());
+        return 2;
+    }
 
     faults.SetOverallRate(overallFaultRate);
     for (int kind = 0; kind < kDemoFaultKinds; ++kind) {
@@ -102,6 +112,7 @@ int main(int argc, char** argv) {
 
     DemoCatalogue catalogue(companies, seed);
     DemoSite site(catalogue, faults);
+    site.SetLayout(layout);
     if (!truthFile.empty()) {
         std::ofstream out(truthFile, std::ios::binary | std::ios::trunc);
         for (const std::string& line : TruthLines(catalogue, site, conditions)) out << line;
