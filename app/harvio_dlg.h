@@ -13,6 +13,7 @@
 class CMyListCtrl;
 class SearchEngine;
 class SearchWorker;
+class SiteChangeWatch;
 class WindowCallGate;
 class QComboBox;
 class QLineEdit;
@@ -105,4 +106,5 @@ private:
     // Counts the searches started; only the latest one writes its completion and enables Start.
     uint64_t searchSerial_ = 0;
     std::unique_ptr<SearchWorker> searchWorker_;
+    SiteChangeWatch* siteChangeWatch_;  // a child of the window
 };
