@@ -275,3 +275,46 @@ TEST_F(CliTest, RulesCheckNamesEveryFaultByLineAndPassesOnlyACleanFile) {
     };
     EXPECT_EQ(lines, expected);
 }
+
+TEST_F(CliTest, CaptureSavesACompanyForRulesAndAQuerysResultPagesForTheListPageTester) {
+    LoopbackSite site;
+    sample::AddCompany(site, sample::MemberLink(3), 3);
+    SearchCondition condition;
+    condition.keyword = UrlEncode("台灯");
+    std::string firstPage = sample::kSearchBase;
+    BuildQuery(firstPage, condition);
+    const std::string pageOne = sample::ListPage(2, 41, {sample::MemberLink(3)});
+    const std::string pageTwo = sample::ListPage(2, 41, {sample::MemberLink(4)});
+    site.AddPage(firstPage, pageOne);
+    site.AddPage(ResultPageAddress(firstPage, 2), pageTwo);
+    const std::vector<std::string> routed = RoutedTo(site);
+    const auto withRoutes = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), routed.begin(), routed.end());
+        return arguments;
+    };
+
+    const std::string company = directory.File("captured/m3").string();
+    CliRun run = Run(withRoutes({"capture", sample::MemberLink(3), "--out", company, "--rules", rulesPath}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const sample::CompanyPages pages = sample::PagesOf(sample::MemberLink(3), 3);
+    EXPECT_EQ(ReadAll(company + "/1-home.html"), pages.home);
+    EXPECT_EQ(ReadAll(company + "/5-member-confirmation.html"), pages.confirmation);
+    run = Run({"rules", "--rules", rulesPath, company});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("compName\t" + Utf8(u8"公司3") + "\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("memberId\tm3\n"), std::string::npos) << run.out;
+
+    const std::string results = directory.File("results").string();
+    run = Run(withRoutes({"capture", "--keyword", Utf8(u8"台灯"), "--out", results, "--rules", rulesPath}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadAll(results + "/result-page-1.html"), pageOne);
+    EXPECT_EQ(ReadAll(results + "/result-page-2.html"), pageTwo);
+    run = Run({"rules", "--rules", rulesPath, "--list-page", results + "/result-page-2.html"});
+    EXPECT_NE(run.out.find("link\t" + sample::MemberLink(4)), std::string::npos) << run.out;
+
+    EXPECT_EQ(Run(withRoutes({"capture", "http://m5.test/", "--out", directory.File("none").string(), "--rules",
+                              rulesPath}))
+                  .exitCode,
+              4);
+    EXPECT_EQ(Run({"capture", "--out", results}).exitCode, 2);
+}
