@@ -11,7 +11,6 @@
 #include "engine/client_page_source.h"
 #include "engine/company_extraction.h"
 #include "engine/list_page.h"
-#include "engine/rules_file.h"
 #include "engine/search_query.h"
 #include "http/http_client.h"
 
@@ -120,11 +119,7 @@ int RunCapture(const CaptureOptions& options) {
         return kExitUsage;
     }
     ExtractionRules rules;
-    const std::string rulesPath = options.common.RulesPath();
-    if (!LoadRulesFile(rulesPath, rules)) {
-        std::fprintf(stderr, "the rules file %s could not be read\n", rulesPath.c_str());
-        return kExitNotStarted;
-    }
+    if (!options.common.LoadRules(rules)) return kExitNotStarted;
     HttpClient client(CurrentProxySetting());
     return query ? CaptureResultPages(rules, client, options) : CaptureCompany(rules, client, options);
 }

@@ -15,7 +15,6 @@
 #include "cli/rules_workbench.h"
 #include "engine/company_extraction.h"
 #include "engine/list_page.h"
-#include "engine/rules_file.h"
 #include "engine/saved_page_source.h"
 
 namespace {
@@ -81,25 +80,11 @@ int RunRules(const RulesOptions& options) {
     if (!options.common.Apply()) return kExitUsage;
     if (options.check) return RunRulesCheck(options.common.RulesPath());
     const bool capturedFolder = options.pages.size() == 1 && IsFolder(options.pages.front());
-    if (!options.parentFolder.empty() || capturedFolder) {
-        ExtractionRules rules;
-        const std::string rulesPath = options.common.RulesPath();
-        if (!LoadRulesFile(rulesPath, rules)) {
-            std::fprintf(stderr, "the rules file %s could not be read\n", rulesPath.c_str());
-            return kExitNotStarted;
-        }
-        if (!options.parentFolder.empty()) return RunRulesOnFolders(rules, options.parentFolder, options.format);
-        const std::optional<CapturedCompany> company = ReadCapturedCompany(options.pages.front());
-        if (!company) {
-            std::fprintf(stderr, "%s holds no captured company\n", options.pages.front().c_str());
-            return kExitUsage;
-        }
-        return PrintCompany(rules, options, *company);
-    }
+    const bool savedCompanies = !options.parentFolder.empty() || capturedFolder;
     const bool listPage = !options.listPage.empty();
-    if (listPage ? !options.pages.empty() || !options.family.empty()
-                 : options.family.empty() || options.pages.size() < kCompanyPageCount ||
-                       options.pages.size() > kAllPageCount) {
+    if (!savedCompanies && (listPage ? !options.pages.empty() || !options.family.empty()
+                                     : options.family.empty() || options.pages.size() < kCompanyPageCount ||
+                                           options.pages.size() > kAllPageCount)) {
         std::fprintf(stderr,
                      "use: rules --family member|general|company HOME CONTACT INTRO [TIME CONFIRM]\n"
                      "  or: rules --list-page FILE\n"
@@ -107,10 +92,15 @@ int RunRules(const RulesOptions& options) {
         return kExitUsage;
     }
     ExtractionRules rules;
-    const std::string rulesPath = options.common.RulesPath();
-    if (!LoadRulesFile(rulesPath, rules)) {
-        std::fprintf(stderr, "the rules file %s could not be read\n", rulesPath.c_str());
-        return kExitNotStarted;
+    if (!options.common.LoadRules(rules)) return kExitNotStarted;
+    if (!options.parentFolder.empty()) return RunRulesOnFolders(rules, options.parentFolder, options.format);
+    if (capturedFolder) {
+        const std::optional<CapturedCompany> company = ReadCapturedCompany(options.pages.front());
+        if (!company) {
+            std::fprintf(stderr, "%s holds no captured company\n", options.pages.front().c_str());
+            return kExitUsage;
+        }
+        return PrintCompany(rules, options, *company);
     }
     std::vector<std::string> bodies;
     for (const std::string& path : listPage ? std::vector<std::string>{options.listPage} : options.pages) {

@@ -50,45 +50,61 @@ RuleCount* PatternCount(RuleCounters* counters, PatternRule rule) {
     return counters != nullptr ? &counters->Pattern(rule) : nullptr;
 }
 
+// What tells the three page families apart: the rules each one is read with and its clean-up.
 struct FamilyRules {
     CompanyFamily family;
+    std::optional<boost::regex> ExtractionRules::*contactPage;
+    std::optional<boost::regex> ExtractionRules::*introductionPage;
     PatternRule contactRule, introductionRule;
-    const std::optional<boost::regex>& contactPage;
-    const std::optional<boost::regex>& introductionPage;
-    const std::optional<boost::regex>* userInfo;  // member sites only
-    const std::map<std::string, boost::regex>& labelRules;
+    std::map<std::string, boost::regex> ExtractionRules::*labelRules;
     std::span<const CleanupStep> pageCleanup;
     std::span<const CleanupStep> valueCleanup;
 };
 
+// By CompanyFamily.
+const FamilyRules kFamilyRules[] = {
+    {CompanyFamily::companySite, &ExtractionRules::CompContactReg, &ExtractionRules::CompIntroduceReg,
+     PatternRule::CompContactReg, PatternRule::CompIntroduceReg, &ExtractionRules::companyRules, kSitePageCleanup,
+     kSiteValueCleanup},
+    {CompanyFamily::general, &ExtractionRules::generalCompContactReg, &ExtractionRules::generalCompIntroduceReg,
+     PatternRule::generalCompContactReg, PatternRule::generalCompIntroduceReg, &ExtractionRules::generalRules,
+     kSitePageCleanup, kSiteValueCleanup},
+    {CompanyFamily::memberSite, &ExtractionRules::validateCompContactReg, &ExtractionRules::validateCompIntroduceReg,
+     PatternRule::validateCompContactReg, PatternRule::validateCompIntroduceReg, &ExtractionRules::validateRules,
+     kMemberPageCleanup, kMemberValueCleanup},
+};
+
 // Home, contact and introduction page into the combined text; the contact and introduction
 // addresses come from the home page as they stand.
-bool ReadCompanyPages(const FamilyRules& family, PageSource& source, const std::string& link,
-                      CompanyRecord& record, std::string& combined, RuleCounters* counters) {
+bool ReadCompanyPages(const ExtractionRules& rules, const FamilyRules& family, PageSource& source,
+                      const std::string& link, CompanyRecord& record, std::string& combined, RuleCounters* counters) {
     std::string_view body;
     if (!source.Fetch(link, body)) return false;
     if (counters != nullptr) counters->NoteCompanyRead();
     AppendClipped(combined, body);
-    FindRule(family.contactPage, body, record.contactUrl, PatternCount(counters, family.contactRule));
-    FindRule(family.introductionPage, body, record.introduceUrl, PatternCount(counters, family.introductionRule));
+    FindRule(rules.*family.contactPage, body, record.contactUrl, PatternCount(counters, family.contactRule));
+    FindRule(rules.*family.introductionPage, body, record.introduceUrl,
+             PatternCount(counters, family.introductionRule));
     if (record.contactUrl.empty() || record.introduceUrl.empty()) return false;
     if (!source.Fetch(record.contactUrl, body)) return false;
     AppendClipped(combined, body);
-    if (family.userInfo != nullptr) {
-        FindRule(*family.userInfo, body, record.userInfo, PatternCount(counters, PatternRule::validateCompUserInfoReg));
+    if (family.family == CompanyFamily::memberSite) {
+        FindRule(rules.validateCompUserInfoReg, body, record.userInfo,
+                 PatternCount(counters, PatternRule::validateCompUserInfoReg));
     }
     if (!source.Fetch(record.introduceUrl, body)) return false;
     AppendClipped(combined, body);
     return true;
 }
 
-bool ParseFamily(const FamilyRules& family, PageSource& source, const std::string& link,
+bool ParseFamily(const ExtractionRules& rules, CompanyFamily which, PageSource& source, const std::string& link,
                  CompanyRecord& record, LabelMap& labels, ExtractionReport* report, RuleCounters* counters) {
+    const FamilyRules& family = kFamilyRules[static_cast<std::size_t>(which)];
     std::string combined;
-    if (!ReadCompanyPages(family, source, link, record, combined, counters)) return false;
+    if (!ReadCompanyPages(rules, family, source, link, record, combined, counters)) return false;
     const std::string text = Cleaned(combined, kPageAreaSize, family.pageCleanup);
     std::size_t position = 0;
-    for (const auto& [label, pattern] : family.labelRules) {
+    for (const auto& [label, pattern] : rules.*family.labelRules) {
         std::string value;
         const bool found = FindFirstCapture(pattern, text, value);
         if (counters != nullptr) counters->Label(family.family, position).Note(found);
@@ -144,45 +160,18 @@ std::string MemberIdOf(const std::string& link) {
 
 bool ParseCompanySite(const ExtractionRules& rules, PageSource& source, const std::string& link,
                       CompanyRecord& record, LabelMap& labels, ExtractionReport* report, RuleCounters* counters) {
-    const FamilyRules family{CompanyFamily::companySite,
-                             PatternRule::CompContactReg,
-                             PatternRule::CompIntroduceReg,
-                             rules.CompContactReg,
-                             rules.CompIntroduceReg,
-                             nullptr,
-                             rules.companyRules,
-                             kSitePageCleanup,
-                             kSiteValueCleanup};
-    return ParseFamily(family, source, link, record, labels, report, counters);
+    return ParseFamily(rules, CompanyFamily::companySite, source, link, record, labels, report, counters);
 }
 
 bool ParseGeneralSite(const ExtractionRules& rules, PageSource& source, const std::string& link,
                       CompanyRecord& record, LabelMap& labels, ExtractionReport* report, RuleCounters* counters) {
-    const FamilyRules family{CompanyFamily::general,
-                             PatternRule::generalCompContactReg,
-                             PatternRule::generalCompIntroduceReg,
-                             rules.generalCompContactReg,
-                             rules.generalCompIntroduceReg,
-                             nullptr,
-                             rules.generalRules,
-                             kSitePageCleanup,
-                             kSiteValueCleanup};
-    return ParseFamily(family, source, link, record, labels, report, counters);
+    return ParseFamily(rules, CompanyFamily::general, source, link, record, labels, report, counters);
 }
 
 bool ParseValidateSite(const ExtractionRules& rules, PageSource& source, const std::string& link,
                        CompanyRecord& record, LabelMap& labels, ExtractionReport* report, RuleCounters* counters) {
     record.memberId = MemberIdOf(link);
-    const FamilyRules family{CompanyFamily::memberSite,
-                             PatternRule::validateCompContactReg,
-                             PatternRule::validateCompIntroduceReg,
-                             rules.validateCompContactReg,
-                             rules.validateCompIntroduceReg,
-                             &rules.validateCompUserInfoReg,
-                             rules.validateRules,
-                             kMemberPageCleanup,
-                             kMemberValueCleanup};
-    if (!ParseFamily(family, source, link, record, labels, report, counters)) return false;
+    if (!ParseFamily(rules, CompanyFamily::memberSite, source, link, record, labels, report, counters)) return false;
     ParseMemberInfo(rules, source, record, counters);
     return true;
 }

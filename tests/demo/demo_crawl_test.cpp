@@ -132,6 +132,76 @@ void ExpectSameRows(const std::vector<std::string>& actual, const std::vector<st
         ADD_FAILURE() << "wrong row: " << GbkToUtf8(line).value_or(line);
 }
 
+// The cells of a truth line (the export's form: every cell quoted, a doubled quote inside).
+std::vector<std::string> TruthCellsOf(const std::string& line) {
+    std::vector<std::string> cells;
+    std::size_t at = 0;
+    while (at < line.size() && line[at] == '"') {
+        std::string cell;
+        for (++at; at < line.size(); ++at) {
+            if (line[at] == '"' && line.compare(at, 2, "\"\"") != 0) break;
+            if (line[at] == '"') ++at;
+            cell += line[at];
+        }
+        cells.push_back(cell);
+        at += 2;  // the closing quote and the comma
+    }
+    return cells;
+}
+
+uint64_t Filled(const RuleHealthSnapshot& health, const char* field) {
+    for (std::size_t index = 0; index < kCompanyFields.size(); ++index) {
+        if (std::string(kCompanyFields[index].name) == field) return health.filledFields[index];
+    }
+    ADD_FAILURE() << "no field " << field;
+    return 0;
+}
+
+uint64_t Matched(const RuleHealthSnapshot& health, const std::string& rule) {
+    for (const RuleFigures& figures : health.rules) {
+        if (figures.name == rule) return figures.matched;
+    }
+    ADD_FAILURE() << "no rule " << rule;
+    return 0;
+}
+
+// The rule counters of a search against what the truth rows imply.
+void ExpectCountersAgreeWithTruth(const RuleHealthSnapshot& health, const std::vector<std::string>& truth) {
+    // Truth column (after the row number) -> the record field it shows.
+    const std::vector<std::pair<std::size_t, const char*>> columns = {
+        {1, "compName"},     {4, "phone"},         {5, "mobile"},        {6, "fax"},        {7, "address"},
+        {8, "zipCode"},      {9, "webSite"},       {10, "compIntroduce"}, {11, "mainProduct"}, {12, "mainIndustry"},
+        {13, "compType"},    {14, "businessMode"}, {15, "foundTime"},    {16, "legalPerson"}, {17, "employeeCount"},
+        {18, "regCapital"}};
+    std::map<std::size_t, uint64_t> filled;
+    uint64_t members = 0, contacts = 0;
+    for (const std::string& line : truth) {
+        const std::vector<std::string> cells = TruthCellsOf(GbkToUtf8(line).value());
+        ASSERT_EQ(cells.size(), 19u) << line;
+        for (const auto& [column, field] : columns) filled[column] += cells[column].empty() ? 0 : 1;
+        members += cells[0] == "★" ? 1 : 0;
+        contacts += cells[2].empty() && cells[3].empty() ? 0 : 1;
+    }
+    EXPECT_EQ(health.records, truth.size());
+    EXPECT_GE(health.companiesRead, health.records);
+    for (const auto& [column, field] : columns) EXPECT_EQ(Filled(health, field), filled[column]) << field;
+    EXPECT_EQ(Filled(health, "contact"), contacts);
+    EXPECT_EQ(Filled(health, "url"), truth.size());
+    // Every record went through its family's introduction link; members also read their pages.
+    EXPECT_EQ(Matched(health, "validateCompIntroduceReg") + Matched(health, "generalCompIntroduceReg") +
+                  Matched(health, "CompIntroduceReg"),
+              truth.size());
+    EXPECT_EQ(Matched(health, "validateCompIntroduceReg"), members);
+    EXPECT_EQ(Filled(health, "regTime"), members);
+    EXPECT_EQ(Matched(health, Gbk("validate 注册时间 (time page)")), members);
+    EXPECT_EQ(Matched(health, Gbk("company 公司名称")) + Matched(health, Gbk("general 公司名称")) +
+                  Matched(health, Gbk("validate 公司名称")),
+              truth.size());
+    EXPECT_GE(health.listPages, 3u);
+    EXPECT_EQ(health.listPagesWithoutLinks, 0u);
+    EXPECT_EQ(Matched(health, "compTotalCompanyReg"), 1u);
+}
+
 }  // namespace
 
 TEST_F(DemoCrawl, KeywordSearchOverSeveralPagesFindsEveryCompanyOnceWithTheRightRow) {
@@ -147,6 +217,7 @@ TEST_F(DemoCrawl, KeywordSearchOverSeveralPagesFindsEveryCompanyOnceWithTheRight
     EXPECT_GE(crawl.totalPages, 3u);
     for (const std::string& link : crawl.links) EXPECT_EQ(crawl.links.count(link), 1u) << link;
     ExpectSameRows(crawl.lines, truth);
+    ExpectCountersAgreeWithTruth(crawl.health, truth);
 }
 
 TEST_F(DemoCrawl, MemberSiteRecordsCarryTheFactsOfTheMemberTimeAndConfirmationPages) {
@@ -299,86 +370,6 @@ TEST(DirectoryTextInRows, LocalTelephoneNumberHoldingEightySixIsNotCut) {
     EXPECT_EQ(StripCountryCode("86-755-26123456"), "-755-26123456");
 }
 
-namespace {
-
-// The cells of a truth line (the export's form: every cell quoted, a doubled quote inside).
-std::vector<std::string> TruthCellsOf(const std::string& line) {
-    std::vector<std::string> cells;
-    std::size_t at = 0;
-    while (at < line.size() && line[at] == '"') {
-        std::string cell;
-        for (++at; at < line.size(); ++at) {
-            if (line[at] == '"' && line.compare(at, 2, "\"\"") != 0) break;
-            if (line[at] == '"') ++at;
-            cell += line[at];
-        }
-        cells.push_back(cell);
-        at += 2;  // the closing quote and the comma
-    }
-    return cells;
-}
-
-uint64_t Filled(const RuleHealthSnapshot& health, const char* field) {
-    for (std::size_t index = 0; index < kCompanyFields.size(); ++index) {
-        if (std::string(kCompanyFields[index].name) == field) return health.filledFields[index];
-    }
-    ADD_FAILURE() << "no field " << field;
-    return 0;
-}
-
-uint64_t Matched(const RuleHealthSnapshot& health, const std::string& rule) {
-    for (const RuleFigures& figures : health.rules) {
-        if (figures.name == rule) return figures.matched;
-    }
-    ADD_FAILURE() << "no rule " << rule;
-    return 0;
-}
-
-}  // namespace
-
-TEST_F(DemoCrawl, RuleCountersOfASearchAgreeWithTheRowsTheDirectorySaysItGives) {
-    std::vector<std::string> directory = {"--companies", std::to_string(kCompanies)};
-    DemoDirectoryProcess site(directory);
-    ASSERT_GT(site.port(), 0);
-    DemoConditions query;
-    query.keyword = "有限公司";
-    const std::vector<std::string> truth = DemoTruth(Joined(directory, QueryOptions(query)));
-    const RuleHealthSnapshot health = Crawl(site, query).health;
-
-    // Truth column (after the row number) -> the record field it shows.
-    const std::vector<std::pair<std::size_t, const char*>> columns = {
-        {1, "compName"},     {4, "phone"},         {5, "mobile"},        {6, "fax"},        {7, "address"},
-        {8, "zipCode"},      {9, "webSite"},       {10, "compIntroduce"}, {11, "mainProduct"}, {12, "mainIndustry"},
-        {13, "compType"},    {14, "businessMode"}, {15, "foundTime"},    {16, "legalPerson"}, {17, "employeeCount"},
-        {18, "regCapital"}};
-    std::map<std::size_t, uint64_t> filled;
-    uint64_t members = 0, contacts = 0;
-    for (const std::string& line : truth) {
-        const std::vector<std::string> cells = TruthCellsOf(GbkToUtf8(line).value());
-        ASSERT_EQ(cells.size(), 19u) << line;
-        for (const auto& [column, field] : columns) filled[column] += cells[column].empty() ? 0 : 1;
-        members += cells[0] == "★" ? 1 : 0;
-        contacts += cells[2].empty() && cells[3].empty() ? 0 : 1;
-    }
-    EXPECT_EQ(health.records, truth.size());
-    EXPECT_GE(health.companiesRead, health.records);
-    for (const auto& [column, field] : columns) EXPECT_EQ(Filled(health, field), filled[column]) << field;
-    EXPECT_EQ(Filled(health, "contact"), contacts);
-    EXPECT_EQ(Filled(health, "url"), truth.size());
-    // Every record went through its family's introduction link; members also read their pages.
-    EXPECT_EQ(Matched(health, "validateCompIntroduceReg") + Matched(health, "generalCompIntroduceReg") +
-                  Matched(health, "CompIntroduceReg"),
-              truth.size());
-    EXPECT_EQ(Matched(health, "validateCompIntroduceReg"), members);
-    EXPECT_EQ(Filled(health, "regTime"), members);
-    EXPECT_EQ(Matched(health, Gbk("validate 注册时间 (time page)")), members);
-    EXPECT_EQ(Matched(health, Gbk("company 公司名称")) + Matched(health, Gbk("general 公司名称")) +
-                  Matched(health, Gbk("validate 公司名称")),
-              truth.size());
-    EXPECT_GE(health.listPages, 3u);
-    EXPECT_EQ(health.listPagesWithoutLinks, 0u);
-    EXPECT_EQ(Matched(health, "compTotalCompanyReg"), 1u);
-}
 
 #ifdef HARVIO_CLI
 namespace {
