@@ -80,13 +80,15 @@ int CaptureResultPages(const ExtractionRules& rules, HttpClient& client, const C
         const std::string address = page == 1 ? firstPage : ResultPageAddress(firstPage, page);
         const int result = client.GetHtml(address.c_str(), "");
         if (result <= 0) {
-            std::fprintf(stderr, "result page %u could not be read: %s\n", page, GbkToUtf8(client.lastError).c_str());
+            std::fprintf(stderr, "result page %u could not be read: %s\n", page,
+                         GbkToUtf8(client.lastError).c_str());
             return kExitFetchFailed;
         }
         const std::string body(client.htmlBuffer, static_cast<std::size_t>(result));
         if (page == 1) totalPages = ReadListPageTotals(rules, body).totalPages;
         const std::string name = ResultPageName(page);
-        if (!WriteWholeFile((std::filesystem::path(options.outFolder) / name).string(), body)) return kExitUsage;
+        if (!WriteWholeFile((std::filesystem::path(options.outFolder) / name).string(), body))
+            return kExitUsage;
         addresses += address + "\n";
         std::printf("%s\n", name.c_str());
     }
@@ -113,7 +115,8 @@ CLI::App* AddCaptureCommand(CLI::App& app, CaptureOptions& options) {
 
 int RunCapture(const CaptureOptions& options) {
     if (!options.common.Apply()) return kExitUsage;
-    const bool query = !(options.keyword + options.province + options.city + options.industry + options.bizType).empty();
+    const bool query =
+        !(options.keyword + options.province + options.city + options.industry + options.bizType).empty();
     if (options.link.empty() == !query) {
         std::fprintf(stderr, "use: capture LINK --out FOLDER, or capture --keyword ... --out FOLDER\n");
         return kExitUsage;

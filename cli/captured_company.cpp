@@ -7,8 +7,9 @@
 
 namespace {
 
-constexpr const char* kPageNames[kCapturedPageLimit] = {"1-home.html", "2-contact.html", "3-introduction.html",
-                                                        "4-member-time.html", "5-member-confirmation.html"};
+constexpr const char* kPageNames[kCapturedPageLimit] = {"1-home.html", "2-contact.html",
+                                                        "3-introduction.html", "4-member-time.html",
+                                                        "5-member-confirmation.html"};
 constexpr const char* kLinkFile = "link.txt";
 constexpr const char* kFamilyFile = "family.txt";
 
@@ -67,7 +68,8 @@ bool SaveCapturedCompany(const std::string& folder, const CapturedCompany& compa
         !WriteWholeFile((base / kFamilyFile).string(), std::string(FamilyName(company.family)) + "\n")) {
         return false;
     }
-    for (std::size_t position = 0; position < company.pages.size() && position < kCapturedPageLimit; ++position) {
+    for (std::size_t position = 0; position < company.pages.size() && position < kCapturedPageLimit;
+         ++position) {
         if (!WriteWholeFile((base / kPageNames[position]).string(), company.pages[position])) return false;
     }
     return true;

@@ -23,11 +23,11 @@ void PrintRule(std::FILE* out, const RuleFigures& rule) {
 }  // namespace
 
 bool PrintRuleHealth(std::FILE* out, const RuleHealthSnapshot& health) {
-    std::fprintf(out, "rule health: %llu companies read, %llu records, %llu result pages (%llu without a link)\n",
-                 static_cast<unsigned long long>(health.companiesRead),
-                 static_cast<unsigned long long>(health.records),
-                 static_cast<unsigned long long>(health.listPages),
-                 static_cast<unsigned long long>(health.listPagesWithoutLinks));
+    std::fprintf(
+        out, "rule health: %llu companies read, %llu records, %llu result pages (%llu without a link)\n",
+        static_cast<unsigned long long>(health.companiesRead),
+        static_cast<unsigned long long>(health.records), static_cast<unsigned long long>(health.listPages),
+        static_cast<unsigned long long>(health.listPagesWithoutLinks));
     std::fprintf(out, "  %-48s %8s %8s %7s\n", "rule", "tried", "matched", "rate");
     // Never matched first: those are the rules a changed page broke.
     std::vector<RuleFigures> rules = health.rules;

@@ -112,6 +112,7 @@ int RunRules(const RulesOptions& options) {
         bodies.push_back(std::move(*body));
     }
     if (listPage) return PrintListPage(rules, bodies.front());
-    return PrintCompany(rules, options,
-                        CapturedCompany{Utf8ToGbk(options.link), FamilyNamed(options.family), std::move(bodies)});
+    return PrintCompany(
+        rules, options,
+        CapturedCompany{Utf8ToGbk(options.link), FamilyNamed(options.family), std::move(bodies)});
 }

@@ -22,8 +22,10 @@ int RunRulesCheck(const std::string& rulesPath) {
         std::fprintf(stderr, "the rules file %s could not be read\n", rulesPath.c_str());
         return kExitNotStarted;
     }
-    for (const RulesFinding& finding : findings) std::printf("%s\n", GbkToUtf8(DescribeFinding(finding)).c_str());
-    std::fprintf(stderr, "%s: %zu finding%s\n", rulesPath.c_str(), findings.size(), findings.size() == 1 ? "" : "s");
+    for (const RulesFinding& finding : findings)
+        std::printf("%s\n", GbkToUtf8(DescribeFinding(finding)).c_str());
+    std::fprintf(stderr, "%s: %zu finding%s\n", rulesPath.c_str(), findings.size(),
+                 findings.size() == 1 ? "" : "s");
     return findings.empty() ? kExitOk : kExitRulesFindings;
 }
 

@@ -18,7 +18,6 @@ constexpr std::size_t kMemberValueLimit = 512;
 constexpr std::size_t kMemberIdStart = 7;  // just after "http://"
 constexpr std::string_view kIdPlaceholder = "{id}";
 
-
 using CleanupStep = int (*)(char*);
 
 constexpr CleanupStep kSitePageCleanup[] = {UpperTagText, BlankComments, BlankLineBreaks, SqueezeText};
@@ -64,20 +63,23 @@ struct FamilyRules {
 // By CompanyFamily.
 const FamilyRules kFamilyRules[] = {
     {CompanyFamily::companySite, &ExtractionRules::CompContactReg, &ExtractionRules::CompIntroduceReg,
-     PatternRule::CompContactReg, PatternRule::CompIntroduceReg, &ExtractionRules::companyRules, kSitePageCleanup,
-     kSiteValueCleanup},
-    {CompanyFamily::general, &ExtractionRules::generalCompContactReg, &ExtractionRules::generalCompIntroduceReg,
-     PatternRule::generalCompContactReg, PatternRule::generalCompIntroduceReg, &ExtractionRules::generalRules,
+     PatternRule::CompContactReg, PatternRule::CompIntroduceReg, &ExtractionRules::companyRules,
      kSitePageCleanup, kSiteValueCleanup},
-    {CompanyFamily::memberSite, &ExtractionRules::validateCompContactReg, &ExtractionRules::validateCompIntroduceReg,
-     PatternRule::validateCompContactReg, PatternRule::validateCompIntroduceReg, &ExtractionRules::validateRules,
-     kMemberPageCleanup, kMemberValueCleanup},
+    {CompanyFamily::general, &ExtractionRules::generalCompContactReg,
+     &ExtractionRules::generalCompIntroduceReg, PatternRule::generalCompContactReg,
+     PatternRule::generalCompIntroduceReg, &ExtractionRules::generalRules, kSitePageCleanup,
+     kSiteValueCleanup},
+    {CompanyFamily::memberSite, &ExtractionRules::validateCompContactReg,
+     &ExtractionRules::validateCompIntroduceReg, PatternRule::validateCompContactReg,
+     PatternRule::validateCompIntroduceReg, &ExtractionRules::validateRules, kMemberPageCleanup,
+     kMemberValueCleanup},
 };
 
 // Home, contact and introduction page into the combined text; the contact and introduction
 // addresses come from the home page as they stand.
 bool ReadCompanyPages(const ExtractionRules& rules, const FamilyRules& family, PageSource& source,
-                      const std::string& link, CompanyRecord& record, std::string& combined, RuleCounters* counters) {
+                      const std::string& link, CompanyRecord& record, std::string& combined,
+                      RuleCounters* counters) {
     std::string_view body;
     if (!source.Fetch(link, body)) return false;
     if (counters != nullptr) counters->NoteCompanyRead();
@@ -97,8 +99,9 @@ bool ReadCompanyPages(const ExtractionRules& rules, const FamilyRules& family, P
     return true;
 }
 
-bool ParseFamily(const ExtractionRules& rules, CompanyFamily which, PageSource& source, const std::string& link,
-                 CompanyRecord& record, LabelMap& labels, ExtractionReport* report, RuleCounters* counters) {
+bool ParseFamily(const ExtractionRules& rules, CompanyFamily which, PageSource& source,
+                 const std::string& link, CompanyRecord& record, LabelMap& labels, ExtractionReport* report,
+                 RuleCounters* counters) {
     const FamilyRules& family = kFamilyRules[static_cast<std::size_t>(which)];
     std::string combined;
     if (!ReadCompanyPages(rules, family, source, link, record, combined, counters)) return false;
@@ -135,8 +138,8 @@ bool NamesMemberPage(const std::string& pageTemplate) {
     return pageTemplate.find(kIdPlaceholder) != std::string::npos;
 }
 
-void FindLabel(const ExtractionRules& rules, std::string_view body, std::string& target, RuleCounters* counters,
-               MemberPageRule counted) {
+void FindLabel(const ExtractionRules& rules, std::string_view body, std::string& target,
+               RuleCounters* counters, MemberPageRule counted) {
     const auto rule = rules.validateRules.find(kMemberPageLabels[static_cast<std::size_t>(counted)]);
     const bool found = rule != rules.validateRules.end() && FindFirstCapture(rule->second, body, target);
     if (counters != nullptr) counters->MemberPage(counted).Note(found);
@@ -159,19 +162,23 @@ std::string MemberIdOf(const std::string& link) {
 }
 
 bool ParseCompanySite(const ExtractionRules& rules, PageSource& source, const std::string& link,
-                      CompanyRecord& record, LabelMap& labels, ExtractionReport* report, RuleCounters* counters) {
+                      CompanyRecord& record, LabelMap& labels, ExtractionReport* report,
+                      RuleCounters* counters) {
     return ParseFamily(rules, CompanyFamily::companySite, source, link, record, labels, report, counters);
 }
 
 bool ParseGeneralSite(const ExtractionRules& rules, PageSource& source, const std::string& link,
-                      CompanyRecord& record, LabelMap& labels, ExtractionReport* report, RuleCounters* counters) {
+                      CompanyRecord& record, LabelMap& labels, ExtractionReport* report,
+                      RuleCounters* counters) {
     return ParseFamily(rules, CompanyFamily::general, source, link, record, labels, report, counters);
 }
 
 bool ParseValidateSite(const ExtractionRules& rules, PageSource& source, const std::string& link,
-                       CompanyRecord& record, LabelMap& labels, ExtractionReport* report, RuleCounters* counters) {
+                       CompanyRecord& record, LabelMap& labels, ExtractionReport* report,
+                       RuleCounters* counters) {
     record.memberId = MemberIdOf(link);
-    if (!ParseFamily(rules, CompanyFamily::memberSite, source, link, record, labels, report, counters)) return false;
+    if (!ParseFamily(rules, CompanyFamily::memberSite, source, link, record, labels, report, counters))
+        return false;
     ParseMemberInfo(rules, source, record, counters);
     return true;
 }

@@ -28,7 +28,7 @@ bool ParseGeneralSite(const ExtractionRules& rules, PageSource& source, const st
 // Also sets memberId and userInfo and reads the two member pages.
 bool ParseValidateSite(const ExtractionRules& rules, PageSource& source, const std::string& link,
                        CompanyRecord& record, LabelMap& labels, ExtractionReport* report = nullptr,
-                      RuleCounters* counters = nullptr);
+                       RuleCounters* counters = nullptr);
 
 // The member's time and confirmation pages; fields of a page that cannot be read stay empty.
 void ParseMemberInfo(const ExtractionRules& rules, PageSource& source, CompanyRecord& record,

@@ -24,10 +24,12 @@ uint32_t ReadLeadingNumber(std::string_view text) {
     return static_cast<uint32_t>(number);
 }
 
-ListPageTotals ReadListPageTotals(const ExtractionRules& rules, std::string_view body, RuleCounters* counters) {
+ListPageTotals ReadListPageTotals(const ExtractionRules& rules, std::string_view body,
+                                  RuleCounters* counters) {
     ListPageTotals totals;
     std::string capture;
-    const bool pagesFound = rules.compTotalPageReg && FindFirstCapture(*rules.compTotalPageReg, body, capture);
+    const bool pagesFound =
+        rules.compTotalPageReg && FindFirstCapture(*rules.compTotalPageReg, body, capture);
     if (pagesFound) totals.totalPages = ReadLeadingNumber(capture);
     capture.clear();
     const bool companiesFound =

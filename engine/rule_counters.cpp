@@ -5,10 +5,18 @@
 namespace {
 
 constexpr const char* kPatternNames[kPatternRuleCount] = {
-    "compTotalPageReg",         "compTotalCompanyReg",     "validateCompReg",
-    "generalCompReg",           "CompReg",                 "validateCompContactReg",
-    "validateCompIntroduceReg", "validateCompUserInfoReg", "generalCompContactReg",
-    "generalCompIntroduceReg",  "CompContactReg",          "CompIntroduceReg",
+    "compTotalPageReg",
+    "compTotalCompanyReg",
+    "validateCompReg",
+    "generalCompReg",
+    "CompReg",
+    "validateCompContactReg",
+    "validateCompIntroduceReg",
+    "validateCompUserInfoReg",
+    "generalCompContactReg",
+    "generalCompIntroduceReg",
+    "CompContactReg",
+    "CompIntroduceReg",
 };
 
 // The rules file's key of each family's label rules, by CompanyFamily.
@@ -75,14 +83,15 @@ RuleHealthSnapshot RuleCounters::Snapshot() const {
             const bool memberPageLabel = static_cast<CompanyFamily>(family) == CompanyFamily::memberSite &&
                                          IsMemberPageLabel(labelNames[family][position]);
             if (memberPageLabel) continue;
-            snapshot.rules.push_back(FiguresOf(std::string(kLabelKeys[family]) + " " + labelNames[family][position],
-                                               labels[family][position]));
+            snapshot.rules.push_back(
+                FiguresOf(std::string(kLabelKeys[family]) + " " + labelNames[family][position],
+                          labels[family][position]));
         }
     }
     for (std::size_t rule = 0; rule < kMemberPageRuleCount; ++rule) {
-        snapshot.rules.push_back(FiguresOf(std::string("validate ") + kMemberPageLabels[rule] + " (" +
-                                               kMemberPageNames[rule] + ")",
-                                           memberPages[rule]));
+        snapshot.rules.push_back(FiguresOf(
+            std::string("validate ") + kMemberPageLabels[rule] + " (" + kMemberPageNames[rule] + ")",
+            memberPages[rule]));
     }
     for (std::size_t field = 0; field < filledFields.size(); ++field) {
         snapshot.filledFields[field] = filledFields[field].load(std::memory_order_relaxed);

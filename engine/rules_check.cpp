@@ -77,14 +77,16 @@ std::size_t EditDistance(std::string_view first, std::string_view second) {
         row[0] = i;
         for (std::size_t j = 1; j <= second.size(); ++j) {
             const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (first[i - 1] == second[j - 1] ? 0 : 1)});
+            row[j] =
+                std::min({row[j] + 1, row[j - 1] + 1, diagonal + (first[i - 1] == second[j - 1] ? 0 : 1)});
             diagonal = above;
         }
     }
     return row[second.size()];
 }
 
-bool LoadCheckedRulesFile(const std::string& path, ExtractionRules& rules, std::vector<RulesFinding>& findings) {
+bool LoadCheckedRulesFile(const std::string& path, ExtractionRules& rules,
+                          std::vector<RulesFinding>& findings) {
     if (!LoadRulesFile(path, rules, &findings)) return false;
     CompleteFindings(rules, findings);
     return true;
@@ -101,11 +103,13 @@ std::vector<RulesFinding> CheckRulesText(std::string_view text) {
 std::string DescribeFinding(const RulesFinding& finding) {
     std::string line;
     if (finding.lineNumber > 0) line = "line " + std::to_string(finding.lineNumber) + ": ";
-    if (!finding.subject.empty() || finding.kind == RulesFinding::Kind::unknownKey) line += finding.subject + ": ";
+    if (!finding.subject.empty() || finding.kind == RulesFinding::Kind::unknownKey)
+        line += finding.subject + ": ";
     if (TracedByLoader(finding)) line += "skipped: ";
     return line + finding.reason;
 }
 
 bool TracedByLoader(const RulesFinding& finding) {
-    return finding.kind == RulesFinding::Kind::skippedLine || finding.kind == RulesFinding::Kind::noCaptureGroup;
+    return finding.kind == RulesFinding::Kind::skippedLine ||
+           finding.kind == RulesFinding::Kind::noCaptureGroup;
 }

@@ -10,7 +10,8 @@
 // the nearest known key for an unknown one, and the keys a search needs that the file lacks.
 
 // Loads the file into rules and fills findings; false when the file can't be read.
-bool LoadCheckedRulesFile(const std::string& path, ExtractionRules& rules, std::vector<RulesFinding>& findings);
+bool LoadCheckedRulesFile(const std::string& path, ExtractionRules& rules,
+                          std::vector<RulesFinding>& findings);
 
 // The same for rules held in memory.
 std::vector<RulesFinding> CheckRulesText(std::string_view text);

@@ -94,8 +94,8 @@ std::optional<boost::regex> CompilePattern(std::string_view text, const LineRepo
         }
         return pattern;
     } catch (const std::exception& error) {
-        report.Skipped(RulesFinding::Kind::skippedLine, std::string("the pattern does not compile: ") + error.what(),
-                       subject);
+        report.Skipped(RulesFinding::Kind::skippedLine,
+                       std::string("the pattern does not compile: ") + error.what(), subject);
         return std::nullopt;
     }
 }

@@ -11,7 +11,6 @@
 // does not compile or has no capture group) is skipped with one trace line naming its number.
 // Unknown keys are skipped silently; a repeated key or label keeps the last line's value.
 
-
 // What the loader found wrong with one line of the file, or (line 0) with the file as a whole.
 struct RulesFinding {
     enum class Kind { skippedLine, noCaptureGroup, unknownKey, labelWithoutField, missingKey };

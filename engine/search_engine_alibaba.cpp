@@ -279,7 +279,8 @@ void SearchEngine_Alibaba::CompanyWorker(std::shared_ptr<SearchRun> run, std::un
         ++busyWorkers;
         lock.unlock();
 
-        std::unique_ptr<CompanyRecord> record = ExtractCompany(rules, source, link, nullptr, run->counters.get());
+        std::unique_ptr<CompanyRecord> record =
+            ExtractCompany(rules, source, link, nullptr, run->counters.get());
         if (record) {
             {
                 std::lock_guard<std::mutex> resultLock(resultsLock);

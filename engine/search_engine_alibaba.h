@@ -53,7 +53,8 @@ private:
     // Reads one result page (fetching it first when fetch is set, up to kListPageAttempts times)
     // and queues its new company links. False when the page could not be read. The caller holds
     // engineLock.
-    bool ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch, RuleCounters& counters);
+    bool ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch,
+                       RuleCounters& counters);
 
     void PageWalker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client);
     void CompanyWorker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client);

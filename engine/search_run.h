@@ -14,7 +14,7 @@ struct SearchRun {
     std::shared_ptr<RequestCanceller> canceller = std::make_shared<RequestCanceller>();
     PauseGate gate;
     std::shared_ptr<RuleCounters> counters;  // this search's rule health, kept after it ends
-    std::vector<std::thread> threads;  // changed only under the engine's lifecycle lock
+    std::vector<std::thread> threads;        // changed only under the engine's lifecycle lock
 
     bool Stopped() const { return canceller->IsCancelled(); }
     // A sleep that ends early, with false, when the search is stopped.

@@ -51,7 +51,8 @@ std::string SiteChangeWarning(const RuleHealthSnapshot& health, bool searchEnded
 
     std::string text = "目录网站的页面可能已经改版：";
     if (!emptyFields.empty()) {
-        text += "本次搜索读取的" + std::to_string(health.companiesRead) + "家公司的" + emptyFields + "全部为空";
+        text +=
+            "本次搜索读取的" + std::to_string(health.companiesRead) + "家公司的" + emptyFields + "全部为空";
     }
     if (pagesWithoutLinks) {
         if (!emptyFields.empty()) text += "；";

@@ -47,7 +47,8 @@ void ShowNonModalMessageBox(QWidget* parent, const QString& text) {
         shownMessages.push_back(text);
         return;
     }
-    auto* box = new QMessageBox(QMessageBox::Warning, QString::fromLatin1(kCaption), text, QMessageBox::Ok, parent);
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, QString::fromLatin1(kCaption), text, QMessageBox::Ok, parent);
     box->setTextFormat(Qt::PlainText);
     box->setModal(false);
     box->setAttribute(Qt::WA_DeleteOnClose);

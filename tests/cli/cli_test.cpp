@@ -236,8 +236,9 @@ TEST_F(CliTest, SearchThatCannotStartSaysWhy) {
 
 TEST_F(CliTest, RulesCheckNamesEveryFaultByLineAndPassesOnlyACleanFile) {
     const char* sourceDir = std::getenv("HARVIO_SOURCE_DIR");
-    const std::filesystem::path source =
-        sourceDir != nullptr ? std::filesystem::path(sourceDir) : std::filesystem::path(__FILE__).parent_path() / "../..";
+    const std::filesystem::path source = sourceDir != nullptr
+                                             ? std::filesystem::path(sourceDir)
+                                             : std::filesystem::path(__FILE__).parent_path() / "../..";
     const std::string shipped = (source / "config/reg.alibaba").string();
     CliRun run = Run({"rules", "--rules", shipped, "--check"});
     EXPECT_EQ(run.exitCode, 0) << run.out;
@@ -312,8 +313,8 @@ TEST_F(CliTest, CaptureSavesACompanyForRulesAndAQuerysResultPagesForTheListPageT
     run = Run({"rules", "--rules", rulesPath, "--list-page", results + "/result-page-2.html"});
     EXPECT_NE(run.out.find("link\t" + sample::MemberLink(4)), std::string::npos) << run.out;
 
-    EXPECT_EQ(Run(withRoutes({"capture", "http://m5.test/", "--out", directory.File("none").string(), "--rules",
-                              rulesPath}))
+    EXPECT_EQ(Run(withRoutes({"capture", "http://m5.test/", "--out", directory.File("none").string(),
+                              "--rules", rulesPath}))
                   .exitCode,
               4);
     EXPECT_EQ(Run({"capture", "--out", results}).exitCode, 2);

@@ -169,10 +169,10 @@ uint64_t Matched(const RuleHealthSnapshot& health, const std::string& rule) {
 void ExpectCountersAgreeWithTruth(const RuleHealthSnapshot& health, const std::vector<std::string>& truth) {
     // Truth column (after the row number) -> the record field it shows.
     const std::vector<std::pair<std::size_t, const char*>> columns = {
-        {1, "compName"},     {4, "phone"},         {5, "mobile"},        {6, "fax"},        {7, "address"},
-        {8, "zipCode"},      {9, "webSite"},       {10, "compIntroduce"}, {11, "mainProduct"}, {12, "mainIndustry"},
-        {13, "compType"},    {14, "businessMode"}, {15, "foundTime"},    {16, "legalPerson"}, {17, "employeeCount"},
-        {18, "regCapital"}};
+        {1, "compName"},     {4, "phone"},         {5, "mobile"},         {6, "fax"},
+        {7, "address"},      {8, "zipCode"},       {9, "webSite"},        {10, "compIntroduce"},
+        {11, "mainProduct"}, {12, "mainIndustry"}, {13, "compType"},      {14, "businessMode"},
+        {15, "foundTime"},   {16, "legalPerson"},  {17, "employeeCount"}, {18, "regCapital"}};
     std::map<std::size_t, uint64_t> filled;
     uint64_t members = 0, contacts = 0;
     for (const std::string& line : truth) {
@@ -370,7 +370,6 @@ TEST(DirectoryTextInRows, LocalTelephoneNumberHoldingEightySixIsNotCut) {
     EXPECT_EQ(StripCountryCode("86-755-26123456"), "-755-26123456");
 }
 
-
 #ifdef HARVIO_CLI
 namespace {
 
@@ -397,7 +396,7 @@ std::string UrlOf(const std::string& jsonLine) {
 // byte; the site after a change of its pages gives --stats exit 5.
 TEST_F(DemoCrawl, CommandLineStatsCaptureAndRulesDirReproduceTheSearchAndNoticeAChangedSite) {
     const std::vector<std::string> directory = {"--companies", "8"};
-    const std::vector<std::string> search = {HARVIO_CLI, "search",  "--keyword", "有限公司", "--rules",
+    const std::vector<std::string> search = {HARVIO_CLI,  "search",  "--keyword", "有限公司", "--rules",
                                              RulesPath(), "--stats", "--format",  "jsonl"};
     const std::string work = MakeTemporaryDirectory();
     {
@@ -409,15 +408,15 @@ TEST_F(DemoCrawl, CommandLineStatsCaptureAndRulesDirReproduceTheSearchAndNoticeA
         ASSERT_GE(records.size(), 3u);
         for (std::size_t company = 0; company < records.size(); ++company) {
             const std::string folder = work + "/captured/" + std::to_string(company);
-            ASSERT_EQ(RunProgram(Joined({HARVIO_CLI, "capture", UrlOf(records[company]), "--out", folder, "--rules",
-                                         RulesPath()},
+            ASSERT_EQ(RunProgram(Joined({HARVIO_CLI, "capture", UrlOf(records[company]), "--out", folder,
+                                         "--rules", RulesPath()},
                                         routed),
                                  "/dev/null"),
                       0)
                 << records[company];
         }
-        ASSERT_EQ(RunProgram({HARVIO_CLI, "rules", "--rules", RulesPath(), "--dir", work + "/captured", "--format",
-                              "jsonl"},
+        ASSERT_EQ(RunProgram({HARVIO_CLI, "rules", "--rules", RulesPath(), "--dir", work + "/captured",
+                              "--format", "jsonl"},
                              work + "/rules.jsonl"),
                   0);
         std::vector<std::string> reproduced = LinesOf(ReadWholeFile(work + "/rules.jsonl"));
@@ -428,7 +427,8 @@ TEST_F(DemoCrawl, CommandLineStatsCaptureAndRulesDirReproduceTheSearchAndNoticeA
     for (const char* layout : {"renamed-label", "moved-contact-link"}) {
         DemoDirectoryProcess changed(Joined(directory, {"--layout", layout}));
         ASSERT_GT(changed.port(), 0);
-        EXPECT_EQ(RunProgram(Joined(search, {"--connect-to", changed.ConnectToRule()}), "/dev/null"), 5) << layout;
+        EXPECT_EQ(RunProgram(Joined(search, {"--connect-to", changed.ConnectToRule()}), "/dev/null"), 5)
+            << layout;
     }
     std::filesystem::remove_all(work);
 }

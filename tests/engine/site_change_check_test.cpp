@@ -20,7 +20,8 @@ RuleHealthSnapshot Read(uint64_t companies) {
     return health;
 }
 
-RuleHealthSnapshot Without(RuleHealthSnapshot health, std::initializer_list<std::string CompanyRecord::*> fields) {
+RuleHealthSnapshot Without(RuleHealthSnapshot health,
+                           std::initializer_list<std::string CompanyRecord::*> fields) {
     for (const auto member : fields) health.filledFields[FieldIndex(member)] = 0;
     return health;
 }
@@ -40,8 +41,8 @@ TEST(SiteChangeWarning, NeedsEnoughCompaniesAndAKeyFieldEmptyInEveryOne) {
         {"2 read at the end", Without(Read(2), {&CompanyRecord::contact}), true, nullptr},
         {"3 read at the end", Without(Read(3), {&CompanyRecord::contact}), true, "联系人"},
         {"only the telephone empty", Without(Read(30), {&CompanyRecord::phone}), true, nullptr},
-        {"telephone and mobile empty", Without(Read(30), {&CompanyRecord::phone, &CompanyRecord::mobile}), true,
-         "电话和手机"},
+        {"telephone and mobile empty", Without(Read(30), {&CompanyRecord::phone, &CompanyRecord::mobile}),
+         true, "电话和手机"},
     };
     for (const auto& test : cases) {
         const std::string warning = SiteChangeWarning(test.health, test.ended);

@@ -282,7 +282,8 @@ TEST_F(WindowSearchTest, AChangedSiteIsReportedOnceInABoxThatLetsTheSearchGoOnAn
         const std::vector<QString> shown = TakeShownMessages();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_TRUE(shown.front().contains(change.emptyField)) << shown.front().toStdString();
-        EXPECT_TRUE(shown.front().contains(QStringLiteral("config/reg.alibaba"))) << shown.front().toStdString();
+        EXPECT_TRUE(shown.front().contains(QStringLiteral("config/reg.alibaba")))
+            << shown.front().toStdString();
     }
 }
 
