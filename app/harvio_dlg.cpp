@@ -29,6 +29,7 @@
 #include "ui/search/result_journal.h"
 #include "ui/search/result_rows.h"
 #include "ui/search/search_worker.h"
+#include "ui/search/site_change_watch.h"
 #include "ui/search/text_lines.h"
 #include "ui/search/window_call_gate.h"
 
@@ -59,7 +60,8 @@ constexpr char kAboutMenuText[] = "关于 Harvio(&A)...";
 CHarvioDlg::CHarvioDlg(QWidget* parent)
     : QDialog(parent),
       searchEngine_(GetSearchEngine(kDirectoryEngine)),
-      callGate_(std::make_shared<WindowCallGate>(this)) {
+      callGate_(std::make_shared<WindowCallGate>(this)),
+      siteChangeWatch_(new SiteChangeWatch(this, [this] { return searchEngine_->SearchCounters(); })) {
     // A fixed-size window with a minimise box and no maximise box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

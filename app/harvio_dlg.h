@@ -16,6 +16,7 @@ class ResultJournal;
 struct JournalRow;
 class SearchEngine;
 class SearchWorker;
+class SiteChangeWatch;
 class WindowCallGate;
 class QComboBox;
 class QLineEdit;
@@ -121,4 +122,5 @@ private:
     uint64_t searchSerial_ = 0;
     std::unique_ptr<SearchWorker> searchWorker_;
     ResultJournal* journal_ = nullptr;
+    SiteChangeWatch* siteChangeWatch_;  // a child of the window
 };

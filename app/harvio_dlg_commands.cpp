@@ -19,6 +19,7 @@
 #include "ui/dialogs/web_lookup_settings.h"
 #include "ui/dialogs/web_lookups.h"
 #include "ui/search/search_worker.h"
+#include "ui/search/site_change_watch.h"
 #include "ui/search/window_call_gate.h"
 
 // The search, the exports, the look-ups and the small dialogs are wired to the window here.
@@ -68,6 +69,7 @@ SearchWorker* CHarvioDlg::StartSearchWorker() {
         SetStatusText(rows == 0 ? QStringLiteral("搜索完成!")
                                 : QStringLiteral("搜索完成,去除重复共检查到%1条。").arg(rows));
         Control(kStartButton)->setEnabled(true);
+        siteChangeWatch_->SearchEnded();
     };
     calls.storeFigures = [this](uint32_t totalPages, uint32_t currentPage, uint32_t totalCompanies) {
         m_totalPages = totalPages;
@@ -80,6 +82,7 @@ SearchWorker* CHarvioDlg::StartSearchWorker() {
     calls.postRowAdded = [this] {
         QCoreApplication::postEvent(this, new SearchProgressEvent(kProgressRowAdded));
     };
+    siteChangeWatch_->SearchStarted();
     // The worker of a stopped search may still wait for the engine; the new one takes it over.
     searchWorker_ =
         std::make_unique<SearchWorker>(*searchEngine_, callGate_, std::move(calls), std::move(searchWorker_));

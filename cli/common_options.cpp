@@ -48,3 +48,10 @@ bool CommonOptions::Apply() const {
 std::string CommonOptions::RulesPath() const {
     return rulesFile.empty() ? FindRulesFile() : rulesFile;
 }
+
+bool CommonOptions::LoadRules(ExtractionRules& rules) const {
+    const std::string path = RulesPath();
+    if (LoadRulesFile(path, rules)) return true;
+    std::fprintf(stderr, "the rules file %s could not be read\n", path.c_str());
+    return false;
+}

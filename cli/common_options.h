@@ -6,6 +6,7 @@
 namespace CLI {
 class App;
 }
+struct ExtractionRules;
 
 // The options every subcommand takes: the rules file, a proxy, connection redirections and an
 // extra CA file.
@@ -19,4 +20,6 @@ struct CommonOptions {
     // Sets the proxy values and the redirections; false (reason on stderr) when one is malformed.
     bool Apply() const;
     std::string RulesPath() const;
+    // Loads the rules file; false (reason on stderr) when it can't be read.
+    bool LoadRules(ExtractionRules& rules) const;
 };

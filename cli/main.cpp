@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
+#include "cli/capture_command.h"
 #include "cli/exit_codes.h"
 #include "cli/fetch_command.h"
 #include "cli/rules_command.h"
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
     CLI::App* searchCommand = AddSearchCommand(app, search);
     CLI::App* fetchCommand = AddFetchCommand(app, fetch);
     CLI::App* rulesCommand = AddRulesCommand(app, rules);
+    CaptureOptions capture;
+    CLI::App* captureCommand = AddCaptureCommand(app, capture);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -28,5 +31,6 @@ int main(int argc, char** argv) {
     if (*searchCommand) return RunSearch(search);
     if (*fetchCommand) return RunFetch(fetch);
     if (*rulesCommand) return RunRules(rules);
+    if (*captureCommand) return RunCapture(capture);
     return kExitUsage;
 }

@@ -2,38 +2,25 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <list>
 #include <map>
 #include <optional>
 
+#include "cli/captured_company.h"
+#include "cli/company_printout.h"
 #include "cli/exit_codes.h"
 #include "cli/gbk_text.h"
 #include "cli/record_output.h"
+#include "cli/rules_workbench.h"
 #include "engine/company_extraction.h"
 #include "engine/list_page.h"
-#include "engine/rules_file.h"
 #include "engine/saved_page_source.h"
 
 namespace {
 
 constexpr std::size_t kCompanyPageCount = 3;  // home, contact, introduction
 constexpr std::size_t kAllPageCount = 5;      // and the member time and confirmation pages
-
-std::optional<std::string> ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) return std::nullopt;
-    return content;
-}
-
-CompanyFamily FamilyNamed(const std::string& name) {
-    if (name == "company") return CompanyFamily::companySite;
-    if (name == "general") return CompanyFamily::general;
-    return CompanyFamily::memberSite;
-}
 
 int PrintListPage(const ExtractionRules& rules, const std::string& body) {
     const ListPageTotals totals = ReadListPageTotals(rules, body);
@@ -45,29 +32,24 @@ int PrintListPage(const ExtractionRules& rules, const std::string& body) {
     return kExitOk;
 }
 
-int PrintCompany(const ExtractionRules& rules, const RulesOptions& options, std::vector<std::string> bodies) {
-    SavedPageSource source(std::move(bodies));
+int PrintCompany(const ExtractionRules& rules, const RulesOptions& options, const CapturedCompany& company) {
+    SavedPageSource source(company.pages);
     ExtractionReport report;
     const std::unique_ptr<CompanyRecord> record =
-        ExtractCompany(rules, source, Utf8ToGbk(options.link), FamilyNamed(options.family), &report);
+        ExtractCompany(rules, source, company.link, company.family, &report);
     if (!record) {
         std::fprintf(stderr,
                      "no company: a page is empty, or the home page gives no contact or introduction "
                      "address by the rules\n");
         return kExitNoRecord;
     }
-    std::printf("validate\t%d\n", record->validate);
-    for (const CompanyField& field : kCompanyFields) {
-        const std::string& value = (*record).*(field.member);
-        if (!value.empty()) std::printf("%s\t%s\n", field.name, PrintableValue(value).c_str());
-    }
-    for (const std::string& label : report.unmatchedLabels) {
-        std::printf("unmatched\t%s\n", PrintableValue(label).c_str());
-    }
-    for (const std::string& label : report.unknownLabels) {
-        std::printf("unknown\t%s\n", PrintableValue(label).c_str());
-    }
+    PrintCompany(*record, report, options.format == "jsonl");
     return kExitOk;
+}
+
+bool IsFolder(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
 }
 
 }  // namespace
@@ -82,35 +64,55 @@ CLI::App* AddRulesCommand(CLI::App& app, RulesOptions& options) {
     family->excludes(listPage);
     command->add_option("--link", options.link,
                         "the company link the pages were read from (gives the member id)");
-    command->add_option("PAGES", options.pages, "HOME CONTACT INTRO [TIME CONFIRM]");
+    command->add_option("PAGES", options.pages, "HOME CONTACT INTRO [TIME CONFIRM], or a captured folder");
+    command->add_option("--dir", options.parentFolder,
+                        "apply the rules to every captured company folder in this folder, then print "
+                        "the rules' figures on stderr");
+    command->add_flag("--check", options.check,
+                      "check the rules file: skipped lines, unknown keys, missing keys; exit 0 only "
+                      "when clean");
+    command->add_option("--format", options.format, "fields (default) or jsonl")
+        ->check(CLI::IsMember({"fields", "jsonl"}));
     return command;
 }
 
 int RunRules(const RulesOptions& options) {
     if (!options.common.Apply()) return kExitUsage;
+    if (options.check) return RunRulesCheck(options.common.RulesPath());
+    const bool capturedFolder = options.pages.size() == 1 && IsFolder(options.pages.front());
+    const bool savedCompanies = !options.parentFolder.empty() || capturedFolder;
     const bool listPage = !options.listPage.empty();
-    if (listPage ? !options.pages.empty() || !options.family.empty()
-                 : options.family.empty() || options.pages.size() < kCompanyPageCount ||
-                       options.pages.size() > kAllPageCount) {
+    if (!savedCompanies && (listPage ? !options.pages.empty() || !options.family.empty()
+                                     : options.family.empty() || options.pages.size() < kCompanyPageCount ||
+                                           options.pages.size() > kAllPageCount)) {
         std::fprintf(stderr,
                      "use: rules --family member|general|company HOME CONTACT INTRO [TIME CONFIRM]\n"
-                     "  or: rules --list-page FILE\n");
+                     "  or: rules --list-page FILE\n"
+                     "  or: rules CAPTURED-FOLDER | --dir PARENT | --check\n");
         return kExitUsage;
     }
     ExtractionRules rules;
-    const std::string rulesPath = options.common.RulesPath();
-    if (!LoadRulesFile(rulesPath, rules)) {
-        std::fprintf(stderr, "the rules file %s could not be read\n", rulesPath.c_str());
-        return kExitNotStarted;
+    if (!options.common.LoadRules(rules)) return kExitNotStarted;
+    if (!options.parentFolder.empty()) return RunRulesOnFolders(rules, options.parentFolder, options.format);
+    if (capturedFolder) {
+        const std::optional<CapturedCompany> company = ReadCapturedCompany(options.pages.front());
+        if (!company) {
+            std::fprintf(stderr, "%s holds no captured company\n", options.pages.front().c_str());
+            return kExitUsage;
+        }
+        return PrintCompany(rules, options, *company);
     }
     std::vector<std::string> bodies;
     for (const std::string& path : listPage ? std::vector<std::string>{options.listPage} : options.pages) {
-        std::optional<std::string> body = ReadFile(path);
+        std::optional<std::string> body = ReadWholeFile(path);
         if (!body) {
             std::fprintf(stderr, "cannot read %s\n", path.c_str());
             return kExitUsage;
         }
         bodies.push_back(std::move(*body));
     }
-    return listPage ? PrintListPage(rules, bodies.front()) : PrintCompany(rules, options, std::move(bodies));
+    if (listPage) return PrintListPage(rules, bodies.front());
+    return PrintCompany(
+        rules, options,
+        CapturedCompany{Utf8ToGbk(options.link), FamilyNamed(options.family), std::move(bodies)});
 }

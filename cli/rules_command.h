@@ -13,6 +13,10 @@ struct RulesOptions {
     std::string listPage;                           // a saved result page
     std::string link = "http://saved-page.local/";  // the company link the pages belong to
     std::vector<std::string> pages;                 // home, contact, introduction [, time, confirmation]
+                                                    // or one folder that `capture` filled
+    std::string parentFolder;                       // --dir: every captured company folder in it
+    bool check = false;                             // --check: the rules file itself
+    std::string format = "fields";                  // or jsonl, the search's JSON lines
 };
 
 CLI::App* AddRulesCommand(CLI::App& app, RulesOptions& options);

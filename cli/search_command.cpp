@@ -9,7 +9,9 @@
 #include "cli/gbk_text.h"
 #include "cli/record_output.h"
 #include "engine/result_files.h"
+#include "cli/rule_health_table.h"
 #include "engine/result_row.h"
+#include "engine/rule_counters.h"
 #include "engine/search_engine_alibaba.h"
 #include "http/trace_output.h"
 
@@ -36,6 +38,9 @@ CLI::App* AddSearchCommand(CLI::App& app, SearchOptions& options) {
     command->add_option("--format", options.format,
                         "csv (the window's export), jsonl, or xlsx (a new Excel workbook, needs --out)")
         ->check(CLI::IsMember({"csv", "jsonl", "xlsx"}));
+    command->add_flag("--stats", options.stats,
+                      "after the search, the rules' and fields' figures on stderr; exit 5 when the site "
+                      "seems changed");
     return command;
 }
 
@@ -114,5 +119,7 @@ int RunSearch(const SearchOptions& options) {
             return kExitUsage;
         }
     }
+    const std::shared_ptr<const RuleCounters> counters = engine->SearchCounters();
+    if (options.stats && counters && PrintRuleHealth(stderr, counters->Snapshot())) return kExitSiteChanged;
     return kExitOk;
 }

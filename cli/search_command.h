@@ -14,6 +14,7 @@ struct SearchOptions {
     std::string bizType;
     std::string outFile;  // empty: standard output
     std::string format = "csv";
+    bool stats = false;  // the rule health table on stderr after the search
 };
 
 CLI::App* AddSearchCommand(CLI::App& app, SearchOptions& options);

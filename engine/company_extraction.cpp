@@ -4,25 +4,26 @@
 
 std::unique_ptr<CompanyRecord> ExtractCompany(const ExtractionRules& rules, PageSource& source,
                                               const std::string& link, CompanyFamily family,
-                                              ExtractionReport* report) {
+                                              ExtractionReport* report, RuleCounters* counters) {
     auto record = std::make_unique<CompanyRecord>();
     record->url = link;
     LabelMap labels;
     bool read = false;
     switch (family) {
         case CompanyFamily::companySite:
-            read = ParseCompanySite(rules, source, link, *record, labels, report);
+            read = ParseCompanySite(rules, source, link, *record, labels, report, counters);
             break;
         case CompanyFamily::general:
-            read = ParseGeneralSite(rules, source, link, *record, labels, report);
+            read = ParseGeneralSite(rules, source, link, *record, labels, report, counters);
             break;
         case CompanyFamily::memberSite:
             record->validate = 1;
-            read = ParseValidateSite(rules, source, link, *record, labels, report);
+            read = ParseValidateSite(rules, source, link, *record, labels, report, counters);
             break;
     }
     if (!read) return nullptr;
     MoveLabelsIntoRecord(labels, *record);
+    if (counters != nullptr) counters->NoteRecord(*record);
     if (!labels.empty()) {
         TraceLine("exist un match key value.");
         if (report != nullptr) {
@@ -33,6 +34,7 @@ std::unique_ptr<CompanyRecord> ExtractCompany(const ExtractionRules& rules, Page
 }
 
 std::unique_ptr<CompanyRecord> ExtractCompany(const ExtractionRules& rules, PageSource& source,
-                                              const std::string& link, ExtractionReport* report) {
-    return ExtractCompany(rules, source, link, ChooseFamily(rules, link), report);
+                                              const std::string& link, ExtractionReport* report,
+                                              RuleCounters* counters) {
+    return ExtractCompany(rules, source, link, ChooseFamily(rules, link), report, counters);
 }

@@ -21,11 +21,6 @@ constexpr std::size_t kMemberIdStart = 7;  // just after "http://", for links wi
 constexpr std::string_view kSchemeEnd = "://";
 constexpr std::string_view kIdPlaceholder = "{id}";
 
-constexpr const char* kRegTimeLabel = "注册时间";
-constexpr const char* kLastLoginLabel = "最后登录时间";
-constexpr const char* kIdentityAuthLabel = "企业身份认证";
-constexpr const char* kTrustYearsLabel = "诚信通年限";
-
 using CleanupStep = int (*)(char*);
 
 constexpr CleanupStep kSitePageCleanup[] = {UpperTagText, BlankComments, BlankLineBreaks, SqueezeText};
@@ -49,45 +44,79 @@ void AppendClipped(std::string& combined, std::string_view body) {
     combined.append(body.substr(0, CharacterBoundaryBefore(body, room)));
 }
 
-void FindRule(const std::optional<boost::regex>& rule, std::string_view text, std::string& target) {
-    if (rule) FindFirstCapture(*rule, text, target);
+void FindRule(const std::optional<boost::regex>& rule, std::string_view text, std::string& target,
+              RuleCount* count) {
+    NoteRule(count, rule && FindFirstCapture(*rule, text, target));
 }
 
+RuleCount* PatternCount(RuleCounters* counters, PatternRule rule) {
+    return counters != nullptr ? &counters->Pattern(rule) : nullptr;
+}
+
+// What tells the three page families apart: the rules each one is read with and its clean-up.
 struct FamilyRules {
-    const std::optional<boost::regex>& contactPage;
-    const std::optional<boost::regex>& introductionPage;
-    const std::optional<boost::regex>* userInfo;  // member sites only
-    const std::map<std::string, boost::regex>& labelRules;
+    CompanyFamily family;
+    std::optional<boost::regex> ExtractionRules::*contactPage;
+    std::optional<boost::regex> ExtractionRules::*introductionPage;
+    PatternRule contactRule, introductionRule;
+    std::map<std::string, boost::regex> ExtractionRules::*labelRules;
     std::span<const CleanupStep> pageCleanup;
     std::span<const CleanupStep> valueCleanup;
 };
 
+// By CompanyFamily.
+const FamilyRules kFamilyRules[] = {
+    {CompanyFamily::companySite, &ExtractionRules::CompContactReg, &ExtractionRules::CompIntroduceReg,
+     PatternRule::CompContactReg, PatternRule::CompIntroduceReg, &ExtractionRules::companyRules,
+     kSitePageCleanup, kSiteValueCleanup},
+    {CompanyFamily::general, &ExtractionRules::generalCompContactReg,
+     &ExtractionRules::generalCompIntroduceReg, PatternRule::generalCompContactReg,
+     PatternRule::generalCompIntroduceReg, &ExtractionRules::generalRules, kSitePageCleanup,
+     kSiteValueCleanup},
+    {CompanyFamily::memberSite, &ExtractionRules::validateCompContactReg,
+     &ExtractionRules::validateCompIntroduceReg, PatternRule::validateCompContactReg,
+     PatternRule::validateCompIntroduceReg, &ExtractionRules::validateRules, kMemberPageCleanup,
+     kMemberValueCleanup},
+};
+
 // Home, contact and introduction page into the combined text; the contact and introduction
 // addresses come from the home page as they stand.
-bool ReadCompanyPages(const FamilyRules& family, PageSource& source, const std::string& link,
-                      CompanyRecord& record, std::string& combined) {
+bool ReadCompanyPages(const ExtractionRules& rules, const FamilyRules& family, PageSource& source,
+                      const std::string& link, CompanyRecord& record, std::string& combined,
+                      RuleCounters* counters) {
     std::string_view body;
     if (!source.Fetch(link, body)) return false;
+    if (counters != nullptr) counters->NoteCompanyRead();
     AppendClipped(combined, body);
-    FindRule(family.contactPage, body, record.contactUrl);
-    FindRule(family.introductionPage, body, record.introduceUrl);
+    FindRule(rules.*family.contactPage, body, record.contactUrl, PatternCount(counters, family.contactRule));
+    FindRule(rules.*family.introductionPage, body, record.introduceUrl,
+             PatternCount(counters, family.introductionRule));
     if (record.contactUrl.empty() || record.introduceUrl.empty()) return false;
     if (!source.Fetch(record.contactUrl, body)) return false;
     AppendClipped(combined, body);
-    if (family.userInfo != nullptr) FindRule(*family.userInfo, body, record.userInfo);
+    if (family.family == CompanyFamily::memberSite) {
+        FindRule(rules.validateCompUserInfoReg, body, record.userInfo,
+                 PatternCount(counters, PatternRule::validateCompUserInfoReg));
+    }
     if (!source.Fetch(record.introduceUrl, body)) return false;
     AppendClipped(combined, body);
     return true;
 }
 
-bool ParseFamily(const FamilyRules& family, PageSource& source, const std::string& link,
-                 CompanyRecord& record, LabelMap& labels, ExtractionReport* report) {
+bool ParseFamily(const ExtractionRules& rules, CompanyFamily which, PageSource& source,
+                 const std::string& link, CompanyRecord& record, LabelMap& labels, ExtractionReport* report,
+                 RuleCounters* counters) {
+    const FamilyRules& family = kFamilyRules[static_cast<std::size_t>(which)];
     std::string combined;
-    if (!ReadCompanyPages(family, source, link, record, combined)) return false;
+    if (!ReadCompanyPages(rules, family, source, link, record, combined, counters)) return false;
     const std::string text = Cleaned(combined, kPageAreaSize, family.pageCleanup);
-    for (const auto& [label, pattern] : family.labelRules) {
+    std::size_t position = 0;
+    for (const auto& [label, pattern] : rules.*family.labelRules) {
         std::string value;
-        if (!FindFirstCapture(pattern, text, value)) {
+        const bool found = FindFirstCapture(pattern, text, value);
+        if (counters != nullptr) counters->Label(family.family, position).Note(found);
+        ++position;
+        if (!found) {
             if (report != nullptr) report->unmatchedLabels.push_back(label);
             continue;
         }
@@ -113,14 +142,17 @@ bool NamesMemberPage(const std::string& pageTemplate) {
     return pageTemplate.find(kIdPlaceholder) != std::string::npos;
 }
 
-void FindLabel(const ExtractionRules& rules, const char* label, std::string_view body, std::string& target) {
-    const auto rule = rules.validateRules.find(label);
-    if (rule != rules.validateRules.end()) FindFirstCapture(rule->second, body, target);
+void FindLabel(const ExtractionRules& rules, std::string_view body, std::string& target,
+               RuleCounters* counters, MemberPageRule counted) {
+    const auto rule = rules.validateRules.find(kMemberPageLabels[static_cast<std::size_t>(counted)]);
+    const bool found = rule != rules.validateRules.end() && FindFirstCapture(rule->second, body, target);
+    if (counters != nullptr) counters->MemberPage(counted).Note(found);
 }
 
-std::string ConfirmationValue(const ExtractionRules& rules, const char* label, std::string_view body) {
+std::string ConfirmationValue(const ExtractionRules& rules, std::string_view body, RuleCounters* counters,
+                              MemberPageRule counted) {
     std::string value;
-    FindLabel(rules, label, body, value);
+    FindLabel(rules, body, value, counters, counted);
     if (value.size() >= kMemberValueLimit) return {};
     return Cleaned(value, kValueAreaSize, kSiteValueCleanup);
 }
@@ -148,48 +180,39 @@ std::string MemberIdOf(const std::string& link) {
 }
 
 bool ParseCompanySite(const ExtractionRules& rules, PageSource& source, const std::string& link,
-                      CompanyRecord& record, LabelMap& labels, ExtractionReport* report) {
-    const FamilyRules family{rules.CompContactReg, rules.CompIntroduceReg, nullptr,
-                             rules.companyRules,   kSitePageCleanup,       kSiteValueCleanup};
-    return ParseFamily(family, source, link, record, labels, report);
+                      CompanyRecord& record, LabelMap& labels, ExtractionReport* report,
+                      RuleCounters* counters) {
+    return ParseFamily(rules, CompanyFamily::companySite, source, link, record, labels, report, counters);
 }
 
 bool ParseGeneralSite(const ExtractionRules& rules, PageSource& source, const std::string& link,
-                      CompanyRecord& record, LabelMap& labels, ExtractionReport* report) {
-    const FamilyRules family{rules.generalCompContactReg,
-                             rules.generalCompIntroduceReg,
-                             nullptr,
-                             rules.generalRules,
-                             kSitePageCleanup,
-                             kSiteValueCleanup};
-    return ParseFamily(family, source, link, record, labels, report);
+                      CompanyRecord& record, LabelMap& labels, ExtractionReport* report,
+                      RuleCounters* counters) {
+    return ParseFamily(rules, CompanyFamily::general, source, link, record, labels, report, counters);
 }
 
 bool ParseValidateSite(const ExtractionRules& rules, PageSource& source, const std::string& link,
-                       CompanyRecord& record, LabelMap& labels, ExtractionReport* report) {
+                       CompanyRecord& record, LabelMap& labels, ExtractionReport* report,
+                       RuleCounters* counters) {
     record.memberId = MemberIdOf(link);
-    const FamilyRules family{rules.validateCompContactReg,
-                             rules.validateCompIntroduceReg,
-                             &rules.validateCompUserInfoReg,
-                             rules.validateRules,
-                             kMemberPageCleanup,
-                             kMemberValueCleanup};
-    if (!ParseFamily(family, source, link, record, labels, report)) return false;
-    ParseMemberInfo(rules, source, record);
+    if (!ParseFamily(rules, CompanyFamily::memberSite, source, link, record, labels, report, counters))
+        return false;
+    ParseMemberInfo(rules, source, record, counters);
     return true;
 }
 
-void ParseMemberInfo(const ExtractionRules& rules, PageSource& source, CompanyRecord& record) {
+void ParseMemberInfo(const ExtractionRules& rules, PageSource& source, CompanyRecord& record,
+                     RuleCounters* counters) {
     if (record.validate == 0 || record.memberId.empty()) return;
     record.timeInfoUrl = FillTemplate(rules.TimeInfoUrl, record.memberId, 1);
     record.confirmInfoUrl = FillTemplate(rules.ConfirmInfoUrl, record.memberId, 2);
 
     std::string_view body;
     if (!NamesMemberPage(rules.TimeInfoUrl) || !source.Fetch(record.timeInfoUrl, body)) return;
-    FindLabel(rules, kRegTimeLabel, body, record.regTime);
-    FindLabel(rules, kLastLoginLabel, body, record.lastLoginTime);
+    FindLabel(rules, body, record.regTime, counters, MemberPageRule::regTime);
+    FindLabel(rules, body, record.lastLoginTime, counters, MemberPageRule::lastLoginTime);
 
     if (!NamesMemberPage(rules.ConfirmInfoUrl) || !source.Fetch(record.confirmInfoUrl, body)) return;
-    record.identityAuth = ConfirmationValue(rules, kIdentityAuthLabel, body);
-    record.trustYears = ConfirmationValue(rules, kTrustYearsLabel, body);
+    record.identityAuth = ConfirmationValue(rules, body, counters, MemberPageRule::identityAuth);
+    record.trustYears = ConfirmationValue(rules, body, counters, MemberPageRule::trustYears);
 }

@@ -7,6 +7,7 @@
 #include "engine/extraction_rules.h"
 #include "engine/label_table.h"
 #include "engine/page_source.h"
+#include "engine/rule_counters.h"
 
 // What the label rules of one company did, for the rules tester.
 struct ExtractionReport {
@@ -16,17 +17,22 @@ struct ExtractionReport {
 
 // The readers of one page family. Each fetches the home page, the contact and the introduction
 // page it links to, cleans the combined text and puts what the family's label rules find into
-// labels. False when one of the three pages could not be read or is not linked.
+// labels. False when one of the three pages could not be read or is not linked. With counters,
+// every rule tried is counted there.
 bool ParseCompanySite(const ExtractionRules& rules, PageSource& source, const std::string& link,
-                      CompanyRecord& record, LabelMap& labels, ExtractionReport* report = nullptr);
+                      CompanyRecord& record, LabelMap& labels, ExtractionReport* report = nullptr,
+                      RuleCounters* counters = nullptr);
 bool ParseGeneralSite(const ExtractionRules& rules, PageSource& source, const std::string& link,
-                      CompanyRecord& record, LabelMap& labels, ExtractionReport* report = nullptr);
+                      CompanyRecord& record, LabelMap& labels, ExtractionReport* report = nullptr,
+                      RuleCounters* counters = nullptr);
 // Also sets memberId and userInfo and reads the two member pages.
 bool ParseValidateSite(const ExtractionRules& rules, PageSource& source, const std::string& link,
-                       CompanyRecord& record, LabelMap& labels, ExtractionReport* report = nullptr);
+                       CompanyRecord& record, LabelMap& labels, ExtractionReport* report = nullptr,
+                       RuleCounters* counters = nullptr);
 
 // The member's time and confirmation pages; fields of a page that cannot be read stay empty.
-void ParseMemberInfo(const ExtractionRules& rules, PageSource& source, CompanyRecord& record);
+void ParseMemberInfo(const ExtractionRules& rules, PageSource& source, CompanyRecord& record,
+                     RuleCounters* counters = nullptr);
 
 // The member id of a member-site link: from just after the scheme ("http://", "https://") up to
 // the first ".".

@@ -63,6 +63,13 @@ const LabelField* FindLabel(std::string_view label) {
 
 }  // namespace
 
+const char* const kMemberPageLabels[4] = {"注册时间", "最后登录时间", "企业身份认证", "诚信通年限"};
+
+bool IsMemberPageLabel(const std::string& label) {
+    return std::find(std::begin(kMemberPageLabels), std::end(kMemberPageLabels), label) !=
+           std::end(kMemberPageLabels);
+}
+
 bool IsKnownLabel(const std::string& label) {
     return FindLabel(label) != nullptr;
 }

@@ -15,3 +15,8 @@ void MoveLabelsIntoRecord(LabelMap& labels, CompanyRecord& record);
 
 // Whether the record has a field for the label.
 bool IsKnownLabel(const std::string& label);
+
+// The validate labels that the member's own pages are read with, in the order regTime,
+// lastLoginTime (time page), identityAuth, trustYears (confirmation page).
+extern const char* const kMemberPageLabels[4];
+bool IsMemberPageLabel(const std::string& label);

@@ -24,33 +24,54 @@ uint32_t ReadLeadingNumber(std::string_view text) {
     return static_cast<uint32_t>(number);
 }
 
-ListPageTotals ReadListPageTotals(const ExtractionRules& rules, std::string_view body) {
+ListPageTotals ReadListPageTotals(const ExtractionRules& rules, std::string_view body,
+                                  RuleCounters* counters) {
     ListPageTotals totals;
     std::string capture;
-    if (rules.compTotalPageReg && FindFirstCapture(*rules.compTotalPageReg, body, capture)) {
-        totals.totalPages = ReadLeadingNumber(capture);
-    }
+    const bool pagesFound =
+        rules.compTotalPageReg && FindFirstCapture(*rules.compTotalPageReg, body, capture);
+    if (pagesFound) totals.totalPages = ReadLeadingNumber(capture);
     capture.clear();
-    if (rules.compTotalCompanyReg && FindFirstCapture(*rules.compTotalCompanyReg, body, capture)) {
-        totals.totalCompanies = ReadLeadingNumber(capture);
+    const bool companiesFound =
+        rules.compTotalCompanyReg && FindFirstCapture(*rules.compTotalCompanyReg, body, capture);
+    if (companiesFound) totals.totalCompanies = ReadLeadingNumber(capture);
+    if (counters != nullptr) {
+        counters->Pattern(PatternRule::compTotalPageReg).Note(pagesFound);
+        counters->Pattern(PatternRule::compTotalCompanyReg).Note(companiesFound);
+        counters->SetStatedCompanies(totals.totalCompanies);
     }
     return totals;
 }
 
 std::size_t QueueCompanyLinks(const ExtractionRules& rules, std::string_view body,
-                              std::map<std::string, bool>& seenUrls, std::list<std::string>& urlQueue) {
+                              std::map<std::string, bool>& seenUrls, std::list<std::string>& urlQueue,
+                              RuleCounters* counters) {
+    struct LinkRule {
+        const std::optional<boost::regex>& pattern;
+        PatternRule counted;
+    };
+    const LinkRule linkRules[] = {{rules.validateCompReg, PatternRule::validateCompReg},
+                                  {rules.generalCompReg, PatternRule::generalCompReg},
+                                  {rules.CompReg, PatternRule::CompReg}};
     std::size_t queued = 0;
-    for (const auto* pattern : {&rules.validateCompReg, &rules.generalCompReg, &rules.CompReg}) {
-        if (!*pattern) continue;
-        std::size_t position = 0;
-        std::string link;
-        while (FindNextCapture(**pattern, body, position, link)) {
-            if (seenUrls.emplace(link, true).second) {
-                urlQueue.push_back(link);
-                ++queued;
+    bool anyLink = false;
+    for (const LinkRule& rule : linkRules) {
+        bool found = false;
+        if (rule.pattern) {
+            std::size_t position = 0;
+            std::string link;
+            while (FindNextCapture(*rule.pattern, body, position, link)) {
+                found = true;
+                if (seenUrls.emplace(link, true).second) {
+                    urlQueue.push_back(link);
+                    ++queued;
+                }
+                link.clear();
             }
-            link.clear();
         }
+        anyLink = anyLink || found;
+        if (counters != nullptr) counters->Pattern(rule.counted).Note(found);
     }
+    if (counters != nullptr) counters->NoteListPage(anyLink);
     return queued;
 }

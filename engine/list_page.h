@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/extraction_rules.h"
+#include "engine/rule_counters.h"
 
 // What a company-search result page tells: its totals and its company links.
 
@@ -18,10 +19,14 @@ struct ListPageTotals {
 // The decimal number at the start of text (leading blanks skipped); 0 without digits.
 uint32_t ReadLeadingNumber(std::string_view text);
 
-// Totals by compTotalPageReg and compTotalCompanyReg.
-ListPageTotals ReadListPageTotals(const ExtractionRules& rules, std::string_view body);
+// Totals by compTotalPageReg and compTotalCompanyReg; with counters, the stated company count is
+// kept there as well.
+ListPageTotals ReadListPageTotals(const ExtractionRules& rules, std::string_view body,
+                                  RuleCounters* counters = nullptr);
 
 // Appends to urlQueue every link of the body not yet in seenUrls, in the order found: all links
-// of validateCompReg, then generalCompReg, then CompReg. Returns the number queued.
+// of validateCompReg, then generalCompReg, then CompReg. Returns the number queued. With
+// counters, the page and each link rule's finding are counted (a link seen before counts too).
 std::size_t QueueCompanyLinks(const ExtractionRules& rules, std::string_view body,
-                              std::map<std::string, bool>& seenUrls, std::list<std::string>& urlQueue);
+                              std::map<std::string, bool>& seenUrls, std::list<std::string>& urlQueue,
+                              RuleCounters* counters = nullptr);

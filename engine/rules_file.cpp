@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "engine/label_table.h"
 #include "engine/starts_with.h"
 #include "http/trace_output.h"
 #include "platform/program_directory.h"
@@ -63,42 +64,63 @@ const LabelKey kLabelKeys[] = {
     {"company", &ExtractionRules::companyRules},
 };
 
-void ReportSkippedLine(int lineNumber, const char* reason, const char* detail = "") {
-    TraceLine("rules file line %d skipped: %s%s", lineNumber, reason, detail);
-}
+// Where the loader tells what it skipped: one trace line per skipped line, and the findings for
+// whoever asked for them.
+struct LineReport {
+    std::vector<RulesFinding>* findings;
+    int lineNumber;
+
+    void Skipped(RulesFinding::Kind kind, const std::string& reason, std::string_view subject = {}) const {
+        TraceLine("rules file line %d skipped: %s", lineNumber, reason.c_str());
+        Note(kind, reason, subject);
+    }
+    void Note(RulesFinding::Kind kind, const std::string& reason, std::string_view subject) const {
+        if (findings != nullptr) findings->push_back({kind, lineNumber, std::string(subject), reason});
+    }
+};
 
 // The compiled pattern, or none (reported) when it does not compile or captures nothing: every
 // rule delivers its value in sub-match 1.
-std::optional<boost::regex> CompilePattern(std::string_view text, int lineNumber) {
+std::optional<boost::regex> CompilePattern(std::string_view text, const LineReport& report,
+                                           std::string_view subject) {
     // Boost.Regex 1.74 reads one byte past a pattern that ends in "[" ... "\"; compiling from a
     // NUL-terminated copy keeps that read inside the buffer.
     const std::string terminated(text);
     try {
         boost::regex pattern(terminated.data(), terminated.data() + terminated.size(), kPatternFlags);
         if (pattern.mark_count() == 0) {
-            ReportSkippedLine(lineNumber, "the pattern has no capture group");
+            report.Skipped(RulesFinding::Kind::noCaptureGroup, "the pattern has no capture group", subject);
             return std::nullopt;
         }
         return pattern;
     } catch (const std::exception& error) {
-        ReportSkippedLine(lineNumber, "the pattern does not compile: ", error.what());
+        report.Skipped(RulesFinding::Kind::skippedLine,
+                       std::string("the pattern does not compile: ") + error.what(), subject);
         return std::nullopt;
     }
 }
 
-void LoadRule(std::string_view line, int lineNumber, ExtractionRules& rules) {
+bool HasRecordField(const LabelKey& entry, const std::string& label) {
+    if (IsKnownLabel(label)) return true;
+    // The member pages' reading stores these validate labels outside the label table.
+    return entry.rules == &ExtractionRules::validateRules && IsMemberPageLabel(label);
+}
+
+void LoadRule(std::string_view line, const LineReport& report, ExtractionRules& rules) {
     if (StartsWith(line, "#") || line.empty()) return;
-    if (line.size() >= kLineLimit) return ReportSkippedLine(lineNumber, "the line is 512 bytes or longer");
+    if (line.size() >= kLineLimit) {
+        return report.Skipped(RulesFinding::Kind::skippedLine, "the line is 512 bytes or longer");
+    }
     const std::size_t separator = line.find(kSeparator);
     if (separator == std::string_view::npos) {
-        return ReportSkippedLine(lineNumber, "no \",,,\" after the key");
+        return report.Skipped(RulesFinding::Kind::skippedLine, "no \",,,\" after the key");
     }
     const std::string_view key = line.substr(0, separator);
     const std::string_view value = line.substr(separator + kSeparator.size());
 
     for (const PatternKey& entry : kPatternKeys) {
         if (key != entry.key) continue;
-        if (auto pattern = CompilePattern(value, lineNumber)) rules.*entry.pattern = std::move(pattern);
+        if (auto pattern = CompilePattern(value, report, key)) rules.*entry.pattern = std::move(pattern);
         return;
     }
     for (const TemplateKey& entry : kTemplateKeys) {
@@ -110,30 +132,44 @@ void LoadRule(std::string_view line, int lineNumber, ExtractionRules& rules) {
         if (key != entry.key) continue;
         const std::size_t labelEnd = value.find(kSeparator);
         if (labelEnd == std::string_view::npos) {
-            return ReportSkippedLine(lineNumber, "no \",,,\" after the label");
+            return report.Skipped(RulesFinding::Kind::skippedLine, "no \",,,\" after the label", key);
         }
-        if (auto pattern = CompilePattern(value.substr(labelEnd + kSeparator.size()), lineNumber)) {
-            (rules.*entry.rules)
-                .insert_or_assign(std::string(value.substr(0, labelEnd)), std::move(*pattern));
+        std::string label(value.substr(0, labelEnd));
+        const std::string subject = std::string(key) + " " + label;
+        if (auto pattern = CompilePattern(value.substr(labelEnd + kSeparator.size()), report, subject)) {
+            if (!HasRecordField(entry, label)) {
+                report.Note(RulesFinding::Kind::labelWithoutField, "the label has no record field", subject);
+            }
+            (rules.*entry.rules).insert_or_assign(std::move(label), std::move(*pattern));
         }
         return;
     }
+    // Not traced: a line with a key of another program's rules is no fault of the loader.
+    report.Note(RulesFinding::Kind::unknownKey, "unknown key", key);
 }
 
 }  // namespace
 
-void LoadRulesFromText(std::string_view text, ExtractionRules& rules) {
+void LoadRulesFromText(std::string_view text, ExtractionRules& rules, std::vector<RulesFinding>* findings) {
     int lineNumber = 0;
     while (!text.empty()) {
         const std::size_t lineEnd = text.find('\n');
         std::string_view line = text.substr(0, lineEnd);
         text.remove_prefix(lineEnd == std::string_view::npos ? text.size() : lineEnd + 1);
         if (line.ends_with('\r')) line.remove_suffix(1);
-        LoadRule(line, ++lineNumber, rules);
+        LoadRule(line, LineReport{findings, ++lineNumber}, rules);
     }
 }
 
-bool LoadRulesFile(const std::string& path, ExtractionRules& rules) {
+std::vector<std::string_view> KnownRuleKeys() {
+    std::vector<std::string_view> keys;
+    for (const PatternKey& entry : kPatternKeys) keys.push_back(entry.key);
+    for (const TemplateKey& entry : kTemplateKeys) keys.push_back(entry.key);
+    for (const LabelKey& entry : kLabelKeys) keys.push_back(entry.key);
+    return keys;
+}
+
+bool LoadRulesFile(const std::string& path, ExtractionRules& rules, std::vector<RulesFinding>* findings) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) return false;
     std::string text;
@@ -143,7 +179,7 @@ bool LoadRulesFile(const std::string& path, ExtractionRules& rules) {
     const bool readFailed = std::ferror(file) != 0;  // a directory opens but does not read
     std::fclose(file);
     if (readFailed) return false;
-    LoadRulesFromText(text, rules);
+    LoadRulesFromText(text, rules, findings);
     return true;
 }
 

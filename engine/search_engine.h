@@ -11,6 +11,7 @@
 #include "engine/search_condition.h"
 
 class HttpClient;
+class RuleCounters;
 
 // A directory engine: turns search conditions into a stream of companies.
 // Calling order: SetCondition, StartSearch, then GetNextCompany until it returns none;
@@ -27,6 +28,9 @@ public:
     // One company link read with the calling thread's client; none when its pages can't be read.
     virtual std::unique_ptr<CompanyRecord> ParseCompany(HttpClient& client, const std::string& link) = 0;
     virtual void StopSearch() = 0;
+    // The rule and field counters of the latest search (running or over); none before the first.
+    // Cheap, and safe to read while the search runs.
+    virtual std::shared_ptr<const RuleCounters> SearchCounters() const { return nullptr; }
 
     SearchCondition condition;
     std::map<std::string, bool> seenUrls;

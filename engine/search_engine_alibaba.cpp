@@ -6,6 +6,7 @@
 #include "engine/client_page_source.h"
 #include "engine/company_extraction.h"
 #include "engine/list_page.h"
+#include "engine/rules_check.h"
 #include "engine/rules_file.h"
 #include "engine/search_query.h"
 #include "engine/search_run.h"
@@ -27,7 +28,15 @@ SearchEngine_Alibaba::~SearchEngine_Alibaba() {
 }
 
 void SearchEngine_Alibaba::LoadRules() {
-    LoadRulesFrom(FindRulesFile());
+    // The window's start-up: the file is checked as it loads, and what the loader did not
+    // report itself (unknown keys, labels without a field, missing keys) joins the trace.
+    ExtractionRules loaded;
+    std::vector<RulesFinding> findings;
+    if (!LoadCheckedRulesFile(FindRulesFile(), loaded, findings)) return;
+    rules = std::move(loaded);
+    for (const RulesFinding& finding : findings) {
+        if (!TracedByLoader(finding)) TraceLine("rules file %s", DescribeFinding(finding).c_str());
+    }
 }
 
 bool SearchEngine_Alibaba::LoadRulesFrom(const std::string& path) {
@@ -59,9 +68,11 @@ void SearchEngine_Alibaba::StartSearch() {
     StopSearch();
     std::unique_lock<std::mutex> life(lifecycleLock);
     auto run = std::make_shared<SearchRun>();
+    run->counters = std::make_shared<RuleCounters>(rules);
     {
         std::lock_guard<std::mutex> lock(activeRunLock);
         activeRun = run;
+        latestCounters = run->counters;
     }
     searchProxy = CurrentProxySetting();
     requestCount = 0;
@@ -92,13 +103,13 @@ void SearchEngine_Alibaba::StartSearch() {
     auto client = MakeClient(*run);
     life.unlock();
     std::unique_lock<std::mutex> lock(engineLock);
-    if (!ParseListPage(*client, searchUrl, true)) {
+    if (!ParseListPage(*client, searchUrl, true, *run->counters)) {
         const std::string reason = "result page 1 could not be read: " + errorText;
         lock.unlock();
         if (!run->Stopped()) FailStart(reason);
         return;
     }
-    const ListPageTotals totals = ReadListPageTotals(rules, BodyOf(*client));
+    const ListPageTotals totals = ReadListPageTotals(rules, BodyOf(*client), run->counters.get());
     totalPages = totals.totalPages;
     currentPage = 1;
     totalCompanies = totals.totalCompanies;
@@ -170,6 +181,11 @@ void SearchEngine_Alibaba::StopSearch() {
     resultsChanged.notify_all();
 }
 
+std::shared_ptr<const RuleCounters> SearchEngine_Alibaba::SearchCounters() const {
+    std::lock_guard<std::mutex> lock(activeRunLock);
+    return latestCounters;
+}
+
 std::unique_ptr<CompanyRecord> SearchEngine_Alibaba::GetNextCompany() {
     std::unique_lock<std::mutex> lock(resultsLock);
     for (;;) {
@@ -189,7 +205,8 @@ std::unique_ptr<CompanyRecord> SearchEngine_Alibaba::ParseCompany(HttpClient& cl
     return ExtractCompany(rules, source, link);
 }
 
-bool SearchEngine_Alibaba::ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch) {
+bool SearchEngine_Alibaba::ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch,
+                                         RuleCounters& counters) {
     if (fetch) {
         int result = 0;
         for (int attempt = 0; attempt < kListPageAttempts && result <= 0; ++attempt) {
@@ -201,7 +218,7 @@ bool SearchEngine_Alibaba::ParseListPage(HttpClient& client, const std::string& 
             return false;
         }
     }
-    QueueCompanyLinks(rules, BodyOf(client), seenUrls, urlQueue);
+    QueueCompanyLinks(rules, BodyOf(client), seenUrls, urlQueue, &counters);
     return true;
 }
 
@@ -229,7 +246,7 @@ void SearchEngine_Alibaba::PageWalker(std::shared_ptr<SearchRun> run, std::uniqu
         const std::string address = ResultPageAddress(searchUrl, page);
         {
             std::lock_guard<std::mutex> lock(engineLock);
-            ParseListPage(*client, address, true);
+            ParseListPage(*client, address, true, *run->counters);
         }
         queueChanged.notify_all();
         if (run->Stopped()) return;
@@ -264,7 +281,8 @@ void SearchEngine_Alibaba::CompanyWorker(std::shared_ptr<SearchRun> run, std::un
         ++busyWorkers;
         lock.unlock();
 
-        std::unique_ptr<CompanyRecord> record = ExtractCompany(rules, source, link);
+        std::unique_ptr<CompanyRecord> record =
+            ExtractCompany(rules, source, link, nullptr, run->counters.get());
         if (record) {
             {
                 std::lock_guard<std::mutex> resultLock(resultsLock);

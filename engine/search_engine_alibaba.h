@@ -37,6 +37,7 @@ public:
     std::unique_ptr<CompanyRecord> GetNextCompany() override;
     std::unique_ptr<CompanyRecord> ParseCompany(HttpClient& client, const std::string& link) override;
     void StopSearch() override;
+    std::shared_ptr<const RuleCounters> SearchCounters() const override;
 
     // errorText under the engine lock.
     std::string LastErrorText();
@@ -52,7 +53,8 @@ private:
     // Reads one result page (fetching it first when fetch is set, up to kListPageAttempts times)
     // and queues its new company links. False when the page could not be read. The caller holds
     // engineLock.
-    bool ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch);
+    bool ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch,
+                       RuleCounters& counters);
 
     void PageWalker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client);
     void CompanyWorker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client);
@@ -75,6 +77,7 @@ private:
     std::list<std::unique_ptr<CompanyRecord>> results;
 
     std::mutex lifecycleLock;  // starts and stops of searches, one at a time
-    std::mutex activeRunLock;
+    mutable std::mutex activeRunLock;
     std::shared_ptr<SearchRun> activeRun;
+    std::shared_ptr<const RuleCounters> latestCounters;  // under activeRunLock
 };

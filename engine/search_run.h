@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/pause_gate.h"
+#include "engine/rule_counters.h"
 #include "http/request_canceller.h"
 
 // The threads and the stop of one search. Stop aborts every request and wait of this search at
@@ -12,7 +13,8 @@
 struct SearchRun {
     std::shared_ptr<RequestCanceller> canceller = std::make_shared<RequestCanceller>();
     PauseGate gate;
-    std::vector<std::thread> threads;  // changed only under the engine's lifecycle lock
+    std::shared_ptr<RuleCounters> counters;  // this search's rule health, kept after it ends
+    std::vector<std::thread> threads;        // changed only under the engine's lifecycle lock
 
     bool Stopped() const { return canceller->IsCancelled(); }
     // A sleep that ends early, with false, when the search is stopped.

@@ -59,6 +59,19 @@ MessageAnswer ShowMessageBox(QWidget* parent, const QString& text, MessageButton
     return box.clickedButton() == box.button(QMessageBox::Yes) ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
+void ShowNonModalMessageBox(QWidget* parent, const QString& text) {
+    if (scriptedAnswers) {
+        shownMessages.push_back(text);
+        return;
+    }
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, QString::fromLatin1(kCaption), text, QMessageBox::Ok, parent);
+    box->setTextFormat(Qt::PlainText);
+    box->setModal(false);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
+}
+
 void SetNextMessageAnswers(std::deque<MessageAnswer> answers) {
     scriptedAnswers = std::move(answers);
 }

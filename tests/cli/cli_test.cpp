@@ -233,3 +233,89 @@ TEST_F(CliTest, SearchThatCannotStartSaysWhy) {
     EXPECT_EQ(Run({"search", "--rules", "/nonexistent/rules", "--keyword", "x"}).exitCode, 3);
     EXPECT_EQ(Run({"search", "--rules", rulesPath, "--keyword", "x", "--format", "xml"}).exitCode, 2);
 }
+
+TEST_F(CliTest, RulesCheckNamesEveryFaultByLineAndPassesOnlyACleanFile) {
+    const char* sourceDir = std::getenv("HARVIO_SOURCE_DIR");
+    const std::filesystem::path source = sourceDir != nullptr
+                                             ? std::filesystem::path(sourceDir)
+                                             : std::filesystem::path(__FILE__).parent_path() / "../..";
+    const std::string shipped = (source / "config/reg.alibaba").string();
+    CliRun run = Run({"rules", "--rules", shipped, "--check"});
+    EXPECT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(run.out, "");
+
+    // The shipped file without its CompIntroduceReg line, and a line of each fault after it.
+    std::string text = ReadAll(shipped);
+    const std::size_t dropped = text.find("\nCompIntroduceReg,,,") + 1;
+    ASSERT_GT(dropped, 0u);
+    text.erase(dropped, text.find('\n', dropped) + 1 - dropped);
+    if (text.back() != '\n') text += '\n';
+    const int last = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    text +=
+        "validateCompContactRge,,,(x)\n"
+        "a line without separator\n"
+        "CompReg,,,no group\n"
+        "company,,,星级,,,<B>(.*?)</B>\n"
+        "CompContactReg,,,(unclosed\n"
+        "zzz,,,(x)\n";
+    const std::string faulty = SavePage("faulty.rules", text);
+    run = Run({"rules", "--rules", faulty, "--check"});
+    EXPECT_EQ(run.exitCode, 6);
+    const auto line = [&](int offset) { return "line " + std::to_string(last + offset) + ": "; };
+    std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 7u) << run.out;
+    EXPECT_EQ(lines[4].rfind(line(5) + "CompContactReg: skipped: the pattern does not compile: ", 0), 0u);
+    lines.erase(lines.begin() + 4);
+    const std::vector<std::string> expected = {
+        line(1) + "validateCompContactRge: unknown key, did you mean validateCompContactReg?",
+        line(2) + "skipped: no \",,,\" after the key",
+        line(3) + "CompReg: skipped: the pattern has no capture group",
+        line(4) + "company " + Utf8(u8"星级") + ": the label has no record field",
+        line(6) + "zzz: unknown key",
+        "CompIntroduceReg: missing, a search needs it",
+    };
+    EXPECT_EQ(lines, expected);
+}
+
+TEST_F(CliTest, CaptureSavesACompanyForRulesAndAQuerysResultPagesForTheListPageTester) {
+    LoopbackSite site;
+    sample::AddCompany(site, sample::MemberLink(3), 3);
+    SearchCondition condition;
+    condition.keyword = UrlEncode("台灯");
+    std::string firstPage = sample::kSearchBase;
+    BuildQuery(firstPage, condition);
+    const std::string pageOne = sample::ListPage(2, 41, {sample::MemberLink(3)});
+    const std::string pageTwo = sample::ListPage(2, 41, {sample::MemberLink(4)});
+    site.AddPage(firstPage, pageOne);
+    site.AddPage(ResultPageAddress(firstPage, 2), pageTwo);
+    const std::vector<std::string> routed = RoutedTo(site);
+    const auto withRoutes = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), routed.begin(), routed.end());
+        return arguments;
+    };
+
+    const std::string company = directory.File("captured/m3").string();
+    CliRun run = Run(withRoutes({"capture", sample::MemberLink(3), "--out", company, "--rules", rulesPath}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const sample::CompanyPages pages = sample::PagesOf(sample::MemberLink(3), 3);
+    EXPECT_EQ(ReadAll(company + "/1-home.html"), pages.home);
+    EXPECT_EQ(ReadAll(company + "/5-member-confirmation.html"), pages.confirmation);
+    run = Run({"rules", "--rules", rulesPath, company});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("compName\t" + Utf8(u8"公司3") + "\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("memberId\tm3\n"), std::string::npos) << run.out;
+
+    const std::string results = directory.File("results").string();
+    run = Run(withRoutes({"capture", "--keyword", Utf8(u8"台灯"), "--out", results, "--rules", rulesPath}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadAll(results + "/result-page-1.html"), pageOne);
+    EXPECT_EQ(ReadAll(results + "/result-page-2.html"), pageTwo);
+    run = Run({"rules", "--rules", rulesPath, "--list-page", results + "/result-page-2.html"});
+    EXPECT_NE(run.out.find("link\t" + sample::MemberLink(4)), std::string::npos) << run.out;
+
+    EXPECT_EQ(Run(withRoutes({"capture", "http://m5.test/", "--out", directory.File("none").string(),
+                              "--rules", rulesPath}))
+                  .exitCode,
+              4);
+    EXPECT_EQ(Run({"capture", "--out", results}).exitCode, 2);
+}

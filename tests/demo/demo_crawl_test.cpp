@@ -11,6 +11,7 @@
 
 #include "demo/support/demo_directory_process.h"
 #include "engine/result_row.h"
+#include "engine/rule_counters.h"
 #include "engine/search_engine_alibaba.h"
 #include "http/connect_to_map.h"
 #include "http/html_cleanup.h"
@@ -67,6 +68,7 @@ struct CrawlResult {
     std::vector<std::unique_ptr<CompanyRecord>> records;
     uint32_t totalPages = 0;
     uint32_t totalCompanies = 0;
+    RuleHealthSnapshot health;
 };
 
 class DemoCrawl : public ::testing::Test {
@@ -111,6 +113,7 @@ protected:
         std::sort(result.lines.begin(), result.lines.end());
         result.totalPages = engine.totalPages;
         result.totalCompanies = engine.totalCompanies;
+        result.health = engine.SearchCounters()->Snapshot();
         return result;
     }
 
@@ -132,6 +135,76 @@ void ExpectSameRows(const std::vector<std::string>& actual, const std::vector<st
         ADD_FAILURE() << "wrong row: " << GbkToUtf8(line).value_or(line);
 }
 
+// The cells of a truth line (the export's form: every cell quoted, a doubled quote inside).
+std::vector<std::string> TruthCellsOf(const std::string& line) {
+    std::vector<std::string> cells;
+    std::size_t at = 0;
+    while (at < line.size() && line[at] == '"') {
+        std::string cell;
+        for (++at; at < line.size(); ++at) {
+            if (line[at] == '"' && line.compare(at, 2, "\"\"") != 0) break;
+            if (line[at] == '"') ++at;
+            cell += line[at];
+        }
+        cells.push_back(cell);
+        at += 2;  // the closing quote and the comma
+    }
+    return cells;
+}
+
+uint64_t Filled(const RuleHealthSnapshot& health, const char* field) {
+    for (std::size_t index = 0; index < kCompanyFields.size(); ++index) {
+        if (std::string(kCompanyFields[index].name) == field) return health.filledFields[index];
+    }
+    ADD_FAILURE() << "no field " << field;
+    return 0;
+}
+
+uint64_t Matched(const RuleHealthSnapshot& health, const std::string& rule) {
+    for (const RuleFigures& figures : health.rules) {
+        if (figures.name == rule) return figures.matched;
+    }
+    ADD_FAILURE() << "no rule " << rule;
+    return 0;
+}
+
+// The rule counters of a search against what the truth rows imply.
+void ExpectCountersAgreeWithTruth(const RuleHealthSnapshot& health, const std::vector<std::string>& truth) {
+    // Truth column (after the row number) -> the record field it shows.
+    const std::vector<std::pair<std::size_t, const char*>> columns = {
+        {1, "compName"},     {4, "phone"},         {5, "mobile"},         {6, "fax"},
+        {7, "address"},      {8, "zipCode"},       {9, "webSite"},        {10, "compIntroduce"},
+        {11, "mainProduct"}, {12, "mainIndustry"}, {13, "compType"},      {14, "businessMode"},
+        {15, "foundTime"},   {16, "legalPerson"},  {17, "employeeCount"}, {18, "regCapital"}};
+    std::map<std::size_t, uint64_t> filled;
+    uint64_t members = 0, contacts = 0;
+    for (const std::string& line : truth) {
+        const std::vector<std::string> cells = TruthCellsOf(GbkToUtf8(line).value());
+        ASSERT_EQ(cells.size(), 19u) << line;
+        for (const auto& [column, field] : columns) filled[column] += cells[column].empty() ? 0 : 1;
+        members += cells[0] == "★" ? 1 : 0;
+        contacts += cells[2].empty() && cells[3].empty() ? 0 : 1;
+    }
+    EXPECT_EQ(health.records, truth.size());
+    EXPECT_GE(health.companiesRead, health.records);
+    for (const auto& [column, field] : columns) EXPECT_EQ(Filled(health, field), filled[column]) << field;
+    EXPECT_EQ(Filled(health, "contact"), contacts);
+    EXPECT_EQ(Filled(health, "url"), truth.size());
+    // Every record went through its family's introduction link; members also read their pages.
+    EXPECT_EQ(Matched(health, "validateCompIntroduceReg") + Matched(health, "generalCompIntroduceReg") +
+                  Matched(health, "CompIntroduceReg"),
+              truth.size());
+    EXPECT_EQ(Matched(health, "validateCompIntroduceReg"), members);
+    EXPECT_EQ(Filled(health, "regTime"), members);
+    EXPECT_EQ(Matched(health, Gbk("validate 注册时间 (time page)")), members);
+    EXPECT_EQ(Matched(health, Gbk("company 公司名称")) + Matched(health, Gbk("general 公司名称")) +
+                  Matched(health, Gbk("validate 公司名称")),
+              truth.size());
+    EXPECT_GE(health.listPages, 3u);
+    EXPECT_EQ(health.listPagesWithoutLinks, 0u);
+    EXPECT_EQ(Matched(health, "compTotalCompanyReg"), 1u);
+}
+
 }  // namespace
 
 TEST_F(DemoCrawl, KeywordSearchOverSeveralPagesFindsEveryCompanyOnceWithTheRightRow) {
@@ -147,6 +220,7 @@ TEST_F(DemoCrawl, KeywordSearchOverSeveralPagesFindsEveryCompanyOnceWithTheRight
     EXPECT_GE(crawl.totalPages, 3u);
     for (const std::string& link : crawl.links) EXPECT_EQ(crawl.links.count(link), 1u) << link;
     ExpectSameRows(crawl.lines, truth);
+    ExpectCountersAgreeWithTruth(crawl.health, truth);
 }
 
 TEST_F(DemoCrawl, MemberSiteRecordsCarryTheFactsOfTheMemberTimeAndConfirmationPages) {
@@ -358,3 +432,67 @@ TEST(DirectoryTextInRows, LocalTelephoneNumberHoldingEightySixIsNotCut) {
     EXPECT_EQ(StripCountryCode("0755-86123456"), "0755-86123456");
     EXPECT_EQ(StripCountryCode("86-755-26123456"), "-755-26123456");
 }
+
+#ifdef HARVIO_CLI
+namespace {
+
+std::vector<std::string> LinesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+std::string UrlOf(const std::string& jsonLine) {
+    const std::string key = "\"url\":\"";
+    const std::size_t start = jsonLine.find(key) + key.size();
+    return jsonLine.substr(start, jsonLine.find('"', start) - start);
+}
+
+}  // namespace
+
+// With the program's own waits on a small directory: the unchanged site gives --stats exit 0,
+// and its companies captured one by one give, through rules --dir, the search's records byte for
+// byte; the site after a change of its pages gives --stats exit 5.
+TEST_F(DemoCrawl, CommandLineStatsCaptureAndRulesDirReproduceTheSearchAndNoticeAChangedSite) {
+    const std::vector<std::string> directory = {"--companies", "8"};
+    const std::vector<std::string> search = {HARVIO_CLI,  "search",  "--keyword", "有限公司", "--rules",
+                                             RulesPath(), "--stats", "--format",  "jsonl"};
+    const std::string work = MakeTemporaryDirectory();
+    {
+        DemoDirectoryProcess site(directory);
+        ASSERT_GT(site.port(), 0);
+        const std::vector<std::string> routed = {"--connect-to", site.ConnectToRule()};
+        ASSERT_EQ(RunProgram(Joined(search, routed), work + "/search.jsonl"), 0);
+        std::vector<std::string> records = LinesOf(ReadWholeFile(work + "/search.jsonl"));
+        ASSERT_GE(records.size(), 3u);
+        for (std::size_t company = 0; company < records.size(); ++company) {
+            const std::string folder = work + "/captured/" + std::to_string(company);
+            ASSERT_EQ(RunProgram(Joined({HARVIO_CLI, "capture", UrlOf(records[company]), "--out", folder,
+                                         "--rules", RulesPath()},
+                                        routed),
+                                 "/dev/null"),
+                      0)
+                << records[company];
+        }
+        ASSERT_EQ(RunProgram({HARVIO_CLI, "rules", "--rules", RulesPath(), "--dir", work + "/captured",
+                              "--format", "jsonl"},
+                             work + "/rules.jsonl"),
+                  0);
+        std::vector<std::string> reproduced = LinesOf(ReadWholeFile(work + "/rules.jsonl"));
+        std::sort(records.begin(), records.end());
+        std::sort(reproduced.begin(), reproduced.end());
+        EXPECT_EQ(reproduced, records);
+    }
+    for (const char* layout : {"renamed-label", "moved-contact-link"}) {
+        DemoDirectoryProcess changed(Joined(directory, {"--layout", layout}));
+        ASSERT_GT(changed.port(), 0);
+        EXPECT_EQ(RunProgram(Joined(search, {"--connect-to", changed.ConnectToRule()}), "/dev/null"), 5)
+            << layout;
+    }
+    std::filesystem::remove_all(work);
+}
+#endif

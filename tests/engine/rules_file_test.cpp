@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "engine/search_engine_alibaba.h"
+#include "engine/support/trace_capture.h"
 #include "http/trace_output.h"
 #include "platform/program_directory.h"
 #include "support/temp_dir.h"
@@ -240,6 +242,25 @@ TEST_F(FindRulesFileTest, PrefersTheWorkingDirectoryThenTheProgramDirectory) {
     ExtractionRules rules;
     ASSERT_TRUE(LoadRulesFile(FindRulesFile(), rules));
     EXPECT_EQ(PatternText(rules.CompReg), "(w)");
+}
+
+TEST_F(FindRulesFileTest, TheWindowsLoadOfTheRulesTracesEveryFindingOfTheCheckOnce) {
+    WriteFile(workDir.File("config/reg.alibaba"), "CompRge,,,(x)\nCompReg,,,none\ncompany,,,星级,,,(x)\n");
+    SearchEngine_Alibaba engine;
+    std::string trace;
+    {
+        TraceCapture capture;
+        engine.LoadRules();
+        trace = capture.Text();
+    }
+    for (const char* line : {"rules file line 1: CompRge: unknown key, did you mean CompReg?\n",
+                             "rules file line 2 skipped: the pattern has no capture group\n",
+                             "rules file line 3: company 星级: the label has no record field\n",
+                             "rules file searchBaseUrl: missing, a search needs it\n"}) {
+        EXPECT_EQ(CountOf(trace, line), 1) << line << trace;
+    }
+    EXPECT_EQ(CountOf(trace, "line 2"), 1) << trace;
+    EXPECT_EQ(PatternText(engine.Rules().companyRules.at("星级")), "(x)");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -95,6 +96,25 @@ TEST_F(PlatformQtTest, ARealReportBoxHasOnlyAnOkButton) {
               MessageAnswer::Ok);
     EXPECT_EQ(buttons.size(), 1);
     EXPECT_EQ(caption, "Quorvan");
+}
+
+TEST_F(PlatformQtTest, ANonModalBoxReturnsAtOnceStaysBesideItsWindowAndGoesWhenClosed) {
+    QWidget window;
+    ShowNonModalMessageBox(&window, QStringLiteral("规则文件可能需要修改。"));
+    QPointer<QMessageBox> box = window.findChild<QMessageBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_FALSE(box->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(box->windowTitle(), "Quorvan");
+    EXPECT_EQ(box->text(), QStringLiteral("规则文件可能需要修改。"));
+    box->button(QMessageBox::Ok)->click();
+    EXPECT_TRUE(WaitFor([&] { return box.isNull(); }, 5000));
+
+    SetNextMessageAnswers({});
+    ShowNonModalMessageBox(&window, "scripted");
+    EXPECT_EQ(window.findChild<QMessageBox*>(), nullptr);
+    EXPECT_EQ(TakeShownMessages(), std::vector<QString>{"scripted"});
 }
 
 TEST_F(PlatformQtTest, ASkinFileRestylesTheWholeApplication) {

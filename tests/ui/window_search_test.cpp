@@ -90,9 +90,10 @@ public:
     }
 
     // Serving on a free port: the first line names it, "listening on 127.0.0.1:PORT".
-    static std::unique_ptr<DemoDirectory> Serve(int companies) {
-        auto demo = std::make_unique<DemoDirectory>(
-            std::vector<std::string>{"--port", "0", "--companies", std::to_string(companies)});
+    static std::unique_ptr<DemoDirectory> Serve(int companies, const std::vector<std::string>& more = {}) {
+        std::vector<std::string> arguments = {"--port", "0", "--companies", std::to_string(companies)};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        auto demo = std::make_unique<DemoDirectory>(arguments);
         std::string line;
         pollfd readable{demo->output, POLLIN, 0};
         while (line.find('\n') == std::string::npos && poll(&readable, 1, kChildLimitMs) == 1) {
@@ -252,6 +253,42 @@ protected:
 
 using WindowProxySearchTest = WindowTest;
 using WindowLookupStopTest = WindowTest;
+
+TEST_F(WindowSearchTest, AChangedSiteIsReportedOnceInABoxThatLetsTheSearchGoOnAndTheUnchangedSiteIsNot) {
+    UseDemoEngine(QuickPacing());
+    SetNextMessageAnswers({});
+    TypeKeyword(kKeyword);
+    Click(1006);
+    ASSERT_TRUE(WaitFor([&] { return Finished(); }, kSearchLimitMs));
+    EXPECT_EQ(Rows(), ExpectedRows());
+    EXPECT_TRUE(TakeShownMessages().empty());
+
+    // The renamed label loses every contact but the rows still come; the moved link loses the
+    // rows themselves.
+    const struct {
+        const char* layout;
+        QString emptyField;
+        int rows;
+    } changes[] = {{"renamed-label", QStringLiteral("联系人"), ExpectedRows()},
+                   {"moved-contact-link", QStringLiteral("公司名称"), 0}};
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.layout);
+        const auto changed = DemoDirectory::Serve(kDemoCompanies, {"--layout", change.layout});
+        ASSERT_GT(changed->port, 0);
+        ClearConnectTo();
+        ASSERT_TRUE(AddConnectTo("::127.0.0.1:" + std::to_string(changed->port)));
+        list->DeleteAllItems();
+        Click(1006);
+        ASSERT_TRUE(WaitFor([&] { return Finished(); }, kSearchLimitMs));
+        EXPECT_EQ(Rows(), change.rows);
+        EXPECT_EQ(Status(), CompletionText(change.rows));
+        const std::vector<QString> shown = TakeShownMessages();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_TRUE(shown.front().contains(change.emptyField)) << shown.front().toStdString();
+        EXPECT_TRUE(shown.front().contains(QStringLiteral("config/reg.alibaba")))
+            << shown.front().toStdString();
+    }
+}
 
 TEST_F(WindowSearchTest, ASearchShowsEveryCompanyAsATickedNumberedRowAndCountsThemAtTheEnd) {
     UseDemoEngine(QuickPacing());

@@ -132,7 +132,7 @@ DemoReply DemoSite::AnswerCompany(const std::string& url, const std::string& hos
                            : address->kind == PageKind::TimeInfo     ? demo_site::TimeInfoUrl(*company)
                                                                      : demo_site::ConfirmInfoUrl(*company);
     if (expected != url || (memberInfo && company->family != DemoFamily::Member)) return NotFoundReply();
-    DemoReply reply = PageReply(RenderCompanyPage(*company, address->kind));
+    DemoReply reply = PageReply(InLayout(RenderCompanyPage(*company, address->kind), layout));
     reply.fault = CompanyPageFault(url, address->kind == PageKind::Home);
     return reply;
 }

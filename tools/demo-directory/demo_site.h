@@ -6,6 +6,7 @@
 
 #include "tools/demo-directory/demo_catalogue.h"
 #include "tools/demo-directory/demo_faults.h"
+#include "tools/demo-directory/demo_layout.h"
 
 // The demo directory's answer to one request, before it goes on the wire.
 struct DemoReply {
@@ -26,6 +27,9 @@ class DemoSite {
 public:
     DemoSite(const DemoCatalogue& catalogue, const DemoFaults& faults);
 
+    // The company pages in a changed layout (result pages keep theirs).
+    void SetLayout(DemoLayout changed) { layout = changed; }
+
     DemoReply Answer(const std::string& host, const std::string& target);
 
     // Whether the engine can read all three pages of the company (with the faults in force).
@@ -41,6 +45,7 @@ private:
 
     const DemoCatalogue& catalogue;
     DemoFaults faults;
+    DemoLayout layout = DemoLayout::Standard;
     std::mutex attemptsLock;
     std::map<std::string, int> attempts;
 };

@@ -100,9 +100,19 @@ int main(int argc, char** argv) {
     app.add_option("--https", caFile, "serve HTTPS with a fresh test CA, whose certificate goes to this file");
     app.add_flag("--utf8", wire.utf8, "send the pages as UTF-8");
     app.add_flag("--gzip", wire.gzip, "send the bodies gzip-compressed");
+    std::string layoutName = "standard";
+    app.add_option("--layout", layoutName,
+                   "company pages after a site change: standard, renamed-label (the contact's label) or "
+                   "moved-contact-link (the home page's contact link text)")
+        ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
     wire.https = !caFile.empty();
     faults.trickleInterval = std::chrono::milliseconds(trickleMilliseconds);
+    DemoLayout layout = DemoLayout::Standard;
+    if (!ParseDemoLayout(layoutName, layout)) {
+        std::fprintf(stderr, "unknown --layout %s\n", layoutName.c_str());
+        return 2;
+    }
 
     faults.SetOverallRate(overallFaultRate);
     for (int kind = 0; kind < kDemoFaultKinds; ++kind) {
@@ -124,6 +134,7 @@ int main(int argc, char** argv) {
 
     DemoCatalogue catalogue(companies, seed);
     DemoSite site(catalogue, faults);
+    site.SetLayout(layout);
     if (!truthFile.empty()) {
         std::ofstream out(truthFile, std::ios::binary | std::ios::trunc);
         for (const std::string& line : TruthLines(catalogue, site, conditions)) out << line;

@@ -1,0 +1,128 @@
+#include "cli/capture_command.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "cli/captured_company.h"
+#include "cli/exit_codes.h"
+#include "cli/gbk_text.h"
+#include "engine/client_page_source.h"
+#include "engine/company_extraction.h"
+#include "engine/list_page.h"
+#include "engine/search_query.h"
+#include "http/http_client.h"
+
+namespace {
+
+// Passes the pages through and keeps a copy of each one read, in the order asked for.
+class RecordingPageSource : public PageSource {
+public:
+    explicit RecordingPageSource(PageSource& inner) : inner(inner) {}
+    bool Fetch(const std::string& url, std::string_view& body) override {
+        if (!inner.Fetch(url, body)) return false;
+        pages.emplace_back(body);
+        return true;
+    }
+
+    std::vector<std::string> pages;
+
+private:
+    PageSource& inner;
+};
+
+std::string ResultPageName(uint32_t page) {
+    return "result-page-" + std::to_string(page) + ".html";
+}
+
+int CaptureCompany(const ExtractionRules& rules, HttpClient& client, const CaptureOptions& options) {
+    ClientPageSource source(client);
+    RecordingPageSource recording(source);
+    CapturedCompany company;
+    company.link = Utf8ToGbk(options.link);
+    company.family = ChooseFamily(rules, company.link);
+    const bool gaveRecord = ExtractCompany(rules, recording, company.link, company.family) != nullptr;
+    if (recording.pages.empty()) {
+        std::fprintf(stderr, "the home page could not be read: %s\n", GbkToUtf8(client.lastError).c_str());
+        return kExitFetchFailed;
+    }
+    company.pages = std::move(recording.pages);
+    if (!SaveCapturedCompany(options.outFolder, company)) return kExitUsage;
+    for (std::size_t position = 0; position < company.pages.size(); ++position) {
+        std::printf("%s\n", CapturedPageName(position).c_str());
+    }
+    if (!gaveRecord) {
+        std::fprintf(stderr, "saved %zu page%s; they give no company by the rules\n", company.pages.size(),
+                     company.pages.size() == 1 ? "" : "s");
+        return kExitNoRecord;
+    }
+    return kExitOk;
+}
+
+int CaptureResultPages(const ExtractionRules& rules, HttpClient& client, const CaptureOptions& options) {
+    SearchCondition condition;
+    condition.keyword = UrlEncode(Utf8ToGbk(options.keyword));
+    condition.province = UrlEncode(Utf8ToGbk(options.province));
+    condition.city = UrlEncode(Utf8ToGbk(options.city));
+    condition.industry = Utf8ToGbk(options.industry);
+    condition.bizType = Utf8ToGbk(options.bizType);
+    std::string firstPage = rules.searchBaseUrl;
+    if (firstPage.empty() || !BuildQuery(firstPage, condition)) {
+        std::fprintf(stderr, "nothing captured: no search address in the rules, or no condition given\n");
+        return kExitNotStarted;
+    }
+    std::error_code error;
+    std::filesystem::create_directories(options.outFolder, error);
+    std::string addresses;
+    uint32_t totalPages = 1;
+    for (uint32_t page = 1; page <= totalPages; ++page) {
+        const std::string address = page == 1 ? firstPage : ResultPageAddress(firstPage, page);
+        const int result = client.GetHtml(address.c_str(), "");
+        if (result <= 0) {
+            std::fprintf(stderr, "result page %u could not be read: %s\n", page,
+                         GbkToUtf8(client.lastError).c_str());
+            return kExitFetchFailed;
+        }
+        const std::string body(client.htmlBuffer, static_cast<std::size_t>(result));
+        if (page == 1) totalPages = ReadListPageTotals(rules, body).totalPages;
+        const std::string name = ResultPageName(page);
+        if (!WriteWholeFile((std::filesystem::path(options.outFolder) / name).string(), body))
+            return kExitUsage;
+        addresses += address + "\n";
+        std::printf("%s\n", name.c_str());
+    }
+    return WriteWholeFile((std::filesystem::path(options.outFolder) / "result-pages.txt").string(), addresses)
+               ? kExitOk
+               : kExitUsage;
+}
+
+}  // namespace
+
+CLI::App* AddCaptureCommand(CLI::App& app, CaptureOptions& options) {
+    CLI::App* command = app.add_subcommand(
+        "capture", "save a company's pages as a search reads them (or a query's result pages) for `rules`");
+    options.common.AddTo(*command);
+    command->add_option("LINK", options.link, "company link, as a result page gives it");
+    command->add_option("--out", options.outFolder, "folder to save the pages in")->required();
+    command->add_option("--keyword", options.keyword, "instead of a link: the query's keyword");
+    command->add_option("--province", options.province, "query province");
+    command->add_option("--city", options.city, "query city");
+    command->add_option("--industry", options.industry, "query industry code");
+    command->add_option("--biztype", options.bizType, "query business model code");
+    return command;
+}
+
+int RunCapture(const CaptureOptions& options) {
+    if (!options.common.Apply()) return kExitUsage;
+    const bool query =
+        !(options.keyword + options.province + options.city + options.industry + options.bizType).empty();
+    if (options.link.empty() == !query) {
+        std::fprintf(stderr, "use: capture LINK --out FOLDER, or capture --keyword ... --out FOLDER\n");
+        return kExitUsage;
+    }
+    ExtractionRules rules;
+    if (!options.common.LoadRules(rules)) return kExitNotStarted;
+    HttpClient client(CurrentProxySetting());
+    return query ? CaptureResultPages(rules, client, options) : CaptureCompany(rules, client, options);
+}
