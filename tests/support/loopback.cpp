@@ -5,7 +5,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
@@ -40,8 +42,25 @@ bool LoopbackPortAccepts(int port) {
     return accepted;
 }
 
-int OpenDescriptorCount() {
+namespace {
+
+int CountDescriptorsNow() {
     int count = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+    return count;
+}
+
+}  // namespace
+
+int OpenDescriptorCount() {
+    constexpr auto kStillFor = std::chrono::milliseconds(50);
+    constexpr int kMostLooks = 40;  // two seconds: a leak stays, a closing connection does not
+    int count = CountDescriptorsNow();
+    for (int look = 0; look < kMostLooks; ++look) {
+        std::this_thread::sleep_for(kStillFor);
+        const int again = CountDescriptorsNow();
+        if (again == count) break;
+        count = again;
+    }
     return count;
 }

@@ -7,5 +7,6 @@ int FreeLoopbackPort();
 // Whether something accepts connections on 127.0.0.1 at the port.
 bool LoopbackPortAccepts(int port);
 
-// Count of this process's open file descriptors.
+// Count of this process's open file descriptors, once it has held still for a moment: a test's
+// own server thread may still be closing the far end of a connection the client just gave up.
 int OpenDescriptorCount();
