@@ -106,28 +106,47 @@ void ModelBlankLineBreaks(std::string& text) {
     }
 }
 
+bool IsLead(char byte) {
+    return static_cast<unsigned char>(byte) >= 0x81;
+}
+
+bool IsDigit(char byte) {
+    return byte >= '0' && byte <= '9';
+}
+
+// Lead, digit, lead, digit: a GB18030 four-byte character, which no clean-up may split.
+bool FourByteCharacterAt(const std::string& text, std::size_t at) {
+    return at + 4 <= text.size() && IsLead(text[at]) && IsDigit(text[at + 1]) && IsLead(text[at + 2]) &&
+           IsDigit(text[at + 3]);
+}
+
+// A later hit without semicolon takes the byte after the marker, unless a four-byte character
+// starts there.
 void ModelBlankEntity(std::string& text, const std::string& entity) {
     std::string marker = entity;
     for (std::size_t hit = text.find(marker); hit != std::string::npos; hit = text.find(marker, hit)) {
-        Blank(text, hit, hit + entity.size());
-        hit += entity.size();
+        const bool shortHit = marker.size() < entity.size() && FourByteCharacterAt(text, hit + marker.size());
+        const std::size_t width = shortHit ? marker.size() : entity.size();
+        Blank(text, hit, hit + width);
+        hit += width;
         marker = entity.substr(0, entity.size() - 1);
         if (hit >= text.size()) return;
     }
 }
 
 // Full-width characters count only where a character starts: a byte from 0x81 up and a byte
-// from 0x40 up form a two-byte character.
+// from 0x40 up form a two-byte character; a pair whose second byte starts a four-byte character
+// is a stray lead byte, not a full-width character.
 void ModelReplaceFullWidth(std::string& text) {
     for (std::size_t i = 0; i < text.size();) {
-        if (static_cast<unsigned char>(text[i]) < 0x81 || i + 1 == text.size() ||
-            static_cast<unsigned char>(text[i + 1]) < 0x40) {
+        if (!IsLead(text[i]) || i + 1 == text.size() || static_cast<unsigned char>(text[i + 1]) < 0x40) {
             ++i;
             continue;
         }
         const std::string_view character(text.data() + i, 2);
-        if (character == "\xA1\xA1") text.replace(i, 2, "  ");
-        if (character == "\xA3\xAF") text.replace(i, 2, "/ ");
+        const bool strayLead = FourByteCharacterAt(text, i + 1);
+        if (character == "\xA1\xA1" && !strayLead) text.replace(i, 2, "  ");
+        if (character == "\xA3\xAF" && !strayLead) text.replace(i, 2, "/ ");
         i += 2;
     }
 }
