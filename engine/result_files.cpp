@@ -53,7 +53,7 @@ void ConvertRow(TextConverter& converter, const ResultCells& cells,
     std::size_t start = 0;
     for (std::string& cell : utf8) {
         const std::size_t end = converted.find('\0', start);
-        cell = converted.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        cell.assign(converted, start, end == std::string::npos ? std::string::npos : end - start);
         start = end == std::string::npos ? converted.size() : end + 1;
     }
 }
@@ -144,8 +144,9 @@ bool WriteResultWorkbook(const std::string& path, const ResultRowSource& nextRow
             if (row > 0 && !nextRow(cells)) break;
             ConvertRow(converter, cells, utf8);
             for (lxw_col_t column = 0; column < kResultColumnCount && error == LXW_NO_ERROR; ++column) {
-                if (utf8[column].empty()) continue;
-                const std::string cell(WithinCellLimit(utf8[column]));
+                std::string& cell = utf8[column];
+                if (cell.empty()) continue;
+                cell.resize(WithinCellLimit(cell).size());
                 error = worksheet_write_string(sheet, row, column, cell.c_str(), row == 0 ? title : text);
             }
         }
