@@ -16,14 +16,15 @@
 #include "http/tls_trust.h"
 #include "support/scripted_server.h"
 #include "support/temp_dir.h"
-#include "support/test_ca.h"
 #include "support/tiny_proxy.h"
+#include "tools/certificates/certificate_authority.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
 constexpr long kDay = 24 * 3600;
+constexpr long kWeek = 7 * kDay;
 
 class TlsTest : public ::testing::Test {
 protected:
@@ -38,16 +39,16 @@ protected:
     }
 
     ServerOptions Identity(const std::vector<std::string>& names, long from = -3600, long until = kDay,
-                           const TestCa* issuer = nullptr) const {
-        const TestCa::Issued issued = (issuer != nullptr ? *issuer : ca).Issue(names, from, until);
-        return {false, issued.certificatePem, issued.keyPem};
+                           const CertificateAuthority* issuer = nullptr) const {
+        const CertificateAuthority::Issued issued = (issuer != nullptr ? *issuer : ca).Issue(names, from, until);
+        return {false, issued.CertificatePem(), issued.KeyPem()};
     }
     // Requests for https://dir.test/ reach the server.
     static void RouteDirTest(const ScriptedServer& server) {
         ASSERT_TRUE(AddConnectTo("dir.test:443:127.0.0.1:" + std::to_string(server.Port())));
     }
 
-    TestCa ca;
+    CertificateAuthority ca{"Harvio Test CA", -kWeek, kWeek};
     TempDir dir;
     std::string caFile = dir.File("ca.pem").string();
     HttpClient client{ProxySetting{}};
@@ -81,7 +82,7 @@ TEST_F(TlsTest, LargeBodiesArriveWholeAcrossRecordsAndReads) {
 }
 
 TEST_F(TlsTest, CertificatesThatDoNotHoldAreRefusedWithTheirFault) {
-    TestCa stranger("Unknown CA");
+    const CertificateAuthority stranger("Unknown CA", -kWeek, kWeek);
     const struct {
         const char* what;
         ServerOptions identity;

@@ -57,10 +57,10 @@ void DropConnection(const httplib::Request& request) {
 
 }  // namespace
 
-DemoServer::DemoServer(DemoSite& site, const DemoWireOptions& options, const DemoCertificates* certificates)
+DemoServer::DemoServer(DemoSite& site, const DemoWireOptions& options, const CertificateAuthority::Issued* identity)
     : site(site), wireOptions(options) {
-    if (certificates != nullptr) {
-        server = std::make_unique<httplib::SSLServer>(certificates->ServerCertificate(), certificates->ServerKey());
+    if (identity != nullptr) {
+        server = std::make_unique<httplib::SSLServer>(identity->certificate.get(), identity->key.get());
     } else {
         server = std::make_unique<httplib::Server>();
     }

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "tools/demo-directory/demo_certificates.h"
+#include "tools/certificates/certificate_authority.h"
 #include "tools/demo-directory/demo_site.h"
 #include "tools/demo-directory/demo_wire.h"
 
@@ -21,7 +21,7 @@ struct Response;
 class DemoServer {
 public:
     explicit DemoServer(DemoSite& site, const DemoWireOptions& options = {},
-                        const DemoCertificates* certificates = nullptr);
+                        const CertificateAuthority::Issued* identity = nullptr);
     ~DemoServer();
     DemoServer(const DemoServer&) = delete;
     DemoServer& operator=(const DemoServer&) = delete;

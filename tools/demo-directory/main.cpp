@@ -6,6 +6,7 @@
 #include <fstream>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "tools/demo-directory/demo_catalogue.h"
 #include "tools/demo-directory/demo_server.h"
@@ -16,6 +17,10 @@ namespace {
 
 constexpr int kDefaultPort = 8765;
 constexpr int kDefaultCompanies = 300;
+constexpr long kCertificateLifetime = 30L * 24 * 3600;
+constexpr long kCertificateBackdate = 3600;  // clocks of client and server may differ a little
+const std::vector<std::string> kDemoServerNames = {"DNS:*.demo-b2b.test", "DNS:demo-b2b.test", "DNS:localhost",
+                                                   "IP:127.0.0.1", "IP:::1"};
 
 // Serves until SIGINT or SIGTERM; the signals are taken by a waiting thread, not a handler,
 // so that stopping the server happens in ordinary code.
@@ -146,15 +151,20 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::signal(SIGPIPE, SIG_IGN);
-    std::unique_ptr<DemoCertificates> certificates;
+    CertificateAuthority::Issued identity;
     if (wire.https) {
-        certificates = std::make_unique<DemoCertificates>();
-        if (!certificates->Valid() || !certificates->WriteAuthority(caFile)) {
+        // Made afresh at each start; clients trust the demo by adding the CA written to caFile.
+        const CertificateAuthority authority("Harvio demo test CA", -kCertificateBackdate, kCertificateLifetime);
+        identity = authority.Issue(kDemoServerNames, -kCertificateBackdate, kCertificateLifetime);
+        std::ofstream authorityFile(caFile, std::ios::binary);
+        authorityFile << authority.CertificatePem();
+        authorityFile.close();
+        if (!identity.certificate || !authorityFile) {
             std::fprintf(stderr, "cannot make the test CA or write it to %s\n", caFile.c_str());
             return 1;
         }
     }
-    DemoServer server(site, wire, certificates.get());
+    DemoServer server(site, wire, identity.certificate ? &identity : nullptr);
     server.SetSlowStart(faults.slowStart);
     if (requestLog) server.EnableRequestLog();
     return Serve(server, port);
