@@ -60,8 +60,8 @@ struct HttpClient::Impl {
     explicit Impl(HttpClient& client) : client(client) {}
 
     void SetLastError(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    // Waits before the request; false when cancelled.
-    bool PaceRequest();
+    // Waits the given time (before a request, before a retry); false when cancelled.
+    bool Wait(std::chrono::milliseconds wait);
     ProxySetting ProxyForRequest();
     // One request and response. A 429 or 503 with a Retry-After asks for a wait instead when
     // `mayRetry`.
@@ -158,20 +158,15 @@ void HttpClient::Impl::SetLastError(const char* format, ...) {
     va_end(args);
 }
 
-bool HttpClient::Impl::PaceRequest() {
-    if (canceller) return canceller->WaitFor(timings.requestDelay);
-    std::this_thread::sleep_for(timings.requestDelay);
+bool HttpClient::Impl::Wait(std::chrono::milliseconds wait) {
+    if (canceller) return canceller->WaitFor(wait);
+    std::this_thread::sleep_for(wait);
     return true;
 }
 
 bool HttpClient::Impl::WaitToRetry(std::chrono::seconds retryAfter) {
-    const auto wait = std::min<std::chrono::milliseconds>(retryAfter, timings.longestRetryWait);
-    if (canceller) {
-        if (!canceller->WaitFor(wait)) return false;
-    } else {
-        std::this_thread::sleep_for(wait);
-    }
-    return !requestGate || requestGate();
+    return Wait(std::min<std::chrono::milliseconds>(retryAfter, timings.longestRetryWait)) &&
+           (!requestGate || requestGate());
 }
 
 ProxySetting HttpClient::Impl::ProxyForRequest() {
@@ -240,7 +235,7 @@ int HttpClient::Impl::OpenConnection(SocketConnection& connection, const std::st
 
 FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::string& formData, bool mayRetry) {
     FetchOutcome outcome;
-    if (!PaceRequest()) {
+    if (!Wait(timings.requestDelay)) {
         outcome.result = Cancelled(url);
         return outcome;
     }
