@@ -1,7 +1,6 @@
 #include "engine/company_parser.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <optional>
 #include <span>
@@ -10,6 +9,7 @@
 #include "engine/gbk_characters.h"
 #include "engine/rule_search.h"
 #include "http/html_cleanup.h"
+#include "http/url.h"
 
 namespace {
 
@@ -17,8 +17,6 @@ constexpr std::size_t kPageAreaSize = 1024000;   // combined text of one company
 constexpr std::size_t kValueAreaSize = 1048576;  // one value, NUL included
 // A confirmation value this long is a stretch of page the pattern overran, not a value.
 constexpr std::size_t kMemberValueLimit = 512;
-constexpr std::size_t kMemberIdStart = 7;  // just after "http://", for links without a scheme
-constexpr std::string_view kSchemeEnd = "://";
 constexpr std::string_view kIdPlaceholder = "{id}";
 
 using CleanupStep = int (*)(char*);
@@ -157,26 +155,13 @@ std::string ConfirmationValue(const ExtractionRules& rules, std::string_view bod
     return Cleaned(value, kValueAreaSize, kSiteValueCleanup);
 }
 
-// Where the host begins: after the scheme's "://" whatever the scheme's length ("https://" too);
-// a link without a scheme keeps the fixed position after "http://".
-std::size_t MemberIdStart(const std::string& link) {
-    const std::size_t schemeEnd = link.find(kSchemeEnd);
-    const auto schemeByte = [](char c) {
-        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.';
-    };
-    if (schemeEnd == std::string::npos || schemeEnd == 0 ||
-        !std::all_of(link.begin(), link.begin() + static_cast<std::ptrdiff_t>(schemeEnd), schemeByte))
-        return kMemberIdStart;
-    return schemeEnd + kSchemeEnd.size();
-}
-
 }  // namespace
 
 std::string MemberIdOf(const std::string& link) {
-    const std::size_t start = MemberIdStart(link);
-    if (link.size() <= start) return {};
-    const std::size_t dot = link.find('.', start);
-    return link.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+    const std::optional<Url> url = Url::Parse(link);
+    if (!url) return {};
+    const std::string_view host = url->Host();
+    return std::string(host.substr(0, host.find('.')));
 }
 
 bool ParseCompanySite(const ExtractionRules& rules, PageSource& source, const std::string& link,

@@ -34,6 +34,6 @@ bool ParseValidateSite(const ExtractionRules& rules, PageSource& source, const s
 void ParseMemberInfo(const ExtractionRules& rules, PageSource& source, CompanyRecord& record,
                      RuleCounters* counters = nullptr);
 
-// The member id of a member-site link: from just after the scheme ("http://", "https://") up to
-// the first ".".
+// The member id of a member-site link: the first label of its host (what follows "http://" or
+// "https://" up to the first "."); empty for a link that is no URL or names no host.
 std::string MemberIdOf(const std::string& link);

@@ -1,8 +1,11 @@
 #include "http/connect_to_map.h"
 
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <vector>
+
+#include "http/url.h"
 
 namespace {
 
@@ -32,35 +35,40 @@ bool ParsePortField(std::string_view field, int& port) {
     return port >= 1 && port <= kHighestPort;
 }
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+// Splits "HOST1:PORT1:HOST2:PORT2" at its colons, a bracketed IPv6 host ("[::1]") taken whole.
+bool SplitFields(std::string_view text, std::vector<std::string_view>& fields) {
+    for (;;) {
+        std::size_t end = 0;
+        if (text.starts_with('[')) {
+            end = text.find(']');
+            if (end == std::string_view::npos) return false;
+            ++end;
+        }
+        end = text.find(':', end);
+        fields.push_back(text.substr(0, end));
+        if (end == std::string_view::npos) return fields.size() == kFieldCount;
+        text.remove_prefix(end + 1);
+    }
 }
 
-bool SameHost(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    }
-    return true;
+// An empty host field stands for any host; any other must be a host a URL may name.
+bool ParseHostField(std::string_view field, std::string& host) {
+    if (field.empty()) return true;
+    const std::optional<std::string> parsed = Url::ParseHost(field);
+    if (parsed) host = *parsed;
+    return parsed.has_value();
 }
 
 }  // namespace
 
 bool AddConnectTo(const std::string& text) {
     std::vector<std::string_view> fields;
-    std::string_view rest = text;
-    for (std::size_t colon = rest.find(':'); colon != std::string_view::npos; colon = rest.find(':')) {
-        fields.push_back(rest.substr(0, colon));
-        rest.remove_prefix(colon + 1);
-    }
-    fields.push_back(rest);
-    if (fields.size() != kFieldCount) return false;
-
     ConnectToRule rule;
-    rule.fromHost.assign(fields[0]);
-    rule.toHost.assign(fields[2]);
-    if (!ParsePortField(fields[1], rule.fromPort) || !ParsePortField(fields[3], rule.toPort)) return false;
-
+    if (!SplitFields(text, fields) || !ParseHostField(fields[0], rule.fromHost) ||
+        !ParseHostField(fields[2], rule.toHost) || !ParsePortField(fields[1], rule.fromPort) ||
+        !ParsePortField(fields[3], rule.toPort)) {
+        return false;
+    }
     std::lock_guard<std::mutex> lock(rulesMutex);
     rules.push_back(std::move(rule));
     return true;
@@ -72,9 +80,11 @@ void ClearConnectTo() {
 }
 
 ConnectTarget ResolveConnectTo(const std::string& host, int port) {
+    // Hosts compare as a URL writes them: lower case, addresses in one form.
+    const std::string requested = Url::ParseHost(host).value_or(host);
     std::lock_guard<std::mutex> lock(rulesMutex);
     for (const ConnectToRule& rule : rules) {
-        if (!rule.fromHost.empty() && !SameHost(rule.fromHost, host)) continue;
+        if (!rule.fromHost.empty() && rule.fromHost != requested) continue;
         if (rule.fromPort != kAnyPort && rule.fromPort != port) continue;
         return {rule.toHost.empty() ? host : rule.toHost, rule.toPort == kAnyPort ? port : rule.toPort};
     }

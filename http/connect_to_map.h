@@ -7,10 +7,12 @@
 // Host line stay those of the URL. Not used for requests that go through a proxy. Safe to use
 // from any thread.
 
-// Adds one rule "HOST1:PORT1:HOST2:PORT2". An empty HOST1 or PORT1 matches any host or port; an
-// empty HOST2 or PORT2 keeps the requested one. Host names compare without regard to ASCII
-// case. Rules are tried in the order they were added. False (and nothing added) when the text
-// is not four fields joined by ":" or a port is not a number from 1 to 65535.
+// Adds one rule "HOST1:PORT1:HOST2:PORT2"; an IPv6 host stands in brackets ("[::1]"). An empty
+// HOST1 or PORT1 matches any host or port; an empty HOST2 or PORT2 keeps the requested one. Hosts
+// compare as a URL writes them (without regard to ASCII case, an address in any of its forms).
+// Rules are tried in the order they were added. False (and nothing added) when the text is not
+// four fields joined by ":", a host is none a URL may name, or a port is not a number from 1 to
+// 65535.
 bool AddConnectTo(const std::string& text);
 
 // Removes every rule.

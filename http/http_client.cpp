@@ -16,7 +16,6 @@
 #include "http/proxy_tunnel.h"
 #include "http/request_builder.h"
 #include "http/request_canceller.h"
-#include "http/request_target.h"
 #include "http/response_parser.h"
 #include "http/retry_after.h"
 #include "http/socket_connection.h"
@@ -70,8 +69,12 @@ struct HttpClient::Impl {
     bool WaitToRetry(std::chrono::seconds retryAfter);
     // Opens the connection to the site (over TLS for https), its connect-to target or the proxy
     // (through a CONNECT tunnel for https); a negative result with lastError on failure.
-    int OpenConnection(SocketConnection& connection, const std::string& url, const UrlParts& parts,
+    int OpenConnection(SocketConnection& connection, const std::string& url, const Url& target,
                        const ProxySetting& proxy);
+    // Where the response's Location leads, as an absolute http or https URL; kFailed with
+    // lastError when the client does not follow it.
+    int RedirectTarget(const std::string& url, const Url& target, const std::string& location,
+                       std::string& next);
     // Reads the response into htmlBuffer, past any interim 1xx responses, until the end of its
     // Content-Length or until the server closes; the received count in `length`.
     int ReceiveResponse(SocketConnection& connection, const std::string& url, ParsedResponse& response,
@@ -208,29 +211,50 @@ int HttpClient::Impl::StepResult(SocketStatus status, const std::string& url,
     }
 }
 
-int HttpClient::Impl::OpenConnection(SocketConnection& connection, const std::string& url,
-                                     const UrlParts& parts, const ProxySetting& proxy) {
-    const ConnectTarget target =
-        proxy.enabled ? ConnectTarget{proxyHost, proxyPort} : ResolveConnectTo(parts.host, parts.port);
-    const SocketStatus connected = connection.Connect(target.host, target.port);
+int HttpClient::Impl::OpenConnection(SocketConnection& connection, const std::string& url, const Url& target,
+                                     const ProxySetting& proxy) {
+    const std::string host(target.Host());
+    const ConnectTarget to =
+        proxy.enabled ? ConnectTarget{proxyHost, proxyPort} : ResolveConnectTo(host, target.Port());
+    const SocketStatus connected = connection.Connect(to.host, to.port);
     int result = StepResult(connected, url, [&] {
         if (connected == SocketStatus::kNoSocket) {
             SetLastError("socket creat error.");
         } else {
-            SetLastError("connect to %s error!\n", target.host.c_str());
+            SetLastError("connect to %s error!\n", to.host.c_str());
         }
     });
-    if (result != 0 || !parts.secure) return result;
+    if (result != 0 || !target.Secure()) return result;
     if (proxy.enabled) {
         int proxyStatus = 0;
         result = StepResult(
-            OpenProxyTunnel(connection, parts.host, parts.port, timings.nextByteTimeout, proxyStatus), url,
+            OpenProxyTunnel(connection, host, target.Port(), timings.nextByteTimeout, proxyStatus), url,
             [&] { SetLastError("proxy refused the tunnel (status %d) for:%s", proxyStatus, url.c_str()); });
         if (result != 0) return result;
     }
     std::string problem;
-    const SocketStatus secured = connection.StartTls(parts.host, timings.nextByteTimeout, problem);
+    const SocketStatus secured = connection.StartTls(host, timings.nextByteTimeout, problem);
     return StepResult(secured, url, [&] { SetLastError("%s for:%s", problem.c_str(), url.c_str()); });
+}
+
+int HttpClient::Impl::RedirectTarget(const std::string& url, const Url& target, const std::string& location,
+                                     std::string& next) {
+    if (HoldsControlByte(location)) {
+        SetLastError("redirect to an address holding a control byte for:%s", url.c_str());
+        return kFailed;
+    }
+    const std::optional<Url> resolved = target.Resolve(location);
+    if (!resolved) {
+        SetLastError("redirect to an address that is not a URL for:%s", url.c_str());
+        return kFailed;
+    }
+    // A mailto:, javascript: or ftp: address is for a person or another program, not for us.
+    if (!resolved->IsHttp()) {
+        SetLastError("redirect to a non-HTTP address for:%s", url.c_str());
+        return kFailed;
+    }
+    next = resolved->Href();
+    return 0;
 }
 
 FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::string& formData, bool mayRetry) {
@@ -239,20 +263,20 @@ FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::stri
         outcome.result = Cancelled(url);
         return outcome;
     }
-    const std::string sentUrl = RequestUrl(url);
-    TraceLine("Get Url:%s", sentUrl.c_str());
-
     const ProxySetting proxy = ProxyForRequest();
     std::string request;
-    UrlParts parts;
-    if (!BuildRequest(sentUrl, formData, proxy.enabled, request, parts)) {
+    std::optional<Url> target;
+    const bool built = BuildRequest(url, formData, proxy.enabled, request, target);
+    // The address as it is sent: fragment dropped, path normalised and escaped.
+    TraceLine("Get Url:%s", built ? std::string(target->HrefWithoutFragment()).c_str() : url.c_str());
+    if (!built) {
         SetLastError("build QueryGetString error for queryGet:%s", url.c_str());
         outcome.result = kFailed;
         return outcome;
     }
 
     SocketConnection connection(WakeFd(), Clock::now() + timings.responseTimeout);
-    if ((outcome.result = OpenConnection(connection, url, parts, proxy)) != 0) return outcome;
+    if ((outcome.result = OpenConnection(connection, url, *target, proxy)) != 0) return outcome;
     outcome.result = StepResult(connection.SendAll(request), url, [&] {
         SetLastError("send QueryGetString error for queryGet:%s", url.c_str());
     });
@@ -292,8 +316,7 @@ FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::stri
             break;
     }
     if (!response.location.empty()) {
-        outcome.redirectTarget = std::move(response.location);
-        ResolveLink(outcome.redirectTarget, sentUrl);
+        outcome.result = RedirectTarget(url, *target, response.location, outcome.redirectTarget);
         return outcome;
     }
     outcome.result = DeliverBody(url, response, length);

@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "http/proxy_settings.h"
-#include "http/resolve_link.h"
 
 class RequestCanceller;
 

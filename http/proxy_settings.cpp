@@ -2,6 +2,12 @@
 
 #include <utility>
 
+namespace {
+
+constexpr unsigned kPortModulus = 0x10000;
+
+}  // namespace
+
 std::atomic<int> useProxy{0};
 SharedText proxyAddress;
 SharedText proxyPortText;
@@ -22,4 +28,13 @@ ProxySetting CurrentProxySetting() {
     setting.address = proxyAddress.Get();
     setting.portText = proxyPortText.Get();
     return setting;
+}
+
+int LeadingPortNumber(std::string_view text) {
+    unsigned port = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') break;
+        port = (port * 10 + static_cast<unsigned>(c - '0')) % kPortModulus;
+    }
+    return static_cast<int>(port);
 }

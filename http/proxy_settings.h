@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 // A text written by the window's thread and read by engine threads: every read sees a whole
 // value, never a torn one.
@@ -28,3 +29,7 @@ struct ProxySetting {
     std::string portText;
 };
 ProxySetting CurrentProxySetting();
+
+// The leading decimal digits of the text as a TCP port: only the low 16 bits count, so
+// overlong numbers wrap instead of overflowing. 0 when the text starts with no digit.
+int LeadingPortNumber(std::string_view text);

@@ -80,8 +80,10 @@ TEST(MemberIdOf, FromAfterTheSchemeToTheFirstDot) {
     EXPECT_EQ(MemberIdOf("https://lamps88"), "lamps88");
     EXPECT_EQ(MemberIdOf("https://"), "");
     EXPECT_EQ(MemberIdOf("svn+ssh://m1.test/"), "m1");
-    // "://" later in a link without a scheme does not move the start.
-    EXPECT_EQ(MemberIdOf("abcdefgh.test/?to=http://x.y"), "h");
+    // The first label of the host, as a URL reads it; a link that is no URL has none.
+    EXPECT_EQ(MemberIdOf("http://lamps88/intro.html"), "lamps88");
+    EXPECT_EQ(MemberIdOf("HTTP://user@Lamps88.Test:8080/"), "lamps88");
+    EXPECT_EQ(MemberIdOf("abcdefgh.test/?to=http://x.y"), "");
 }
 
 TEST_F(CompanyParserTest, MemberSiteCompanyReadInFull) {

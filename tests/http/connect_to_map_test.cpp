@@ -43,6 +43,16 @@ TEST_F(ConnectToMapTest, EmptyFieldsMatchAnyOrKeepTheRequestedValue) {
     EXPECT_EQ(Target("b.test", 80), "b.test:80");
 }
 
+TEST_F(ConnectToMapTest, HostsMayBeIPv6AndCompareAsAUrlWritesThem) {
+    ASSERT_TRUE(AddConnectTo("site.test:443:[::1]:8443"));
+    ASSERT_TRUE(AddConnectTo("[0:0::1]:80:127.0.0.1:81"));
+    ASSERT_TRUE(AddConnectTo("0x7f.1:80:[0::1]:"));
+    EXPECT_EQ(Target("site.test", 443), "[::1]:8443");
+    EXPECT_EQ(Target("[::1]", 80), "127.0.0.1:81");
+    EXPECT_EQ(Target("127.0.0.1", 80), "[::1]:80");
+    EXPECT_EQ(Target("2130706433", 80), "[::1]:80");
+}
+
 TEST_F(ConnectToMapTest, FirstMatchingRuleWins) {
     ASSERT_TRUE(AddConnectTo("a.test:80:127.0.0.1:1001"));
     ASSERT_TRUE(AddConnectTo(":80:127.0.0.1:1002"));
@@ -51,10 +61,11 @@ TEST_F(ConnectToMapTest, FirstMatchingRuleWins) {
 }
 
 TEST_F(ConnectToMapTest, BadSpecsAreRefusedAndAddNothing) {
-    for (const std::string& text :
-         std::vector<std::string>{"", "a.test", "a.test:80", "a.test:80:127.0.0.1", "a:80:b:81:c",
-                                  "a.test:http:b:81", "a.test:80:b:0", "a.test:65536:b:80", "a.test:80:b:-1",
-                                  "a.test: 80:b:81", "a.test:80:b:999999999999999999999"}) {
+    for (const std::string& text : std::vector<std::string>{
+             "", "a.test", "a.test:80", "a.test:80:127.0.0.1", "a:80:b:81:c", "a.test:http:b:81",
+             "a.test:80:b:0", "a.test:65536:b:80", "a.test:80:b:-1", "a.test: 80:b:81",
+             "a.test:80:b:999999999999999999999", "[::1:80:b:81", "a b:80:c:81", "a.test:80:[x]:81",
+             "a.test:80:[::1]x:81", "a.test:80:[::1]"}) {
         EXPECT_FALSE(AddConnectTo(text)) << text;
     }
     EXPECT_EQ(Target("a.test", 80), "a.test:80");

@@ -369,20 +369,36 @@ TEST_F(HttpClientTest, UnsplittableUrlsAndControlBytesAreRefusedBeforeConnecting
     ScriptedServer server(ScriptedServer::Answer("HTTP/1.1 200 OK\r\n\r\n"));
     const std::string port = std::to_string(server.Port());
     for (const std::string& url : std::vector<std::string>{
-             std::string("127.0.0.1"), std::string("http://"), std::string("http://a.b/"),
-             "http://127.0.0.1:" + port + "/a\r\nX-Injected: 1", "http://127.0.0.1:" + port + "/a\x7f",
-             "http://127.0.0.1:" + port + "/a\tb"}) {
+             std::string("127.0.0.1"), std::string("http://"), std::string("http://a b/"),
+             std::string("ftp://127.0.0.1:") + port + "/", "http://127.0.0.1:" + port + "/a\r\nX-Injected: 1",
+             "http://127.0.0.1:" + port + "/a\x7f", "http://127.0.0.1:" + port + "/a\tb"}) {
         EXPECT_EQ(client.GetHtml(url.c_str(), ""), -1);
         EXPECT_EQ(client.lastError, "build QueryGetString error for queryGet:" + url);
     }
     EXPECT_EQ(server.ConnectionCount(), 0);
 }
 
-TEST_F(HttpClientTest, RedirectToAUrlWithControlBytesIsRefused) {
-    ScriptedServer server(ScriptedServer::Answer("HTTP/1.1 302 Found\r\nLocation: /a\x01X-Evil: 1\r\n\r\n"));
-    EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), -1);
-    EXPECT_EQ(client.lastError, "build QueryGetString error for queryGet:" + server.Url("a\x01X-Evil: 1"));
-    EXPECT_EQ(server.ConnectionCount(), 1);
+TEST_F(HttpClientTest, RedirectsTheClientDoesNotFollowEndTheRequest) {
+    const struct {
+        std::string location;
+        const char* message;
+    } cases[] = {
+        {"/a\x01X-Evil: 1", "redirect to an address holding a control byte for:"},
+        {"mailto:sales@dir.test", "redirect to a non-HTTP address for:"},
+        {"javascript:alert(1)", "redirect to a non-HTTP address for:"},
+        {"tel:+86 571 1234", "redirect to a non-HTTP address for:"},
+        {"ftp://dir.test/", "redirect to a non-HTTP address for:"},
+        {"data:text/html,x", "redirect to a non-HTTP address for:"},
+        {"http://", "redirect to an address that is not a URL for:"},
+        {"https://dir.test:99999/", "redirect to an address that is not a URL for:"},
+    };
+    for (const auto& row : cases) {
+        ScriptedServer server(
+            ScriptedServer::Answer("HTTP/1.1 302 Found\r\nLocation: " + row.location + "\r\n\r\n"));
+        EXPECT_EQ(client.GetHtml(server.Url("p").c_str(), ""), -1) << row.location;
+        EXPECT_EQ(client.lastError, row.message + server.Url("p")) << row.location;
+        EXPECT_EQ(server.ConnectionCount(), 1) << row.location;
+    }
 }
 
 TEST_F(HttpClientTest, ResponseFillingTheBufferExactlyIsKeptButALargerOneIsRefused) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "http/connect_to_map.h"
 #include "http/http_client.h"
 #include "http/request_canceller.h"
 #include "support/dns_stub.h"
@@ -67,6 +68,11 @@ TEST_F(NameLookupTest, BracketedIPv6LiteralsAreConnectedToDirectly) {
     SetNameServersForTesting(dns.Address());
     ASSERT_EQ(client.GetHtml(v6->Url("p").c_str(), ""), 3) << client.lastError;
     EXPECT_NE(v6->Requests().at(0).find("\r\nHost: [::1]\r\n"), std::string::npos) << v6->Requests()[0];
+    // A connect-to rule may name an IPv6 target too.
+    ASSERT_TRUE(AddConnectTo("site.test:80:[::1]:" + std::to_string(v6->Port())));
+    EXPECT_EQ(client.GetHtml("http://site.test/q", ""), 3) << client.lastError;
+    ClearConnectTo();
+    EXPECT_NE(v6->Requests().at(1).find("\r\nHost: site.test\r\n"), std::string::npos) << v6->Requests()[1];
     EXPECT_EQ(dns.Questions(), 0);
 }
 

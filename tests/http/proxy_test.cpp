@@ -137,4 +137,15 @@ TEST_F(ProxyTest, ReadersAlwaysSeeAWholeValueWhileTheWindowWrites) {
     EXPECT_EQ(torn, 0);
 }
 
+TEST(LeadingPortNumberTest, KeepsOnlyTheLowSixteenBits) {
+    EXPECT_EQ(LeadingPortNumber("8080"), 8080);
+    EXPECT_EQ(LeadingPortNumber("65535"), 65535);
+    EXPECT_EQ(LeadingPortNumber("65536"), 0);
+    EXPECT_EQ(LeadingPortNumber("4294967376"), 80);  // 2^32 + 80
+    EXPECT_EQ(LeadingPortNumber("81abc"), 81);
+    EXPECT_EQ(LeadingPortNumber(""), 0);
+    EXPECT_EQ(LeadingPortNumber(" 80"), 0);
+    EXPECT_EQ(LeadingPortNumber("-80"), 0);
+}
+
 }  // namespace

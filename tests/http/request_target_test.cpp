@@ -1,5 +1,3 @@
-#include "http/request_target.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -39,7 +37,9 @@ const std::vector<TargetCase> kTargetCases = {
     {"/a", "/a/b/../../../c/.", "/c/"},
     {"/a/b/d.html", "../x/../y", "/a/y"},
     {"/a", "/p?a=../b/./c", "/p?a=../b/./c"},
-    {"/a", "/\"<>\\^`{|}[] x", "/%22%3C%3E%5C%5E%60%7B%7C%7D%5B%5D%20x"},
+    {"/a", "/\"<>\\^`{|}[] x", "/%22%3C%3E/%5E%60%7B%7C%7D%5B%5D%20x"},  // "\\" reads as "/"
+    {"/a", "/p?\"<>\\^`{|}[]' x", "/p?%22%3C%3E%5C%5E%60%7B%7C%7D%5B%5D%27%20x"},
+    {"/a/b", "HTTP://DIR.test:80/c", "/c"},
     {"/a", "/-._~!$&'()*+,;=:@/?x=/?", "/-._~!$&'()*+,;=:@/?x=/?"},
     {"/a", "/50%zz?p=%4", "/50%25zz?p=%254"},
     {"/a", "http://dir.test?p=2#f", "/?p=2"},

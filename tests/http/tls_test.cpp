@@ -40,7 +40,8 @@ protected:
 
     ServerOptions Identity(const std::vector<std::string>& names, long from = -3600, long until = kDay,
                            const CertificateAuthority* issuer = nullptr) const {
-        const CertificateAuthority::Issued issued = (issuer != nullptr ? *issuer : ca).Issue(names, from, until);
+        const CertificateAuthority::Issued issued =
+            (issuer != nullptr ? *issuer : ca).Issue(names, from, until);
         return {false, issued.CertificatePem(), issued.KeyPem()};
     }
     // Requests for https://dir.test/ reach the server.
@@ -156,12 +157,19 @@ TEST_F(TlsTest, RedirectsLeadFromHttpToHttpsAndBack) {
                                    : "HTTP/1.1 200 OK\r\n\r\nback home");
     });
     const std::string back = plain.Url("back");
-    ScriptedServer secure(ScriptedServer::Answer("HTTP/1.1 302 Found\r\nLocation: " + back + "\r\n\r\n"),
-                          Identity({"DNS:dir.test"}));
+    // A root-relative link on an https page keeps its scheme and host.
+    ScriptedServer secure(
+        [&back](ScriptedConnection& connection, int index) {
+            connection.ReadRequest();
+            connection.Send("HTTP/1.1 302 Found\r\nLocation: " + (index == 0 ? std::string("/next") : back) +
+                            "\r\n\r\n");
+        },
+        Identity({"DNS:dir.test"}));
     RouteDirTest(secure);
     ASSERT_EQ(client.GetHtml(plain.Url("start").c_str(), ""), 9) << client.lastError;
-    ASSERT_EQ(secure.Requests().size(), 1u);
+    ASSERT_EQ(secure.Requests().size(), 2u);
     EXPECT_EQ(secure.Requests()[0], "GET /secure HTTP/1.1\r\n" + kFixedLines + "Host: dir.test\r\n\r\n");
+    EXPECT_EQ(secure.Requests()[1], "GET /next HTTP/1.1\r\n" + kFixedLines + "Host: dir.test\r\n\r\n");
     ASSERT_EQ(plain.Requests().size(), 2u);
     EXPECT_EQ(plain.Requests()[1].substr(0, 20), "GET /back HTTP/1.1\r\n");
 }
