@@ -1,6 +1,7 @@
 #include "http/url_host.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -25,15 +26,20 @@ bool IsAsciiDigit(int c) {
     return c >= '0' && c <= '9';
 }
 
-bool IsForbiddenHostByte(unsigned char byte) {
-    static constexpr std::string_view kForbidden{"\0\t\n\r #/:<>?@[\\]^|", 17};
-    return kForbidden.find(static_cast<char>(byte)) != std::string_view::npos;
-}
+enum ForbiddenIn : std::uint8_t { kForbiddenInHost = 1, kForbiddenInDomain = 2 };
 
-// The forbidden domain code points: the host's, the C0 controls, "%" and DEL.
-bool IsForbiddenDomainByte(unsigned char byte) {
-    return byte < 0x20 || byte == '%' || byte == 0x7F || IsForbiddenHostByte(byte);
+// The forbidden host code points; a domain forbids the C0 controls, "%" and DEL as well.
+constexpr std::array<std::uint8_t, 256> BuildForbiddenTable() {
+    std::array<std::uint8_t, 256> table{};
+    for (const char c : std::string_view("\0\t\n\r #/:<>?@[\\]^|", 17)) {
+        table[static_cast<unsigned char>(c)] = kForbiddenInHost | kForbiddenInDomain;
+    }
+    for (int byte = 0; byte < 0x20; ++byte) table[byte] |= kForbiddenInDomain;
+    table['%'] |= kForbiddenInDomain;
+    table[0x7F] |= kForbiddenInDomain;
+    return table;
 }
+constexpr std::array<std::uint8_t, 256> kForbiddenTable = BuildForbiddenTable();
 
 // The IPv4 number parser: decimal, octal after a leading "0", hexadecimal after "0x".
 std::optional<std::uint64_t> ParseIpv4Number(std::string_view text) {
@@ -209,15 +215,18 @@ bool AppendSpecialHost(std::string& out, std::string_view text) {
     }
     // Percent-decode, then domain to ASCII, which for ASCII text is lower-casing.
     const std::size_t start = out.size();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        int byte = static_cast<unsigned char>(text[i]);
-        if (byte == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            byte = HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]);
-            i += 2;
+    out.append(text);
+    std::size_t written = start;
+    for (std::size_t at = start; at < out.size(); ++at) {
+        int byte = static_cast<unsigned char>(out[at]);
+        if (byte == '%' && at + 2 < out.size() && HexValue(out[at + 1]) >= 0 && HexValue(out[at + 2]) >= 0) {
+            byte = HexValue(out[at + 1]) * 16 + HexValue(out[at + 2]);
+            at += 2;
         }
-        if (byte >= 0x80 || IsForbiddenDomainByte(static_cast<unsigned char>(byte))) return false;
-        out.push_back(static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte));
+        if (byte >= 0x80 || (kForbiddenTable[byte] & kForbiddenInDomain) != 0) return false;
+        out[written++] = static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte);
     }
+    out.resize(written);
     const std::string_view domain(out.data() + start, out.size() - start);
     if (domain.empty()) return false;
     if (!EndsInANumber(domain)) return true;
@@ -229,6 +238,7 @@ bool AppendSpecialHost(std::string& out, std::string_view text) {
 }
 
 bool IsOpaqueHost(std::string_view text) {
-    return std::none_of(text.begin(), text.end(),
-                        [](char c) { return IsForbiddenHostByte(static_cast<unsigned char>(c)); });
+    return std::none_of(text.begin(), text.end(), [](char c) {
+        return (kForbiddenTable[static_cast<unsigned char>(c)] & kForbiddenInHost) != 0;
+    });
 }
