@@ -12,7 +12,8 @@ void CommonOptions::AddTo(CLI::App& command) {
     command.add_option("--rules", rulesFile, "rules file (default: config/reg.alibaba)");
     command.add_option("--proxy", proxy, "HTTP proxy HOST:PORT");
     command.add_option("--connect-to", connectTo,
-                       "HOST1:PORT1:HOST2:PORT2, connect there instead (repeatable)");
+                       "HOST1:PORT1:HOST2:PORT2, connect there instead; an IPv6 host in brackets "
+                       "([::1]) (repeatable)");
     command.add_option("--cacert", caFile, "CA certificate file (PEM) trusted for https besides the system's");
 }
 

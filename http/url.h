@@ -7,7 +7,8 @@
 
 // An absolute URL, parsed, resolved and written as the WHATWG URL standard does for its special
 // schemes (http, https, ws, wss, ftp), and as far as needed for other schemes (mailto:,
-// javascript:, a "//" authority) to tell them apart and write them back unchanged.
+// javascript:, a "//" authority) to tell them apart and write them back unchanged. file: is read
+// as such another scheme: the client never asks for one.
 //
 // Text is taken byte for byte, as the engine holds it (GBK): bytes of 0x80 and above are
 // percent-encoded one by one in the path, query and fragment, which for UTF-8 text is exactly the
