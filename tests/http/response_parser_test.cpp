@@ -22,6 +22,15 @@ std::string WithLines(const std::string& lines) {
 
 constexpr const char* kReadable = nullptr;
 
+// The head of a 200 response with the lines, expected to be refused with `fault`; the parts of
+// a readable one.
+std::optional<ParsedResponse> ReadLines(const std::string& lines, const char* fault) {
+    const ParsedResponse parsed = Parsed(WithLines(lines));
+    EXPECT_STREQ(parsed.framingFault, fault) << lines;
+    if (fault != kReadable) return std::nullopt;
+    return parsed;
+}
+
 TEST(ResponseParserTest, BodyStartsAfterTheFirstBlankLine) {
     const std::string response = "HTTP/1.1 200 OK\r\nA: 1\r\n\r\nbody\r\n\r\nmore";
     EXPECT_EQ(Parsed(response).bodyStart, response.find("body"));
@@ -121,10 +130,8 @@ TEST(ResponseParserTest, FieldLinesAreReadAsTheStandardWritesThem) {
         {"A: 1\rB: 2", {}, "CR without LF in response head"},
     };
     for (const auto& field : cases) {
-        const ParsedResponse parsed = Parsed(WithLines(field.lines));
-        EXPECT_STREQ(parsed.framingFault, field.fault) << field.lines;
-        if (field.fault == kReadable) {
-            EXPECT_EQ(parsed.headers, field.headers) << field.lines;
+        if (const auto parsed = ReadLines(field.lines, field.fault)) {
+            EXPECT_EQ(parsed->headers, field.headers) << field.lines;
         }
     }
 }
@@ -148,7 +155,9 @@ TEST(ResponseParserTest, RepeatedLinesAreCombined) {
          {{"Content-Type", "text/html; charset=utf-8"}}},
     };
     for (const auto& repeated : cases) {
-        EXPECT_EQ(Parsed(WithLines(repeated.lines)).headers, repeated.headers) << repeated.lines;
+        if (const auto parsed = ReadLines(repeated.lines, kReadable)) {
+            EXPECT_EQ(parsed->headers, repeated.headers) << repeated.lines;
+        }
     }
 }
 
@@ -174,10 +183,8 @@ TEST(ResponseParserTest, ContentLengthIsOneNumberHoweverOftenItIsSent) {
         {"Content-Length: 99999999999999999999999", std::nullopt, "Content-Length not a plain number"},
     };
     for (const auto& length : cases) {
-        const ParsedResponse parsed = Parsed(WithLines(length.lines));
-        EXPECT_STREQ(parsed.framingFault, length.fault) << length.lines;
-        if (length.fault == kReadable) {
-            EXPECT_EQ(parsed.contentLength, length.length) << length.lines;
+        if (const auto parsed = ReadLines(length.lines, length.fault)) {
+            EXPECT_EQ(parsed->contentLength, length.length) << length.lines;
         }
     }
 }
