@@ -68,8 +68,6 @@ const std::vector<FramingCase> kCases = {
     {"list of one length", Response("Content-Length: 3, 3\r\n", "abcEXTRA"), kRead, "abc", kKeptOpen},
     {"list of two lengths", Response("Content-Length: 3, 4\r\n", "abcd"), kRefused,
      "conflicting Content-Length values", kKeptOpen},
-    {"length list with a gap", Response("Content-Length: 3,\r\n", "abc"), kRefused,
-     "Content-Length not a plain number"},
     {"huge length", Response("Content-Length: 99999999999999999999999\r\n", "abc"), kRefused,
      "Content-Length not a plain number"},
     {"two locations", Response("Location: /landing\r\nLocation: /elsewhere\r\n", "", "302 Found"), kRefused,
@@ -90,8 +88,6 @@ const std::vector<FramingCase> kCases = {
     // Heads that are no HTTP/1.x response head.
     {"HTTP/2 status line", "HTTP/2 200 OK\r\nContent-Length: 2\r\n\r\nok", kRefused, "malformed status line",
      kKeptOpen},
-    {"two-digit status", "HTTP/1.1 20 OK\r\n\r\nok", kRefused, "malformed status line"},
-    {"no status line", "<html>\r\n\r\nok", kRefused, "malformed status line"},
     {"NUL in a header", Response(std::string("X-A: 1\0\r\n", 9), "ok"), kRefused, "malformed response head",
      kKeptOpen},
     {"line without colon", Response("Content-Length 2\r\n", "ok"), kRefused, "header line without colon",
