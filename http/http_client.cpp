@@ -46,6 +46,20 @@ enum RequestResult {
     kBadChunk = -6,
 };
 
+// The length of the body once all of it is in, as its framing says, whether or not the server
+// closes the connection: its Content-Length, or its chunks and trailers. Bytes after it are no
+// part of the response. None while more is to come, and for a body that runs until the close.
+std::optional<std::size_t> FramedBodyLength(const ParsedResponse& response, ChunkedBodyEnd& chunkedEnd,
+                                            std::string_view body) {
+    if (response.chunked) {
+        if (!chunkedEnd.Reached(body)) return std::nullopt;
+        // A body that can never be read is taken as it stands, for the decoder to name its fault.
+        return chunkedEnd.Length() != std::string_view::npos ? chunkedEnd.Length() : body.size();
+    }
+    if (response.contentLength && body.size() >= *response.contentLength) return response.contentLength;
+    return std::nullopt;
+}
+
 }  // namespace
 
 // How one exchange ended: a result, a redirect to follow, or a wait before asking again.
@@ -330,17 +344,16 @@ int HttpClient::Impl::ReceiveResponse(SocketConnection& connection, const std::s
     length = 0;
     std::size_t responseStart = 0;  // past the interim responses read so far
     bool headRead = false;
+    ResponseHeadEnd headEnd;  // of the response at responseStart
     ChunkedBodyEnd chunkedEnd;
     for (;;) {
-        // A body ends at its Content-Length or its last chunk, whether or not the server closes
-        // the connection.
-        if (headRead && !response.chunked && response.contentLength &&
-            length - response.bodyStart >= *response.contentLength) {
-            break;
-        }
-        if (headRead && response.chunked &&
-            chunkedEnd.Reached({client.htmlBuffer + response.bodyStart, length - response.bodyStart})) {
-            break;
+        if (headRead) {
+            const std::optional<std::size_t> bodyLength = FramedBodyLength(
+                response, chunkedEnd, {client.htmlBuffer + response.bodyStart, length - response.bodyStart});
+            if (bodyLength) {
+                length = response.bodyStart + *bodyLength;
+                break;
+            }
         }
         char* into = client.htmlBuffer + length;
         const std::size_t room = std::min(kReceiveStep, capacity - length);
@@ -358,7 +371,7 @@ int HttpClient::Impl::ReceiveResponse(SocketConnection& connection, const std::s
 
         while (!headRead) {
             const std::string_view rest(client.htmlBuffer + responseStart, length - responseStart);
-            const std::size_t bodyStart = FindBodyStart(rest);
+            const std::size_t bodyStart = headEnd.Find(rest);
             if (bodyStart == std::string_view::npos ? rest.size() > kLongestHead : bodyStart > kLongestHead) {
                 SetLastError("response head too large for:%s", url.c_str());
                 return kFailed;
@@ -372,6 +385,7 @@ int HttpClient::Impl::ReceiveResponse(SocketConnection& connection, const std::s
             }
             if (IsInterimStatus(response.statusCode)) {
                 responseStart = response.bodyStart;
+                headEnd = ResponseHeadEnd();
                 continue;
             }
             headRead = true;
@@ -393,6 +407,10 @@ int HttpClient::Impl::DeliverBody(const std::string& url, const ParsedResponse& 
         const int decoded = DecodeChunked(body, bodyLength, bodyLength);
         if (decoded == kChunkSizeOverflow) {
             SetLastError("chunk size overflows for:%s", url.c_str());
+            return kFailed;
+        }
+        if (decoded == kChunkedMalformed) {
+            SetLastError("malformed chunked body for:%s", url.c_str());
             return kFailed;
         }
         if (decoded != 0) return kBadChunk;

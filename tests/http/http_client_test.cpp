@@ -155,16 +155,20 @@ TEST_F(HttpClientTest, ResponseWithoutBlankLineFailsAndKeepsTheLastError) {
     }
 }
 
-TEST_F(HttpClientTest, HeaderTableJoinsCookiesAndConcatenatesOtherRepeats) {
+TEST_F(HttpClientTest, HeaderTableJoinsRepeatsAndKeepsCookiesApart) {
     ScriptedServer server(ScriptedServer::AnswerInPieces(
-        "HTTP/1.1 200 OK\r\nSet-Cookie: a=1\r\nX-A: 1\r\nno separator here\r\nSet-Cookie: b=2\r\n"
-        "X-A: 2\r\nset-cookie: c=3\r\nset-cookie: d=4\r\n\r\nok",
+        "HTTP/1.1 200 OK\r\nSet-Cookie: a=1; Path=/\r\nX-A: 1\r\nSet-Cookie: b=2\r\n"
+        "X-A: 2\r\nset-cookie: c=3\r\nset-cookie:d=4\r\n\r\nok",
         5));
     ASSERT_EQ(client.GetHtml(server.Url().c_str(), ""), 2);
-    EXPECT_EQ(client.responseHeaders.at("Set-Cookie"), "a=1;b=2");
-    EXPECT_EQ(client.responseHeaders.at("X-A"), "12");
-    EXPECT_EQ(client.responseHeaders.at("set-cookie"), "c=3d=4");
-    EXPECT_EQ(client.responseHeaders.size(), 3u);
+    EXPECT_EQ(client.responseHeaders.at("Set-Cookie"), "a=1; Path=/\nb=2\nc=3\nd=4");
+    EXPECT_EQ(client.responseHeaders.at("X-A"), "1, 2");
+    EXPECT_EQ(client.responseHeaders.size(), 2u);
+
+    ScriptedServer refusing(
+        ScriptedServer::Answer("HTTP/1.1 200 OK\r\nX-A: 1\r\nno separator here\r\n\r\nok"));
+    EXPECT_EQ(client.GetHtml(refusing.Url().c_str(), ""), -1);
+    EXPECT_EQ(client.lastError, "header line without colon for:" + refusing.Url());
 }
 
 TEST_F(HttpClientTest, HeadsUpToTheLimitAreReadAndLongerOnesRefused) {
