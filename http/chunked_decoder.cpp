@@ -3,6 +3,8 @@
 #include <cstring>
 #include <limits>
 
+#include "http/hex_digit.h"
+
 namespace {
 
 constexpr char kLineFeed = '\n';
@@ -10,13 +12,6 @@ constexpr char kCarriageReturn = '\r';
 constexpr char kExtensionStart = ';';
 constexpr unsigned kHexBits = 4;
 constexpr std::size_t kNoLineEnd = std::string_view::npos;
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';

@@ -1,5 +1,6 @@
 #include "http/url.h"
 
+#include "http/hex_digit.h"
 #include "http/url_host.h"
 #include "http/url_parser.h"
 
@@ -18,10 +19,6 @@ bool IsAsciiLetterOrDigit(char c) {
 bool StandsRawInTarget(char c) {
     static constexpr std::string_view kRawPunctuation = "-._~!$&'()*+,;=:@/?";
     return IsAsciiLetterOrDigit(c) || kRawPunctuation.find(c) != std::string_view::npos;
-}
-
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 }  // namespace
@@ -108,8 +105,8 @@ std::string Url::RequestTarget() const {
     target.reserve(text.size());
     for (std::size_t at = 0; at < text.size(); ++at) {
         const char c = text[at];
-        const bool escape =
-            c == '%' && at + 2 < text.size() && IsHexDigit(text[at + 1]) && IsHexDigit(text[at + 2]);
+        const bool escape = c == '%' && at + 2 < text.size() && HexDigitValue(text[at + 1]) >= 0 &&
+                            HexDigitValue(text[at + 2]) >= 0;
         if (escape || StandsRawInTarget(c)) {
             target.push_back(c);
         } else {

@@ -6,6 +6,8 @@
 #include <optional>
 #include <utility>
 
+#include "http/hex_digit.h"
+
 namespace {
 
 constexpr int kIpv6Pieces = 8;
@@ -14,13 +16,6 @@ constexpr int kEnd = -1;
 constexpr unsigned kByteLimit = 255;
 // Any IPv4 number this large is refused alike, so larger ones need not be counted exactly.
 constexpr std::uint64_t kIpv4NumberCap = std::uint64_t{1} << 32;
-
-int HexValue(int c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 bool IsAsciiDigit(int c) {
     return c >= '0' && c <= '9';
@@ -54,7 +49,7 @@ std::optional<std::uint64_t> ParseIpv4Number(std::string_view text) {
     }
     std::uint64_t value = 0;
     for (const char c : text) {
-        const int digit = HexValue(c);
+        const int digit = HexDigitValue(c);
         if (digit < 0 || digit >= radix) return std::nullopt;
         value = std::min(value * radix + static_cast<unsigned>(digit), kIpv4NumberCap);
     }
@@ -123,8 +118,8 @@ bool ParseIpv6(std::string_view input, std::uint16_t (&address)[kIpv6Pieces]) {
         }
         unsigned value = 0;
         std::size_t length = 0;
-        for (; length < 4 && HexValue(at(pointer)) >= 0; ++length, ++pointer)
-            value = value * 16 + HexValue(at(pointer));
+        for (; length < 4 && HexDigitValue(at(pointer)) >= 0; ++length, ++pointer)
+            value = value * 16 + HexDigitValue(at(pointer));
         if (at(pointer) == '.') {
             // An IPv4 address in the last two pieces.
             if (length == 0 || pieceIndex > kIpv6Pieces - 2) return false;
@@ -219,8 +214,9 @@ bool AppendSpecialHost(std::string& out, std::string_view text) {
     std::size_t written = start;
     for (std::size_t at = start; at < out.size(); ++at) {
         int byte = static_cast<unsigned char>(out[at]);
-        if (byte == '%' && at + 2 < out.size() && HexValue(out[at + 1]) >= 0 && HexValue(out[at + 2]) >= 0) {
-            byte = HexValue(out[at + 1]) * 16 + HexValue(out[at + 2]);
+        if (byte == '%' && at + 2 < out.size() && HexDigitValue(out[at + 1]) >= 0 &&
+            HexDigitValue(out[at + 2]) >= 0) {
+            byte = HexDigitValue(out[at + 1]) * 16 + HexDigitValue(out[at + 2]);
             at += 2;
         }
         if (byte >= 0x80 || (kForbiddenTable[byte] & kForbiddenInDomain) != 0) return false;
