@@ -214,6 +214,10 @@ bool ParseResponse(std::string_view response, ParsedResponse& parsed) {
     const std::vector<HeaderField> fields = HeaderFields(response.substr(linesStart, bodyStart - linesStart));
     parsed.headers.clear();
     AddToTable(fields, parsed.headers);
+    parsed.setCookieLines.clear();
+    for (const HeaderField& field : fields) {
+        if (SameTextIgnoringCase(field.name, "Set-Cookie")) parsed.setCookieLines.push_back(field.value);
+    }
 
     parsed.location.clear();
     parsed.chunked = false;
