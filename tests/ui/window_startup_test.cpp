@@ -119,7 +119,8 @@ TEST_F(StartUpTest, AProxyFromTheCommandLineTicksTheProxyBoxAndAUserAgentServesE
         SetNextMessageAnswers({MessageAnswer::Yes});
         window->reject();
     });
-    CHarvioApp app(ParseCommandLine({"harvio", "--proxy", "127.0.0.1:3128", "--user-agent", "Agent/2 (X11)"}));
+    CHarvioApp app(
+        ParseCommandLine({"harvio", "--proxy", "127.0.0.1:3128", "--user-agent", "Agent/2 (X11)"}));
     app.SetInstanceLockNameForTesting(lockName);
     app.InitInstance();
     EXPECT_TRUE(ticked);
@@ -132,9 +133,9 @@ TEST_F(StartUpTest, AProxyFromTheCommandLineTicksTheProxyBoxAndAUserAgentServesE
 }
 
 TEST(CommandLineTest, CollectsConnectToRulesAndTheProxy) {
-    const CommandLineOptions options =
-        ParseCommandLine({"harvio", "--connect-to", "a.example:80:127.0.0.1:8080",
-                          "--connect-to=b.example:80::9090", "--proxy=h:81", "--user-agent", "A/1 (X; Y, Z)"});
+    const CommandLineOptions options = ParseCommandLine(
+        {"harvio", "--connect-to", "a.example:80:127.0.0.1:8080", "--connect-to=b.example:80::9090",
+         "--proxy=h:81", "--user-agent", "A/1 (X; Y, Z)"});
     EXPECT_EQ(options.error, "");
     EXPECT_EQ(options.connectTo,
               (std::vector<std::string>{"a.example:80:127.0.0.1:8080", "b.example:80::9090"}));
@@ -196,11 +197,13 @@ TEST(UserAgentSettingTest, TakesTheWholeLineOfTheKeyBeforeAnySection) {
     };
     for (const auto& setting : cases) {
         std::ofstream(dir.File("harvio.ini")) << setting.ini;
-        EXPECT_EQ(ConfiguredUserAgent(QString::fromStdString(dir.File("harvio.ini").string())), setting.userAgent)
+        EXPECT_EQ(ConfiguredUserAgent(QString::fromStdString(dir.File("harvio.ini").string())),
+                  setting.userAgent)
             << setting.ini;
     }
     EXPECT_EQ(ConfiguredUserAgent(QString::fromStdString(dir.File("none.ini").string())), "");
-    EXPECT_EQ(ConfiguredUserAgent(QString::fromUtf8(std::getenv("HARVIO_SOURCE_DIR")) + "/config/harvio.ini"), "");
+    EXPECT_EQ(ConfiguredUserAgent(QString::fromUtf8(std::getenv("HARVIO_SOURCE_DIR")) + "/config/harvio.ini"),
+              "");
 }
 
 }  // namespace
