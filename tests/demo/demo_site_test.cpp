@@ -451,8 +451,8 @@ TEST(DemoSiteWire, RequiredSessionCookieRedirectsEveryRequestWithoutAValidOneToI
     std::string forged = session;
     forged.back() = forged.back() == '0' ? '1' : '0';
     for (const std::string& cookie :
-         {"Cookie: " + forged + "\r\n", "Cookie: x" + session + "\r\n", std::string("Cookie: demo_session=\r\n"),
-          "Cookie: " + session.substr(0, 14) + "\r\n"}) {
+         {"Cookie: " + forged + "\r\n", "Cookie: x" + session + "\r\n",
+          std::string("Cookie: demo_session=\r\n"), "Cookie: " + session.substr(0, 14) + "\r\n"}) {
         const RawResponse refused = RawGet(site.port(), HostOf(home), TargetOf(home), cookie);
         EXPECT_EQ(refused.status, 302) << cookie;
         EXPECT_NE(refused.Header("Set-Cookie"), setCookie) << "a new session each time";
