@@ -12,6 +12,7 @@
 #include "http/chunked_decoder.h"
 #include "http/connect_to_map.h"
 #include "http/content_decoding.h"
+#include "http/cookie_jar.h"
 #include "http/page_charset.h"
 #include "http/proxy_tunnel.h"
 #include "http/request_builder.h"
@@ -109,6 +110,7 @@ struct HttpClient::Impl {
     HttpTimings timings;
     std::shared_ptr<RequestCanceller> canceller;
     std::function<bool()> requestGate;
+    std::shared_ptr<CookieJar> cookies;
     std::string page;  // the body while it is decoded; its room is kept from page to page
 };
 
@@ -139,6 +141,10 @@ void HttpClient::SetCanceller(std::shared_ptr<RequestCanceller> canceller) {
 
 void HttpClient::SetRequestGate(std::function<bool()> gate) {
     impl->requestGate = std::move(gate);
+}
+
+void HttpClient::SetCookieJar(std::shared_ptr<CookieJar> jar) {
+    impl->cookies = std::move(jar);
 }
 
 int HttpClient::GetHtml(const char* url, const char* formData) {
@@ -257,9 +263,12 @@ FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::stri
     TraceLine("Get Url:%s", sentUrl.c_str());
 
     const ProxySetting proxy = ProxyForRequest();
+    const std::optional<CookieRequest> cookieRequest =
+        cookies ? CookieRequestFor(sentUrl) : std::optional<CookieRequest>();
+    const std::string cookieHeader = cookieRequest ? cookies->CookieHeader(*cookieRequest) : std::string();
     std::string request;
     UrlParts parts;
-    if (!BuildRequest(sentUrl, formData, proxy.enabled, request, parts)) {
+    if (!BuildRequest(sentUrl, formData, proxy.enabled, request, parts, cookieHeader)) {
         SetLastError("build QueryGetString error for queryGet:%s", url.c_str());
         outcome.result = kFailed;
         return outcome;
@@ -279,6 +288,11 @@ FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::stri
     if ((outcome.result = ReceiveResponse(connection, url, response, length)) != 0) return outcome;
     connection.Close();
 
+    // Cookies of any response count, a redirect's or a failure's included.
+    if (cookieRequest) {
+        for (const std::string& setCookie : response.setCookieLines)
+            cookies->Store(setCookie, *cookieRequest);
+    }
     client.statusCode = response.statusCode;
     client.responseHeaders = std::move(response.headers);
     switch (response.statusCode) {
