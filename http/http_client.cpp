@@ -12,6 +12,8 @@
 #include "http/chunked_decoder.h"
 #include "http/connect_to_map.h"
 #include "http/content_decoding.h"
+#include "http/control_byte.h"
+#include "http/cookie_jar.h"
 #include "http/page_charset.h"
 #include "http/proxy_tunnel.h"
 #include "http/request_builder.h"
@@ -112,6 +114,7 @@ struct HttpClient::Impl {
     HttpTimings timings;
     std::shared_ptr<RequestCanceller> canceller;
     std::function<bool()> requestGate;
+    std::shared_ptr<CookieJar> cookies;
     std::string page;  // the body while it is decoded; its room is kept from page to page
 };
 
@@ -142,6 +145,10 @@ void HttpClient::SetCanceller(std::shared_ptr<RequestCanceller> canceller) {
 
 void HttpClient::SetRequestGate(std::function<bool()> gate) {
     impl->requestGate = std::move(gate);
+}
+
+void HttpClient::SetCookieJar(std::shared_ptr<CookieJar> jar) {
+    impl->cookies = std::move(jar);
 }
 
 int HttpClient::GetHtml(const char* url, const char* formData) {
@@ -278,9 +285,12 @@ FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::stri
         return outcome;
     }
     const ProxySetting proxy = ProxyForRequest();
+    const std::optional<CookieRequest> cookieRequest =
+        cookies ? CookieRequestFor(url) : std::optional<CookieRequest>();
+    const std::string cookieHeader = cookieRequest ? cookies->CookieHeader(*cookieRequest) : std::string();
     std::string request;
     std::optional<Url> target;
-    const bool built = BuildRequest(url, formData, proxy.enabled, request, target);
+    const bool built = BuildRequest(url, formData, proxy.enabled, request, target, cookieHeader);
     // The address as it is sent: fragment dropped, path normalised and escaped.
     TraceLine("Get Url:%s", built ? std::string(target->HrefWithoutFragment()).c_str() : url.c_str());
     if (!built) {
@@ -303,6 +313,11 @@ FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::stri
     if ((outcome.result = ReceiveResponse(connection, url, response, length)) != 0) return outcome;
     connection.Close();
 
+    // Cookies of any response count, a redirect's or a failure's included.
+    if (cookieRequest) {
+        for (const std::string& setCookie : response.setCookieLines)
+            cookies->Store(setCookie, *cookieRequest);
+    }
     client.statusCode = response.statusCode;
     client.responseHeaders = std::move(response.headers);
     switch (response.statusCode) {

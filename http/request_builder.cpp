@@ -1,19 +1,13 @@
 #include "http/request_builder.h"
 
+#include "http/control_byte.h"
+#include "http/user_agent.h"
+
 namespace {
 
-constexpr unsigned char kDelete = 0x7F;
 constexpr std::string_view kProxyGetPrefix = "GET ";
 
 }  // namespace
-
-bool HoldsControlByte(std::string_view text) {
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == kDelete) return true;
-    }
-    return false;
-}
 
 std::optional<Url> ParseRequestUrl(std::string_view url) {
     if (HoldsControlByte(url)) return std::nullopt;
@@ -34,14 +28,16 @@ int BuildQueryGetString(std::string_view url, bool viaProxy, std::string& reques
     }
     request.append(" HTTP/1.1\r\n");
     for (const std::string_view line : kFixedHeaderLines) request.append(line);
-    request.append("Host: ").append(target->Host()).append("\r\n");
+    request.append("User-Agent: ").append(CurrentUserAgent()).append("\r\n");
+    request.append("Host: ").append(target->HostPort()).append("\r\n");
     return 0;
 }
 
 bool BuildRequest(std::string_view url, std::string_view formData, bool viaProxy, std::string& request,
-                  std::optional<Url>& target) {
+                  std::optional<Url>& target, std::string_view cookieHeader) {
     std::string head;
     if (BuildQueryGetString(url, viaProxy, head, target) != 0) return false;
+    if (!cookieHeader.empty()) head.append("Cookie: ").append(cookieHeader).append("\r\n");
     const bool absoluteForm = viaProxy && !target->Secure();  // a tunnelled request names the path alone
     if (formData.empty()) {
         request = absoluteForm ? std::move(head) : "GET /" + head;

@@ -212,6 +212,9 @@ const char* ReadHead(std::string_view head, ParsedResponse& parsed) {
     std::vector<HeaderField> fields;
     if (const char* fault = ReadFieldLines(head.substr(linesStart), fields)) return fault;
     AddToTable(fields, parsed.headers);
+    for (const HeaderField& field : fields) {
+        if (SameTextIgnoringCase(field.name, "Set-Cookie")) parsed.setCookieLines.push_back(field.value);
+    }
     // RFC 9112 §6.3: these responses end at their blank line.
     const bool bodiless = IsInterimStatus(parsed.statusCode) || parsed.statusCode == kHttpNoContent ||
                           parsed.statusCode == kHttpNotModified;

@@ -21,7 +21,9 @@ struct ParsedResponse {
     HeaderTable headers;
     std::size_t bodyStart = 0;  // the byte after the blank line that ends the header block
     std::string location;       // the Location value; empty when there is none
-    bool chunked = false;       // chunked is the last transfer coding
+    // Every Set-Cookie value on its own, in the order received: the header table joins them.
+    std::vector<std::string> setCookieLines;
+    bool chunked = false;  // chunked is the last transfer coding
     // The length the body ends at: none with a transfer coding, 0 for a 1xx, 204 or 304.
     std::optional<std::size_t> contentLength;
     // Lower-cased, in the order the server applied them; chunked is not among the transfer codings.
