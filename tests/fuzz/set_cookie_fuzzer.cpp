@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (jar.Count() > CookieJar::kCookiesInAll) std::abort();
     CheckHeader(jar.CookieHeader(request), jar.Count());
-    // A host the client cannot even ask (too short to split) can receive no cookie either.
+    // No cookie of the request hosts reaches a foreign host.
     for (const std::string_view foreign : kForeignUrls) {
         const std::optional<CookieRequest> foreignRequest = CookieRequestFor(foreign);
         if (foreignRequest && !jar.CookieHeader(*foreignRequest).empty()) std::abort();
