@@ -7,14 +7,15 @@
 
 // What the command line asks of a run beside the window: connection redirections
 // ("--connect-to HOST1:PORT1:HOST2:PORT2", repeatable), a proxy for every search
-// ("--proxy HOST:PORT") and a search to start at once ("--search KEYWORD"). Every option also
-// takes its value after "=".
+// ("--proxy HOST:PORT"), a search to start at once ("--search KEYWORD") and the version
+// ("--version", printed instead of a run). Every option with a value also takes it after "=".
 struct CommandLineOptions {
     std::vector<std::string> connectTo;
     std::optional<std::string> proxyHost;
     std::string proxyPort;
     // "--search KEYWORD": the window starts a search for it as soon as it shows.
     std::optional<std::string> searchKeyword;
+    bool versionAsked = false;
     std::string error;  // empty when the command line was understood
 };
 

@@ -4,8 +4,8 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QTimer>
-#include <cstring>
 #include <csignal>
+#include <cstring>
 
 #include "app/app_icon.h"
 #include "app/ca_file_setting.h"
@@ -14,8 +14,9 @@
 #include "http/proxy_settings.h"
 #include "http/tls_trust.h"
 #include "platform/administrator_check.h"
-#include "platform/program_directory.h"
+#include "platform/program_paths.h"
 #include "platform/qt/message_box.h"
+#include "ui/dialogs/saved_proxy.h"
 #include "ui/search/result_journal.h"
 
 namespace {
@@ -34,8 +35,7 @@ void OfferRestore(ResultJournal& journal, CHarvioDlg& window) {
         journal.Clear();
         return;
     }
-    const QString question =
-        QStringLiteral("上次运行未正常结束，是否恢复 %1 条搜索结果？").arg(rows.size());
+    const QString question = QStringLiteral("上次运行未正常结束，是否恢复 %1 条搜索结果？").arg(rows.size());
     if (ShowMessageBox(nullptr, question, MessageButtons::YesNo) == MessageAnswer::Yes) {
         window.RestoreRows(rows);
     } else {
@@ -57,9 +57,11 @@ bool CHarvioApp::InitInstance() {
     }
 
     GetSearchEngine(kDirectoryEngine)->LoadRules();
-    SetExtraCaFile(ConfiguredCaFile(QFile::decodeName((ConfigDirectory() + "harvio.ini").c_str())));
+    SetExtraCaFile(ConfiguredCaFile(QFile::decodeName(SettingsFilePath().c_str())));
 
-    if (!IsAdministrator()) {
+    // Rights are needed where the program writes into its own folder; installed, it writes only
+    // into the user's folders, so any user may run it.
+    if (CurrentProgramLayout() == ProgramLayout::kBuildFolder && !IsAdministrator()) {
         ShowMessageBox(nullptr, QStringLiteral("请以管理员权限运行此程序！"), MessageButtons::Ok);
         return false;
     }
@@ -73,11 +75,12 @@ bool CHarvioApp::InitInstance() {
             ShowMessageBox(nullptr, kAlreadyRunning, MessageButtons::Ok);
             return false;
         case ResultJournal::OpenStatus::kFailed:
-            ShowMessageBox(nullptr,
-                           QStringLiteral("无法打开搜索结果的恢复日志 %1（%2）。\n本次运行的搜索结果只保存在内存中。")
-                               .arg(QFile::decodeName(journalPath.c_str()),
-                                    QString::fromLocal8Bit(std::strerror(journal.OpenError()))),
-                           MessageButtons::Ok);
+            ShowMessageBox(
+                nullptr,
+                QStringLiteral("无法打开搜索结果的恢复日志 %1（%2）。\n本次运行的搜索结果只保存在内存中。")
+                    .arg(QFile::decodeName(journalPath.c_str()),
+                         QString::fromLocal8Bit(std::strerror(journal.OpenError()))),
+                MessageButtons::Ok);
             break;
         case ResultJournal::OpenStatus::kOpened:
             break;
@@ -92,6 +95,10 @@ bool CHarvioApp::InitInstance() {
     if (options_.searchKeyword) {
         const QString keyword = QString::fromStdString(*options_.searchKeyword);
         QTimer::singleShot(0, &window, [&window, keyword] { window.StartSearchFor(keyword); });
+    }
+    if (std::optional<SavedProxy> saved = LoadSavedProxy()) {
+        proxyAddress.Set(saved->address);
+        proxyPortText.Set(saved->portText);
     }
     if (options_.proxyHost) {
         // A proxy from the command line serves every search, as if the proxy box were ticked.

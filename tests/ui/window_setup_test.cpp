@@ -5,8 +5,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QStyle>
-#include <QStyleOptionViewItem>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -19,6 +17,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStringEncoder>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -27,8 +27,8 @@
 
 #include "app/harvio_dlg.h"
 #include "app/search_progress_event.h"
-#include "app/skin_path.h"
 #include "platform/program_directory.h"
+#include "platform/program_paths.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/skin.h"
 #include "support/temp_dir.h"
