@@ -303,16 +303,6 @@ TEST_F(MainWindowTest, ARightClickOnAnEmptyAreaOffersTheAboutItem) {
     EXPECT_EQ(offered, QStringList{"关于 Harvio(&A)..."});
 }
 
-TEST(SkinPathTest, CutsTheStartPathBeforeItsLastSeparator) {
-    EXPECT_EQ(SkinDirectoryOf("/opt/harvio/bin/harvio"), "/opt/harvio/bin");
-    EXPECT_EQ(SkinDirectoryOf("./harvio"), ".");
-    EXPECT_EQ(SkinDirectoryOf("harvio"), "");
-    EXPECT_EQ(SkinDirectoryOf(""), "");
-    EXPECT_EQ(SkinDirectoryOf("/harvio"), "");
-    EXPECT_EQ(SkinFilePath(""), "/QQ2009.she");
-    EXPECT_EQ(SkinFilePath("/opt/harvio"), "/opt/harvio/QQ2009.she");
-}
-
 // The window with five rows, the first shown in the detail pane, saved as a picture.
 void PictureWindow(CHarvioDlg& window, const char* fileName) {
     const char* names[] = {"杭州明亮照明有限公司", "宁波海天塑机集团有限公司", "温州市正泰电器股份有限公司",
