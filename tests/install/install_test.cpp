@@ -25,6 +25,7 @@
 #include "install/support/ordinary_user.h"
 #include "platform/program_directory.h"
 #include "platform/qt/message_box.h"
+#include "support/child_process.h"
 #include "support/project_version.h"
 #include "ui/controls/my_list_ctrl.h"
 #include "ui/dialogs/dlg_set_http.h"
@@ -223,7 +224,7 @@ TEST_F(InstalledProgramTest, TheWindowStartsForAnOrdinaryUserAndSearches) {
         << ReadWholeFile(log.string());
     if (running) {
         kill(window, SIGTERM);
-        WaitForChild(window, kProgramLimitSeconds);
+        WaitForChild(window, std::chrono::seconds(kProgramLimitSeconds));
     }
 }
 

@@ -3,15 +3,14 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <thread>
+
+#include "support/child_process.h"
 
 namespace fs = std::filesystem;
 
@@ -49,20 +48,6 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 
 }  // namespace
 
-int WaitForChild(pid_t child, int limitSeconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
-    int status = 0;
-    while (waitpid(child, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 pid_t StartAsOrdinaryUser(const std::vector<std::string>& command,
                           const std::vector<std::string>& environment, const fs::path& folder,
                           const fs::path& outputFile) {
@@ -93,7 +78,7 @@ ProgramOutput RunAsOrdinaryUser(const std::vector<std::string>& command,
     close(made);
     ProgramOutput result;
     const pid_t child = StartAsOrdinaryUser(command, environment, folder, outputName);
-    if (child > 0) result.status = WaitForChild(child, limitSeconds);
+    if (child > 0) result.status = WaitForChild(child, std::chrono::seconds(limitSeconds));
     std::ostringstream text;
     text << std::ifstream(outputName).rdbuf();
     result.output = text.str();
@@ -107,7 +92,7 @@ int RunInChildAsOrdinaryUser(const std::function<int()>& body, const std::vector
     std::vector<char*> envp = Pointers(variables);
     const pid_t child = fork();
     if (child == 0) _exit(BecomeOrdinaryUser(envp, folder) ? body() : 127);
-    return child > 0 ? WaitForChild(child, limitSeconds) : -1;
+    return child > 0 ? WaitForChild(child, std::chrono::seconds(limitSeconds)) : -1;
 }
 
 void GiveToOrdinaryUser(const fs::path& path) {

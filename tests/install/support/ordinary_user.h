@@ -33,6 +33,3 @@ int RunInChildAsOrdinaryUser(const std::function<int()>& body, const std::vector
 
 // Makes the user the owner of the file or folder and everything in it (as root; a no-op else).
 void GiveToOrdinaryUser(const std::filesystem::path& path);
-
-// Waits for the child at most `limitSeconds`, killing it then; its exit status or -1.
-int WaitForChild(pid_t child, int limitSeconds);
