@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication application(argc, argv);
+    // Ties the window to the menu entry, so that the desktop shows the entry's name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(HARVIO_DESKTOP_ID));
     InstallChineseTranslation(application);
     for (const std::string& rule : options.connectTo) {
         if (!AddConnectTo(rule)) {

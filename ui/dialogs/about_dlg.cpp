@@ -33,8 +33,10 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(iconLabel, 0, Qt::AlignVCenter);
     auto* texts = new QVBoxLayout;
+    texts->addStretch();
     texts->addWidget(title);
     texts->addWidget(version);
+    texts->addStretch();
     layout->addLayout(texts, 1);
     layout->addWidget(ok, 0, Qt::AlignVCenter);
     setFixedSize(DialogUnitsToPixels(this, kWidthUnits, kHeightUnits));
