@@ -125,10 +125,8 @@ TEST_F(InstalledProgramTest, TheFilesLieWhereLinuxKeepsThem) {
     for (const char* page : {"harvio.1.gz", "harvio-cli.1.gz", "harvio-demo-directory.1.gz"})
         EXPECT_EQ(ReadWholeFile((share / "man/man1" / page).string()).substr(0, 2), "\x1f\x8b") << page;
 
-    const std::string desktop = ReadWholeFile((share / "applications/org.harvio.Harvio.desktop").string());
-    for (const char* line :
-         {"Exec=harvio\n", "Icon=harvio\n", "Categories=Office;\n", "Name=Harvio\n", "Name[zh_CN]="})
-        EXPECT_TRUE(Contains(desktop, line)) << line;
+    EXPECT_TRUE(Contains(ReadWholeFile((share / "applications/org.harvio.Harvio.desktop").string()),
+                         "Exec=harvio\n"));
     const std::string version = ProjectVersion();
     ASSERT_FALSE(version.empty());
     const fs::path metainfo = share / "metainfo/org.harvio.Harvio.metainfo.xml";

@@ -88,16 +88,12 @@ TEST_F(DebianPackageTest, IsNamedAfterTheVersionAndDependsOnTheLinkedLibraries) 
 
 TEST_F(DebianPackageTest, HoldsTheProgramsTheShippedFilesAndTheDesktopsFiles) {
     const std::string contents = Shell("dpkg-deb -c " + Quoted(package)).output;
-    for (const char* file : {"./usr/bin/harvio", "./usr/bin/harvio-cli", "./usr/bin/harvio-demo-directory",
-                             "./usr/share/harvio/reg.alibaba", "./usr/share/harvio/Province.txt",
-                             "./usr/share/harvio/harvio.ini", "./usr/share/harvio/QQ2009.she",
-                             "./usr/share/applications/org.harvio.Harvio.desktop",
-                             "./usr/share/metainfo/org.harvio.Harvio.metainfo.xml",
-                             "./usr/share/icons/hicolor/48x48/apps/harvio.png",
-                             "./usr/share/icons/hicolor/256x256/apps/harvio.png",
-                             "./usr/share/icons/hicolor/scalable/apps/harvio.svg",
-                             "./usr/share/man/man1/harvio.1.gz", "./usr/share/man/man1/harvio-cli.1.gz",
-                             "./usr/share/doc/harvio/copyright", "./usr/share/doc/harvio/changelog.gz"})
+    // The installed tree is checked file by file where it is installed; here, one of each kind.
+    for (const char* file :
+         {"./usr/bin/harvio", "./usr/bin/harvio-cli", "./usr/share/harvio/reg.alibaba",
+          "./usr/share/applications/org.harvio.Harvio.desktop",
+          "./usr/share/icons/hicolor/scalable/apps/harvio.svg", "./usr/share/man/man1/harvio.1.gz",
+          "./usr/share/doc/harvio/copyright", "./usr/share/doc/harvio/changelog.gz"})
         EXPECT_TRUE(Contains(contents, std::string(" ") + file + "\n")) << file;
     // Owned by root as installed files must be, nothing outside /usr.
     std::istringstream lines(contents);

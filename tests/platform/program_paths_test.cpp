@@ -5,9 +5,7 @@
 #include "platform/program_paths.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -74,13 +72,20 @@ TEST_F(ProgramPathsTest, AConfigFolderBesideTheProgramMeansTheBuildFolderAndShip
         // Neither: the files are looked for beside the program, where they were always expected.
         {false, false, ProgramLayout::kBuildFolder},
     };
+    Touch(UserConfig() / kProvinceListName);  // looked at only when installed
     for (const Case& c : cases) {
         fs::remove_all(Config());
         fs::remove_all(Shipped());
         if (c.configBeside) fs::create_directories(Config());
         if (c.shipped) Install();
         EXPECT_EQ(CurrentProgramLayout(), c.layout) << c.configBeside << c.shipped;
+        if (c.layout == ProgramLayout::kInstalled) continue;
+        EXPECT_EQ(ProvinceListPath(), (Config() / kProvinceListName).string());
+        EXPECT_EQ(SettingsFilePath(), (Config() / kSettingsFileName).string());
+        EXPECT_EQ(UserSettingsFilePath(), "");
+        EXPECT_EQ(ExportDirectory(), Bin().string());
     }
+    EXPECT_EQ(DataDirectory(), (Home() / "data" / "harvio").string());
 }
 
 TEST_F(ProgramPathsTest, InstalledTheUsersOwnFileWinsOverTheShippedOneOfTheSameName) {
@@ -107,20 +112,6 @@ TEST_F(ProgramPathsTest, InstalledTheUsersOwnFileWinsOverTheShippedOneOfTheSameN
     Touch(Home() / ".config" / "harvio" / kRulesFileName);
     EXPECT_EQ(RulesFilePath(), (Home() / ".config" / "harvio" / kRulesFileName).string());
     EXPECT_EQ(UserSettingsFilePath(), (Home() / ".config" / "harvio" / kSettingsFileName).string());
-}
-
-TEST_F(ProgramPathsTest, TheBuildFolderReadsItsConfigFolderAndSavesNoSettings) {
-    fs::create_directories(Config());
-    Touch(UserConfig() / kProvinceListName);  // not looked at here
-    EXPECT_EQ(ProvinceListPath(), (Config() / kProvinceListName).string());
-    EXPECT_EQ(SettingsFilePath(), (Config() / kSettingsFileName).string());
-    EXPECT_EQ(UserSettingsFilePath(), "");
-    EXPECT_EQ(ExportDirectory(), Bin().string());
-    EXPECT_EQ(DataDirectory(), (Home() / "data" / "harvio").string());
-    Install();
-    EXPECT_EQ(ProvinceListPath(), (Config() / kProvinceListName).string());
-    fs::remove_all(Config());
-    EXPECT_EQ(UserSettingsFilePath(), (UserConfig() / kSettingsFileName).string());
 }
 
 TEST_F(ProgramPathsTest, SiteProfilesMergeTheShippedWithTheUsersByName) {
@@ -183,20 +174,6 @@ TEST_F(ProgramPathsTest, InstalledExportsGoToHarvioInTheDocumentsFolder) {
         FakeUserDirProgram(answer.printed, answer.status);
         EXPECT_EQ(ExportDirectory(), answer.exportDirectory) << answer.printed;
     }
-}
-
-TEST_F(ProgramPathsTest, MakeFoldersMakesEveryMissingFolderOrSaysWhyNot) {
-    const fs::path deep = root.Path() / "a" / "b c" / "d";
-    ASSERT_TRUE(MakeFolders(deep.string(), 0700));
-    EXPECT_TRUE(fs::is_directory(deep));
-    EXPECT_EQ(fs::status(deep).permissions() & fs::perms::all, fs::perms::owner_all);
-    EXPECT_TRUE(MakeFolders(deep.string(), 0700));  // already there
-
-    Touch(root.Path() / "file");
-    errno = 0;
-    EXPECT_FALSE(MakeFolders((root.Path() / "file").string(), 0755));
-    EXPECT_EQ(errno, ENOTDIR);
-    EXPECT_FALSE(MakeFolders((root.Path() / "file" / "below").string(), 0755));
 }
 
 }  // namespace
