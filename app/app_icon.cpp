@@ -3,35 +3,24 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "app/app_icon_drawing.h"
+
 namespace {
 
 // Title bar, task bar and about box sizes.
 constexpr int kIconSizes[] = {16, 32, 48};
-const QColor kBackground(0, 102, 170);
-const QColor kLens(255, 255, 255);
-
-// A magnifying glass over a directory page: white lens and handle on a blue ground.
-QPixmap DrawIcon(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kBackground);
-    painter.drawRoundedRect(QRectF(0, 0, size, size), size / 6.0, size / 6.0);
-    QPen pen(kLens, size / 8.0, Qt::SolidLine, Qt::RoundCap);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    const qreal lens = size * 0.46;
-    painter.drawEllipse(QRectF(size * 0.16, size * 0.16, lens, lens));
-    painter.drawLine(QPointF(size * 0.56, size * 0.56), QPointF(size * 0.82, size * 0.82));
-    return pixmap;
-}
 
 }  // namespace
 
 QIcon ApplicationIcon() {
     QIcon icon;
-    for (int size : kIconSizes) icon.addPixmap(DrawIcon(size));
+    for (int size : kIconSizes) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        DrawApplicationIcon(painter, size);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
     return icon;
 }

@@ -11,6 +11,7 @@ constexpr char kConnectToOption[] = "--connect-to";
 constexpr char kProxyOption[] = "--proxy";
 constexpr char kSearchOption[] = "--search";
 constexpr char kUserAgentOption[] = "--user-agent";
+constexpr char kVersionOption[] = "--version";
 
 bool AllDigits(const std::string& text) {
     return !text.empty() &&
@@ -37,7 +38,9 @@ std::optional<std::string> OptionValue(const QStringList& arguments, qsizetype& 
 CommandLineOptions ParseCommandLine(const QStringList& arguments) {
     CommandLineOptions options;
     for (qsizetype index = 1; index < arguments.size() && options.error.empty(); ++index) {
-        if (auto value = OptionValue(arguments, index, kConnectToOption, options.error)) {
+        if (arguments[index] == QLatin1String(kVersionOption)) {
+            options.versionAsked = true;
+        } else if (auto value = OptionValue(arguments, index, kConnectToOption, options.error)) {
             if (options.error.empty()) options.connectTo.push_back(*value);
         } else if (auto keyword = OptionValue(arguments, index, kSearchOption, options.error)) {
             options.searchKeyword = std::move(keyword);

@@ -4,8 +4,8 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QTimer>
-#include <cstring>
 #include <csignal>
+#include <cstring>
 
 #include "app/app_icon.h"
 #include "app/ca_file_setting.h"
@@ -17,8 +17,9 @@
 #include "http/trace_output.h"
 #include "http/user_agent.h"
 #include "platform/administrator_check.h"
-#include "platform/program_directory.h"
+#include "platform/program_paths.h"
 #include "platform/qt/message_box.h"
+#include "ui/dialogs/saved_proxy.h"
 #include "ui/search/result_journal.h"
 
 namespace {
@@ -37,8 +38,7 @@ void OfferRestore(ResultJournal& journal, CHarvioDlg& window) {
         journal.Clear();
         return;
     }
-    const QString question =
-        QStringLiteral("上次运行未正常结束，是否恢复 %1 条搜索结果？").arg(rows.size());
+    const QString question = QStringLiteral("上次运行未正常结束，是否恢复 %1 条搜索结果？").arg(rows.size());
     if (ShowMessageBox(nullptr, question, MessageButtons::YesNo) == MessageAnswer::Yes) {
         window.RestoreRows(rows);
     } else {
@@ -60,14 +60,16 @@ bool CHarvioApp::InitInstance() {
     }
 
     GetSearchEngine(kDirectoryEngine)->LoadRules();
-    const QString iniPath = QFile::decodeName((ConfigDirectory() + "harvio.ini").c_str());
+    const QString iniPath = QFile::decodeName(SettingsFilePath().c_str());
     SetExtraCaFile(ConfiguredCaFile(iniPath));
     const std::string configuredUserAgent = ConfiguredUserAgent(iniPath);
     if (!configuredUserAgent.empty() && !SetUserAgent(configuredUserAgent))
         TraceLine("harvio.ini: userAgent holds control characters; the built-in User-Agent is sent");
     if (options_.userAgent) SetUserAgent(*options_.userAgent);  // the command line wins
 
-    if (!IsAdministrator()) {
+    // Rights are needed where the program writes into its own folder; installed, it writes only
+    // into the user's folders, so any user may run it.
+    if (CurrentProgramLayout() == ProgramLayout::kBuildFolder && !IsAdministrator()) {
         ShowMessageBox(nullptr, QStringLiteral("请以管理员权限运行此程序！"), MessageButtons::Ok);
         return false;
     }
@@ -81,11 +83,12 @@ bool CHarvioApp::InitInstance() {
             ShowMessageBox(nullptr, kAlreadyRunning, MessageButtons::Ok);
             return false;
         case ResultJournal::OpenStatus::kFailed:
-            ShowMessageBox(nullptr,
-                           QStringLiteral("无法打开搜索结果的恢复日志 %1（%2）。\n本次运行的搜索结果只保存在内存中。")
-                               .arg(QFile::decodeName(journalPath.c_str()),
-                                    QString::fromLocal8Bit(std::strerror(journal.OpenError()))),
-                           MessageButtons::Ok);
+            ShowMessageBox(
+                nullptr,
+                QStringLiteral("无法打开搜索结果的恢复日志 %1（%2）。\n本次运行的搜索结果只保存在内存中。")
+                    .arg(QFile::decodeName(journalPath.c_str()),
+                         QString::fromLocal8Bit(std::strerror(journal.OpenError()))),
+                MessageButtons::Ok);
             break;
         case ResultJournal::OpenStatus::kOpened:
             break;
@@ -100,6 +103,10 @@ bool CHarvioApp::InitInstance() {
     if (options_.searchKeyword) {
         const QString keyword = QString::fromStdString(*options_.searchKeyword);
         QTimer::singleShot(0, &window, [&window, keyword] { window.StartSearchFor(keyword); });
+    }
+    if (std::optional<SavedProxy> saved = LoadSavedProxy()) {
+        proxyAddress.Set(saved->address);
+        proxyPortText.Set(saved->portText);
     }
     if (options_.proxyHost) {
         // A proxy from the command line serves every search, as if the proxy box were ticked.

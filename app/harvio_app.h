@@ -11,7 +11,8 @@ public:
     explicit CHarvioApp(CommandLineOptions options = {});
 
     // Start-up in order: sockets, the single-instance marker, the rules, the administrator
-    // check, then the main window, modal. Always false: the program ends when it returns.
+    // check (where the program writes into its own folder), then the main window, modal.
+    // Always false: the program ends when it returns.
     bool InitInstance();
 
     // Tests take another name than the machine-wide one of the program.

@@ -12,19 +12,19 @@
 #include <QWindow>
 
 #include "app/app_icon.h"
-#include "app/dialog_font.h"
 #include "app/main_window_template.h"
 #include "app/search_progress_event.h"
-#include "app/skin_path.h"
 #include "engine/search_engine.h"
+#include "platform/program_paths.h"
 #include "platform/qt/skin.h"
 #include "ui/controls/my_list_ctrl.h"
+#include "ui/controls/result_list_model.h"
+#include "ui/dialogs/dialog_font.h"
 #include "ui/dialogs/dialog_units.h"
 #include "ui/search/city_box.h"
 #include "ui/search/condition_boxes.h"
 #include "ui/search/condition_entries.h"
 #include "ui/search/detail_pane.h"
-#include "ui/controls/result_list_model.h"
 #include "ui/search/result_confirmations.h"
 #include "ui/search/result_journal.h"
 #include "ui/search/result_rows.h"
@@ -56,6 +56,8 @@ constexpr Command kCommandTable[] = {
 constexpr char kAboutMenuText[] = "关于 Harvio(&A)...";
 
 }  // namespace
+
+std::string g_skinDirectory;
 
 CHarvioDlg::CHarvioDlg(QWidget* parent)
     : QDialog(parent),
@@ -109,7 +111,7 @@ void CHarvioDlg::OnInitDialog() {
     provinceBox_->setCurrentIndex(0);
 
     const QStringList arguments = QCoreApplication::arguments();
-    g_skinDirectory = SkinDirectoryOf(arguments.isEmpty() ? std::string() : arguments.first().toStdString());
+    g_skinDirectory = SkinDirectory(arguments.isEmpty() ? std::string() : arguments.first().toStdString());
     SkinH_AttachEx(SkinFilePath(g_skinDirectory).c_str(), "");
 }
 

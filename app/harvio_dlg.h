@@ -6,10 +6,12 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/company_record.h"
 #include "engine/search_condition.h"
+#include "export/marked_rows.h"
 
 class CMyListCtrl;
 class ResultJournal;
@@ -21,6 +23,9 @@ class WindowCallGate;
 class QComboBox;
 class QLineEdit;
 class QMenu;
+
+// The skin directory: set once by the main window's set-up, read by whoever needs the skin.
+extern std::string g_skinDirectory;
 
 // The main search window: conditions, the result list, the detail pane and the status line.
 // Controls are found by their template id (Control(1006) is "开始搜索").
@@ -107,6 +112,8 @@ private:
     // Stops the engine and joins the search worker; no call of it reaches the window afterwards.
     void EndSearchForClose();
     SearchWorker* StartSearchWorker();
+    // The marked rows as the exports take them: counted now, their cells read when asked for.
+    MarkedRows MarkedResultRows() const;
 
     QHash<int, QWidget*> controls_;
     QLineEdit* keywordBox_ = nullptr;

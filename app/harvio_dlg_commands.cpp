@@ -9,8 +9,9 @@
 #include "engine/search_engine.h"
 #include "export/result_export.h"
 #include "export/spreadsheet_exports.h"
-#include "platform/program_directory.h"
+#include "platform/program_paths.h"
 #include "platform/qt/message_box.h"
+#include "ui/controls/list_marks.h"
 #include "ui/controls/my_list_ctrl.h"
 #include "ui/dialogs/about_dlg.h"
 #include "ui/dialogs/dlg_information.h"
@@ -117,29 +118,32 @@ void CHarvioDlg::EndSearchForClose() {
     callGate_ = std::make_shared<WindowCallGate>(this);
 }
 
+MarkedRows CHarvioDlg::MarkedResultRows() const {
+    const int count = CountMarkedRows(*resultList_);
+    return {count, MarkedRowCells(*resultList_, count)};
+}
+
 void CHarvioDlg::OnExportAll() {
-    ::OnExportAll(*resultList_, this, ProgramDirectory(),
+    ::OnExportAll(MarkedResultRows(), this, ExportDirectory(),
                   [this](const QString& text) { SetStatusText(text); });
 }
 
 void CHarvioDlg::OnExportFax() {
-    ::OnExportFax(*resultList_, this, ProgramDirectory());
+    ::OnExportFax(MarkedResultRows(), this, ExportDirectory());
 }
 
 void CHarvioDlg::OnExportMobile() {
-    ::OnExportMobile(*resultList_, this, ProgramDirectory());
+    ::OnExportMobile(MarkedResultRows(), this, ExportDirectory());
 }
 
 void CHarvioDlg::OnExportWorkbook() {
-    ::OnExportWorkbook({*resultList_, this, ProgramDirectory(), [this](const QString& text) {
-                            SetStatusText(text);
-                        }});
+    const MarkedRows rows = MarkedResultRows();
+    ::OnExportWorkbook({rows, this, ExportDirectory(), [this](const QString& text) { SetStatusText(text); }});
 }
 
 void CHarvioDlg::OnExportUtf8Csv() {
-    ::OnExportUtf8Csv({*resultList_, this, ProgramDirectory(), [this](const QString& text) {
-                           SetStatusText(text);
-                       }});
+    const MarkedRows rows = MarkedResultRows();
+    ::OnExportUtf8Csv({rows, this, ExportDirectory(), [this](const QString& text) { SetStatusText(text); }});
 }
 
 std::unique_ptr<QMenu> CHarvioDlg::ResultListMenu() {

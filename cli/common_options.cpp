@@ -10,9 +10,13 @@
 #include "http/proxy_settings.h"
 #include "http/tls_trust.h"
 #include "http/user_agent.h"
+#include "platform/program_paths.h"
 
 void CommonOptions::AddTo(CLI::App& command) {
-    command.add_option("--rules", rulesFile, "rules file (default: config/reg.alibaba)");
+    command.add_option(
+        "--rules", rulesFile,
+        "rules file (default: config/reg.alibaba; installed: $XDG_CONFIG_HOME/harvio/reg.alibaba, "
+        "else the shipped one)");
     command.add_option("--proxy", proxy, "HTTP proxy HOST:PORT");
     command.add_option("--connect-to", connectTo,
                        "HOST1:PORT1:HOST2:PORT2, connect there instead; an IPv6 host in brackets "
@@ -57,7 +61,7 @@ bool CommonOptions::Apply() const {
 }
 
 std::string CommonOptions::RulesPath() const {
-    return rulesFile.empty() ? FindRulesFile() : rulesFile;
+    return rulesFile.empty() ? RulesFilePath() : rulesFile;
 }
 
 bool CommonOptions::LoadRules(ExtractionRules& rules) const {

@@ -7,12 +7,14 @@
 #include "cli/rules_command.h"
 #include "cli/search_command.h"
 #include "http/trace_output.h"
+#include "platform/program_version.h"
 
 int main(int argc, char** argv) {
     // Standard output carries only data; the engine's trace lines join the progress on stderr.
     SetTraceStream(stderr);
 
     CLI::App app{"Harvio: company directory search from the command line"};
+    app.set_version_flag("--version", std::string("harvio-cli ") + ProgramVersion());
     app.require_subcommand(1);
     SearchOptions search;
     FetchOptions fetch;

@@ -2,17 +2,14 @@
 
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <optional>
 
 #include "engine/label_table.h"
 #include "engine/starts_with.h"
 #include "http/trace_output.h"
-#include "platform/program_directory.h"
 
 namespace {
 
-constexpr char kRulesFileName[] = "config/reg.alibaba";
 constexpr std::string_view kSeparator = ",,,";
 constexpr std::size_t kLineLimit = 512;  // the file format's lines hold at most 511 bytes
 constexpr boost::regex::flag_type kPatternFlags = boost::regex::perl | boost::regex::icase;
@@ -181,12 +178,4 @@ bool LoadRulesFile(const std::string& path, ExtractionRules& rules, std::vector<
     if (readFailed) return false;
     LoadRulesFromText(text, rules, findings);
     return true;
-}
-
-std::string FindRulesFile() {
-    std::error_code error;
-    if (std::filesystem::is_regular_file(kRulesFileName, error)) return kRulesFileName;
-    std::string besideProgram = ProgramDirectory() + "/" + kRulesFileName;
-    if (std::filesystem::is_regular_file(besideProgram, error)) return besideProgram;
-    return kRulesFileName;
 }

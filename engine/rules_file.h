@@ -31,7 +31,3 @@ bool LoadRulesFile(const std::string& path, ExtractionRules& rules,
 
 // Every key the rules file knows, in the loader's order.
 std::vector<std::string_view> KnownRuleKeys();
-
-// "config/reg.alibaba" when the working directory holds it, else config/reg.alibaba in the
-// program directory when that exists; "config/reg.alibaba" when neither does.
-std::string FindRulesFile();

@@ -12,6 +12,7 @@
 #include "engine/search_run.h"
 #include "http/http_client.h"
 #include "http/trace_output.h"
+#include "platform/program_paths.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ void SearchEngine_Alibaba::LoadRules() {
     // report itself (unknown keys, labels without a field, missing keys) joins the trace.
     ExtractionRules loaded;
     std::vector<RulesFinding> findings;
-    if (!LoadCheckedRulesFile(FindRulesFile(), loaded, findings)) return;
+    if (!LoadCheckedRulesFile(RulesFilePath(), loaded, findings)) return;
     rules = std::move(loaded);
     for (const RulesFinding& finding : findings) {
         if (!TracedByLoader(finding)) TraceLine("rules file %s", DescribeFinding(finding).c_str());

@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QList>
+#include "engine/result_files.h"
 
-class CMyListCtrl;
-
-// A marked row is selected or has its check box ticked; either is enough, both count once.
-bool IsMarkedRow(const CMyListCtrl& list, int row);
-int CountMarkedRows(const CMyListCtrl& list);
-
-// The indices of the first `limit` marked rows from row 0 upwards. Rows a running search added
-// after the user confirmed `limit` rows are thus not taken.
-QList<int> FirstMarkedRows(const CMyListCtrl& list, int limit);
+// The marked rows of the result list as the exports take them, without the list: their number,
+// counted when the user asks for an export, and a source of their cells in list order, read
+// after the user confirmed that number.
+struct MarkedRows {
+    int count = 0;
+    ResultRowSource nextRow;  // yields at most `count` rows
+};

@@ -1,44 +1,48 @@
 #include "export/result_export.h"
 
 #include <QFile>
-#include <optional>
 
 #include "engine/result_row.h"
 #include "export/export_file_writer.h"
-#include "export/marked_rows.h"
+#include "platform/program_paths.h"
 #include "platform/qt/message_box.h"
-#include "ui/controls/my_list_ctrl.h"
 
-std::optional<QList<int>> ConfirmMarkedRows(const CMyListCtrl& list, QWidget* parent) {
-    const int markedCount = CountMarkedRows(list);
-    if (markedCount == 0) return std::nullopt;
+namespace {
+
+constexpr mode_t kExportFolderMode = 0755;
+
+}  // namespace
+
+bool ConfirmMarkedRows(const MarkedRows& rows, QWidget* parent, const std::string& exportDirectory) {
+    if (rows.count == 0) return false;
     QString question =
         QString::fromUtf8("确定导出选中的%1条数据吗？\n点击「是」继续导出，点击「否」取消导出。")
-            .arg(markedCount);
-    if (ShowMessageBox(parent, question, MessageButtons::YesNo) != MessageAnswer::Yes) return std::nullopt;
-    // The question let a running search add rows; only as many as were confirmed are taken.
-    return FirstMarkedRows(list, markedCount);
+            .arg(rows.count);
+    if (ShowMessageBox(parent, question, MessageButtons::YesNo) != MessageAnswer::Yes) return false;
+    // A folder that cannot be made shows up as the write's failure, with its reason.
+    MakeFolders(exportDirectory, kExportFolderMode);
+    return true;
 }
 
 namespace {
 
-std::string ExportPath(const std::string& programDirectory, const QString& fileName) {
-    return programDirectory + "/" + QFile::encodeName(fileName).toStdString();
+std::string ExportPath(const std::string& exportDirectory, const QString& fileName) {
+    return exportDirectory + "/" + QFile::encodeName(fileName).toStdString();
 }
 
-void ExportOneColumn(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory,
-                     int subItem, const char* fileName, const char* successPrefix) {
-    std::optional<QList<int>> rows = ConfirmMarkedRows(list, parent);
-    if (!rows) return;
+void ExportOneColumn(const MarkedRows& rows, QWidget* parent, const std::string& exportDirectory, int subItem,
+                     const char* fileName, const char* successPrefix) {
+    if (!ConfirmMarkedRows(rows, parent, exportDirectory)) return;
     QByteArray text;
     int linesWritten = 0;
-    for (int row : *rows) {
-        QByteArray cell = list.GetItemText(row, subItem);
-        if (cell.isEmpty()) continue;
-        text += cell + "\r\n";
+    ResultCells cells;
+    while (rows.nextRow(cells)) {
+        const std::string& cell = cells[subItem];
+        if (cell.empty()) continue;
+        text += QByteArray::fromStdString(cell) + "\r\n";
         ++linesWritten;
     }
-    const std::string path = ExportPath(programDirectory, QString::fromUtf8(fileName));
+    const std::string path = ExportPath(exportDirectory, QString::fromUtf8(fileName));
     // With no line to write the disk is left alone, which is no failure.
     ExportWriteResult result = WriteExportFile(path, text);
     if (!result.written && linesWritten > 0) {
@@ -60,23 +64,19 @@ void ReportExported(const StatusLineSetter& setStatusLine, qsizetype rows, const
 QString ExportFileName(const QDateTime& localTime, const char* extension) {
     const QDate date = localTime.date();
     const QTime time = localTime.time();
-    return QString::asprintf("%04d-%02d-%02d-%02d%02d.%s", date.year(), date.month(), date.day(),
-                             time.hour(), time.minute(), extension);
+    return QString::asprintf("%04d-%02d-%02d-%02d%02d.%s", date.year(), date.month(), date.day(), time.hour(),
+                             time.minute(), extension);
 }
 
-void OnExportAll(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory,
+void OnExportAll(const MarkedRows& rows, QWidget* parent, const std::string& exportDirectory,
                  const StatusLineSetter& setStatusLine, const LocalClock& now) {
-    std::optional<QList<int>> rows = ConfirmMarkedRows(list, parent);
-    if (!rows) return;
+    if (!ConfirmMarkedRows(rows, parent, exportDirectory)) return;
     std::string text = CsvHeaderLine();
-    for (int row : *rows) {
-        std::array<std::string, kResultColumnCount> cells;
-        for (int subItem = 0; subItem < kResultColumnCount; ++subItem)
-            cells[subItem] = list.GetItemText(row, subItem).toStdString();
-        text += CsvLine(cells);
-    }
+    qsizetype rowsTaken = 0;
+    ResultCells cells;
+    for (; rows.nextRow(cells); ++rowsTaken) text += CsvLine(cells);
     // The name is taken after the answer, so it tells when the file was written.
-    const std::string path = ExportPath(programDirectory, ExportFileName(now()));
+    const std::string path = ExportPath(exportDirectory, ExportFileName(now()));
     ExportWriteResult result = WriteExportFile(path, QByteArray::fromStdString(text));
     if (!result.written) {
         const QString failure = ExportFailureText(path, result);
@@ -84,13 +84,13 @@ void OnExportAll(const CMyListCtrl& list, QWidget* parent, const std::string& pr
         ShowMessageBox(parent, failure, MessageButtons::Ok);
         return;
     }
-    ReportExported(setStatusLine, rows->size(), path);
+    ReportExported(setStatusLine, rowsTaken, path);
 }
 
-void OnExportFax(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory) {
-    ExportOneColumn(list, parent, programDirectory, kFaxSubItem, "fax.txt", "成功导出传真");
+void OnExportFax(const MarkedRows& rows, QWidget* parent, const std::string& exportDirectory) {
+    ExportOneColumn(rows, parent, exportDirectory, kFaxSubItem, "fax.txt", "成功导出传真");
 }
 
-void OnExportMobile(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory) {
-    ExportOneColumn(list, parent, programDirectory, kMobileSubItem, "mobile.txt", "成功导出手机");
+void OnExportMobile(const MarkedRows& rows, QWidget* parent, const std::string& exportDirectory) {
+    ExportOneColumn(rows, parent, exportDirectory, kMobileSubItem, "mobile.txt", "成功导出手机");
 }

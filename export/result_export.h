@@ -2,18 +2,18 @@
 
 #include <QDateTime>
 #include <QString>
-#include <QList>
 #include <functional>
-#include <optional>
 #include <string>
 
-class CMyListCtrl;
+#include "export/marked_rows.h"
+
 class QWidget;
 
-// The three exports of the marked result rows into files in the program directory. Each asks
-// first (Yes/No, with the number of marked rows), builds the whole text in memory, appends it
-// with one write, and reports: the comma-separated export on the status line, the fax and
-// mobile exports in a message box. A file that cannot be written is reported as a failure.
+// The three exports of the marked result rows into files in the export folder (made when
+// missing). Each asks first (Yes/No, with the number of marked rows), builds the whole text in
+// memory, appends it with one write, and reports: the comma-separated export on the status line,
+// the fax and mobile exports in a message box. A file that cannot be written is reported as a
+// failure.
 
 using StatusLineSetter = std::function<void(const QString&)>;
 using LocalClock = std::function<QDateTime()>;
@@ -23,17 +23,17 @@ constexpr int kFaxSubItem = 7;
 
 // "导出全部": all 20 cells of every marked row, after a header line, into "<time>.csv".
 void OnExportAll(
-    const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory,
+    const MarkedRows& rows, QWidget* parent, const std::string& exportDirectory,
     const StatusLineSetter& setStatusLine,
     const LocalClock& now = [] { return QDateTime::currentDateTime(); });
 // "导出传真" and "导出手机": the non-empty fax or mobile cells, one a line, into "fax.txt" or
 // "mobile.txt".
-void OnExportFax(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory);
-void OnExportMobile(const CMyListCtrl& list, QWidget* parent, const std::string& programDirectory);
+void OnExportFax(const MarkedRows& rows, QWidget* parent, const std::string& exportDirectory);
+void OnExportMobile(const MarkedRows& rows, QWidget* parent, const std::string& exportDirectory);
 
-// Counts the marked rows and asks (Yes/No, with their number); the rows to export when the user
-// says Yes, none when there is no marked row or the answer is No.
-std::optional<QList<int>> ConfirmMarkedRows(const CMyListCtrl& list, QWidget* parent);
+// Asks (Yes/No, with the number of marked rows) and, when the user says Yes, makes the export
+// folder if it is missing. False without a marked row or for any other answer.
+bool ConfirmMarkedRows(const MarkedRows& rows, QWidget* parent, const std::string& exportDirectory);
 
 // The status line after a file export: "成功导出N条件数据,导出路径:PATH".
 void ReportExported(const StatusLineSetter& setStatusLine, qsizetype rows, const std::string& path);

@@ -6,7 +6,6 @@
 #include "engine/result_files.h"
 #include "export/export_file_writer.h"
 #include "platform/qt/message_box.h"
-#include "ui/controls/my_list_ctrl.h"
 
 const char* const kExportWorkbookMenuText = "导出为 Excel 文件 (.xlsx)…";
 const char* const kExportUtf8CsvMenuText = "导出为 UTF-8 CSV…";
@@ -25,21 +24,18 @@ constexpr SpreadsheetFormat kWorkbook = {"导出为 Excel 文件", "xlsx", "Exce
 constexpr SpreadsheetFormat kUtf8Csv = {"导出为 UTF-8 CSV", "csv", "CSV 文件 (*.csv)", WriteUtf8Csv};
 
 void ExportSpreadsheet(const SpreadsheetExportContext& context, const SpreadsheetFormat& format) {
-    const std::optional<QList<int>> rows = ConfirmMarkedRows(context.list, context.parent);
-    if (!rows) return;
-    const QString suggested = QFile::decodeName(context.programDirectory.c_str()) + QLatin1Char('/') +
+    if (!ConfirmMarkedRows(context.rows, context.parent, context.exportDirectory)) return;
+    const QString suggested = QFile::decodeName(context.exportDirectory.c_str()) + QLatin1Char('/') +
                               ExportFileName(context.now(), format.extension);
     const QString chosen = context.chooseFile(context.parent, QString::fromUtf8(format.caption), suggested,
                                               QString::fromUtf8(format.filter));
     if (chosen.isEmpty()) return;
     const std::string path = QFile::encodeName(chosen).toStdString();
 
-    qsizetype next = 0;
+    qsizetype rowsTaken = 0;
     const ResultRowSource nextRow = [&](ResultCells& cells) {
-        if (next == rows->size()) return false;
-        const int row = (*rows)[next++];
-        for (int subItem = 0; subItem < kResultColumnCount; ++subItem)
-            cells[subItem] = context.list.GetItemText(row, subItem).toStdString();
+        if (!context.rows.nextRow(cells)) return false;
+        ++rowsTaken;
         return true;
     };
     std::string failure;
@@ -49,7 +45,7 @@ void ExportSpreadsheet(const SpreadsheetExportContext& context, const Spreadshee
         ShowMessageBox(context.parent, text, MessageButtons::Ok);
         return;
     }
-    ReportExported(context.setStatusLine, rows->size(), path);
+    ReportExported(context.setStatusLine, rowsTaken, path);
 }
 
 }  // namespace

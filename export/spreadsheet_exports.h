@@ -6,12 +6,11 @@
 
 #include "export/result_export.h"
 
-class CMyListCtrl;
 class QWidget;
 
 // The two exports of the result list's right-click menu, for the marked rows as "导出全部"
 // takes them: an Excel workbook and a UTF-8 CSV file. Each asks first, then asks for the file
-// name in the standard save dialog (in the program directory, the time-stamped name offered),
+// name in the standard save dialog (in the export folder, the time-stamped name offered),
 // and reports the count on the status line or the reason of a failure.
 
 // Shows the save dialog; the chosen path, or empty when cancelled.
@@ -21,9 +20,9 @@ QString ChooseSaveFileInDialog(QWidget* parent, const QString& caption, const QS
                                const QString& filter);
 
 struct SpreadsheetExportContext {
-    const CMyListCtrl& list;
+    const MarkedRows& rows;
     QWidget* parent;
-    std::string programDirectory;
+    std::string exportDirectory;
     StatusLineSetter setStatusLine;
     SaveFileChooser chooseFile = ChooseSaveFileInDialog;
     LocalClock now = [] { return QDateTime::currentDateTime(); };

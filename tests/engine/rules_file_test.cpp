@@ -13,6 +13,7 @@
 #include "engine/support/trace_capture.h"
 #include "http/trace_output.h"
 #include "platform/program_directory.h"
+#include "platform/program_paths.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -215,7 +216,7 @@ TEST(RulesFile, LoadsAFileAndRefusesWhatCannotBeRead) {
 }
 
 // Runs in a temporary working directory and program directory, restoring both.
-class FindRulesFileTest : public testing::Test {
+class RulesFilePathTest : public testing::Test {
 protected:
     void SetUp() override {
         previous = std::filesystem::current_path();
@@ -231,20 +232,20 @@ protected:
     TempDir programDir;
 };
 
-TEST_F(FindRulesFileTest, PrefersTheWorkingDirectoryThenTheProgramDirectory) {
-    EXPECT_EQ(FindRulesFile(), "config/reg.alibaba");  // neither holds one
+TEST_F(RulesFilePathTest, PrefersTheWorkingDirectoryThenTheProgramDirectory) {
+    EXPECT_EQ(RulesFilePath(), "config/reg.alibaba");  // neither holds one
 
     WriteFile(programDir.File("config/reg.alibaba"), "CompReg,,,(p)\n");
-    EXPECT_EQ(FindRulesFile(), (programDir.Path() / "config/reg.alibaba").string());
+    EXPECT_EQ(RulesFilePath(), (programDir.Path() / "config/reg.alibaba").string());
 
     WriteFile(workDir.File("config/reg.alibaba"), "CompReg,,,(w)\n");
-    EXPECT_EQ(FindRulesFile(), "config/reg.alibaba");
+    EXPECT_EQ(RulesFilePath(), "config/reg.alibaba");
     ExtractionRules rules;
-    ASSERT_TRUE(LoadRulesFile(FindRulesFile(), rules));
+    ASSERT_TRUE(LoadRulesFile(RulesFilePath(), rules));
     EXPECT_EQ(PatternText(rules.CompReg), "(w)");
 }
 
-TEST_F(FindRulesFileTest, TheWindowsLoadOfTheRulesTracesEveryFindingOfTheCheckOnce) {
+TEST_F(RulesFilePathTest, TheWindowsLoadOfTheRulesTracesEveryFindingOfTheCheckOnce) {
     WriteFile(workDir.File("config/reg.alibaba"), "CompRge,,,(x)\nCompReg,,,none\ncompany,,,星级,,,(x)\n");
     SearchEngine_Alibaba engine;
     std::string trace;

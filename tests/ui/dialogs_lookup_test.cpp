@@ -17,6 +17,7 @@
 
 #include "platform/program_directory.h"
 #include "platform/qt/message_box.h"
+#include "support/project_version.h"
 #include "support/temp_dir.h"
 #include "ui/dialogs/about_dlg.h"
 #include "ui/dialogs/dlg_information.h"
@@ -208,6 +209,10 @@ TEST_F(LookupTest, AboutBoxShowsIconVersionAndOk) {
     CAboutDlg about;
     EXPECT_EQ(about.windowTitle(), QString::fromUtf8("关于「Quorvan」"));
     EXPECT_TRUE(LabelTexts(about).count("Quorvan V2.4 "));
+    // The build's version under it, as the project names it.
+    ASSERT_FALSE(ProjectVersion().empty());
+    EXPECT_TRUE(
+        LabelTexts(about).count(QString::fromUtf8("版本 ") + QString::fromStdString(ProjectVersion())));
     bool hasIcon = false;
     for (const QLabel* label : about.findChildren<QLabel*>()) hasIcon |= !label->pixmap().isNull();
     EXPECT_TRUE(hasIcon);

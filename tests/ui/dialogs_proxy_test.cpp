@@ -6,10 +6,15 @@
 #include <QPushButton>
 #include <QStringEncoder>
 #include <QTest>
+#include <filesystem>
+#include <fstream>
 
 #include "http/proxy_settings.h"
 #include "platform/qt/message_box.h"
 #include "ui/dialogs/dlg_set_http.h"
+#include "ui/dialogs/saved_proxy.h"
+#include "ui/dialogs/web_lookup_settings.h"
+#include "ui/support/installed_program.h"
 #include "ui/support/ui_test_support.h"
 
 namespace {
@@ -132,6 +137,86 @@ TEST_F(ProxyDialogTest, EscapeAndTheCloseBoxUntickToo) {
     dialog->close();
     EXPECT_EQ(untickCount, 2);
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
+}
+
+// Run from the build folder nothing of the entry is kept anywhere: it lasts for the process.
+TEST_F(ProxyDialogTest, TheBuildFolderKeepsNoEntryForTheNextStart) {
+    ASSERT_FALSE(ProxyValuesAreSaved());
+    EXPECT_TRUE(Enter("1.2.3.4", "8080").empty());
+    EXPECT_EQ(LoadSavedProxy(), std::nullopt);
+    EXPECT_FALSE(SaveProxy({"1.2.3.4", "8080"}));
+}
+
+// Installed, an accepted entry goes into the user's own settings file for the next start.
+class SavedProxyTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { EnsureTestApplication(); }
+    void SetUp() override {
+        proxyAddress.Set("");
+        proxyPortText.Set("");
+    }
+    void TearDown() override {
+        StopScriptingMessageBoxes();
+        proxyAddress.Set("");
+        proxyPortText.Set("");
+    }
+
+    // A new dialog with the entry typed and OK pressed; the messages shown. The dialog's boxes as
+    // they started go to `shownFirst`.
+    std::vector<QString> Enter(const char* addressText, const char* portText,
+                               QStringList* shownFirst = nullptr) {
+        SetNextMessageAnswers({});
+        DLG_SetHttp dialog([] {});
+        auto* address = dialog.findChild<QLineEdit*>("address");
+        auto* port = dialog.findChild<QLineEdit*>("port");
+        if (shownFirst) *shownFirst = {address->text(), port->text()};
+        address->setText(QString::fromUtf8(addressText));
+        port->setText(QString::fromUtf8(portText));
+        dialog.findChild<QPushButton*>("ok")->click();
+        return TakeShownMessages();
+    }
+
+    std::string UserSettings() const { return ReadFile(installed.UserConfig() / "harvio.ini"); }
+
+    InstalledProgram installed;
+};
+
+TEST_F(SavedProxyTest, AnAcceptedEntryIsKeptBesideTheShippedSettingsAndShownNextTime) {
+    const std::string shipped = ReadFile(installed.Shipped() / "harvio.ini");
+    QStringList shownFirst;
+    EXPECT_TRUE(Enter("10.1.2.3", "3128", &shownFirst).empty());
+    EXPECT_EQ(shownFirst, (QStringList{"", ""}));
+    EXPECT_EQ(ReadFile(installed.Shipped() / "harvio.ini"), shipped);
+    const std::string user = UserSettings();
+    EXPECT_NE(user.find("[Proxy]"), std::string::npos) << user;
+    // The shipped settings came along into the user's file, which now stands for both.
+    EXPECT_EQ(LoadWebLookupSettings().smsPlatformBase, "http://sms.example.com");
+    EXPECT_NE(user.find("BaseAddress=http://www.baidu.com"), std::string::npos) << user;
+    EXPECT_EQ(std::filesystem::status(installed.UserConfig() / "harvio.ini").permissions() &
+                  std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const std::optional<SavedProxy> saved = LoadSavedProxy();
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->address, "10.1.2.3");
+    EXPECT_EQ(saved->portText, "3128");
+
+    // The next dialog shows the stored values; a refused entry is not kept.
+    EXPECT_EQ(Enter("10.1.2", "3128", &shownFirst).size(), 1u);
+    EXPECT_EQ(shownFirst, (QStringList{"10.1.2.3", "3128"}));
+    EXPECT_EQ(LoadSavedProxy()->address, "10.1.2.3");
+    EXPECT_TRUE(Enter("10.9.9.9", "8080").empty());
+    EXPECT_EQ(LoadSavedProxy()->portText, "8080");
+}
+
+TEST_F(SavedProxyTest, AnEntryThatCannotBeKeptStillServesThisRunAndSaysSo) {
+    std::filesystem::create_directories(installed.UserConfig().parent_path());
+    std::ofstream(installed.UserConfig()) << "a file where the folder should be";
+    const std::vector<QString> shown = Enter("10.1.2.3", "3128");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].startsWith(QString::fromUtf8("代理设置只在本次运行有效：无法保存到 ")))
+        << shown[0].toStdString();
+    EXPECT_EQ(proxyAddress.Get(), "10.1.2.3");
+    EXPECT_EQ(LoadSavedProxy(), std::nullopt);
 }
 
 TEST(IsAllDigitsTest, OnlyNonEmptyAsciiDigits) {

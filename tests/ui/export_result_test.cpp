@@ -13,10 +13,10 @@
 
 #include "engine/result_row.h"
 #include "export/export_file_writer.h"
-#include "export/marked_rows.h"
 #include "export/result_export.h"
 #include "platform/qt/message_box.h"
 #include "support/temp_dir.h"
+#include "ui/controls/list_marks.h"
 #include "ui/controls/my_list_ctrl.h"
 #include "ui/support/ui_test_support.h"
 
@@ -42,26 +42,28 @@ QByteArray ExpectedHeader() {
     return header + "\r\n";
 }
 
+// The marked rows the exports are handed: the cells of each, in order.
+MarkedRows RowsOf(const std::vector<ResultCells>& rows) {
+    return {static_cast<int>(rows.size()), [&rows, next = std::size_t{0}](ResultCells& cells) mutable {
+                if (next == rows.size()) return false;
+                cells = rows[next++];
+                return true;
+            }};
+}
+
+// The exports take the marked rows' cells, no list: the rows here are the marked ones.
 class ExportTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { EnsureTestApplication(); }
-    void SetUp() override {
-        for (int subItem = 0; subItem < kResultColumnCount; ++subItem)
-            list.InsertColumn(subItem, QString::number(subItem), Qt::AlignLeft, 50);
-    }
     void TearDown() override { StopScriptingMessageBoxes(); }
 
-    // Appends a row whose cell i holds "<tag>-<i>" unless given in `cells`.
-    int AddRow(const QByteArray& tag, bool ticked, bool selected, std::map<int, QByteArray> cells = {}) {
-        int row = list.InsertItem(list.GetItemCount(), QByteArray());
+    // Appends a marked row whose cell i holds "<tag>-<i>" unless given in `cells`.
+    void AddRow(const QByteArray& tag, std::map<int, QByteArray> cells = {}) {
+        ResultCells row;
         for (int subItem = 0; subItem < kResultColumnCount; ++subItem)
-            list.SetItemText(row, subItem,
-                             cells.count(subItem) ? cells[subItem] : tag + "-" + QByteArray::number(subItem));
-        list.SetCheck(row, ticked);
-        if (selected)
-            list.selectionModel()->select(list.model()->index(row, 0),
-                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        return row;
+            row[subItem] = (cells.count(subItem) ? cells[subItem] : tag + "-" + QByteArray::number(subItem))
+                               .toStdString();
+        rows.push_back(row);
     }
 
     // The line the row added by AddRow(tag) without special cells must give.
@@ -72,15 +74,21 @@ protected:
         return line + "\r\n";
     }
 
-    void ExportAll(MessageAnswer answer, const QDateTime& time = kFivePastNine) {
+    void ExportAll(MessageAnswer answer, const QDateTime& time = kFivePastNine,
+                   const std::string& folder = std::string()) {
         SetNextMessageAnswers({answer});
         OnExportAll(
-            list, nullptr, directory.Path().string(), [this](const QString& text) { statusLine = text; },
-            [time] { return time; });
+            RowsOf(rows), nullptr, folder.empty() ? directory.Path().string() : folder,
+            [this](const QString& text) { statusLine = text; }, [time] { return time; });
+    }
+    void ExportColumn(void (*exportColumn)(const MarkedRows&, QWidget*, const std::string&),
+                      MessageAnswer answer, const std::string& folder = std::string()) {
+        SetNextMessageAnswers({answer});
+        exportColumn(RowsOf(rows), nullptr, folder.empty() ? directory.Path().string() : folder);
     }
 
     TempDir directory;
-    CMyListCtrl list;
+    std::vector<ResultCells> rows;
     QString statusLine;
 };
 
@@ -89,13 +97,10 @@ TEST_F(ExportTest, FileNameFollowsLocalTime) {
     EXPECT_EQ(ExportFileName(QDateTime(QDate(2026, 12, 31), QTime(23, 59))), "2026-12-31-2359.csv");
 }
 
-TEST_F(ExportTest, SelectedOrTickedRowsAreExportedOnceInListOrder) {
-    AddRow("none", false, false);
-    AddRow("selected", false, true);
-    AddRow("ticked", true, false);
-    AddRow("both", true, true);
-    AddRow("none2", false, false);
-    EXPECT_EQ(CountMarkedRows(list), 3);
+TEST_F(ExportTest, TheMarkedRowsAreWrittenInTheirOrderAfterTheHeader) {
+    AddRow("selected");
+    AddRow("ticked");
+    AddRow("both");
 
     ExportAll(MessageAnswer::Yes);
     EXPECT_EQ(TakeShownMessages(), std::vector<QString>{kQuestion3});
@@ -107,30 +112,38 @@ TEST_F(ExportTest, SelectedOrTickedRowsAreExportedOnceInListOrder) {
               QString::fromUtf8("成功导出3条件数据,导出路径:") + QString::fromStdString(file.string()));
 }
 
+TEST_F(ExportTest, AMissingExportFolderIsMadeOnlyOnceTheUserSaysYes) {
+    AddRow("a", {{kFaxSubItem, "0571-1"}});
+    const std::string folder = directory.File("Documents/Harvio").string();
+    ExportColumn(OnExportFax, MessageAnswer::No, folder);
+    EXPECT_FALSE(fs::exists(folder));
+    ExportColumn(OnExportFax, MessageAnswer::Yes, folder);
+    EXPECT_EQ(ReadFile(folder + "/fax.txt"), "0571-1\r\n");
+    ExportAll(MessageAnswer::Yes, kFivePastNine, folder);
+    EXPECT_TRUE(fs::exists(folder + "/2010-05-01-0905.csv"));
+}
+
 TEST_F(ExportTest, AnswerNoOrNoMarkedRowWritesNothing) {
-    AddRow("a", false, false);
     ExportAll(MessageAnswer::Yes);
     EXPECT_TRUE(TakeShownMessages().empty());  // no question without a marked row
 
-    AddRow("b", true, false);
-    AddRow("c", true, false);
-    AddRow("d", true, false);
+    AddRow("b");
+    AddRow("c");
+    AddRow("d");
     ExportAll(MessageAnswer::No);
     EXPECT_EQ(TakeShownMessages(), std::vector<QString>{kQuestion3});
-    SetNextMessageAnswers({MessageAnswer::No, MessageAnswer::No});
-    OnExportFax(list, nullptr, directory.Path().string());
-    OnExportMobile(list, nullptr, directory.Path().string());
+    ExportColumn(OnExportFax, MessageAnswer::No);
+    ExportColumn(OnExportMobile, MessageAnswer::No);
     EXPECT_EQ(TakeShownMessages().size(), 2u);
     EXPECT_TRUE(fs::is_empty(directory.Path()));
     EXPECT_TRUE(statusLine.isEmpty());
 }
 
 TEST_F(ExportTest, TwoExportsInOneMinuteAppendToTheSameFile) {
-    AddRow("first", true, false);
+    AddRow("first");
     ExportAll(MessageAnswer::Yes, kFivePastNine);
-    list.SetItemText(0, 0, "second-0");
-    for (int subItem = 1; subItem < kResultColumnCount; ++subItem)
-        list.SetItemText(0, subItem, "second-" + QByteArray::number(subItem));
+    rows.clear();
+    AddRow("second");
     ExportAll(MessageAnswer::Yes, kFivePastNine.addSecs(-59));
     QByteArray expected =
         ExpectedHeader() + PlainRowLine("first") + ExpectedHeader() + PlainRowLine("second");
@@ -140,7 +153,7 @@ TEST_F(ExportTest, TwoExportsInOneMinuteAppendToTheSameFile) {
 
 TEST_F(ExportTest, CellsKeepTheirBytesWithQuotesDoubled) {
     const QByteArray hostile = QByteArray("say \"hi\", then\r\nnext\nline ") + "\xFF\xFE\x80" + Gbk("公司");
-    AddRow("r", true, false, {{2, hostile}, {5, "\""}, {6, ""}, {19, ","}});
+    AddRow("r", {{2, hostile}, {5, "\""}, {6, ""}, {19, ","}});
     ExportAll(MessageAnswer::Yes);
     QByteArray row;
     for (int subItem = 0; subItem < kResultColumnCount; ++subItem) {
@@ -160,7 +173,7 @@ TEST_F(ExportTest, CellsKeepTheirBytesWithQuotesDoubled) {
 }
 
 TEST_F(ExportTest, UnwritableFileIsReportedAsFailure) {
-    AddRow("a", true, false);
+    AddRow("a");
     // A directory where the file should be.
     fs::create_directory(directory.File("2010-05-01-0905.csv"));
     ExportAll(MessageAnswer::Yes);
@@ -176,15 +189,11 @@ TEST_F(ExportTest, UnwritableFileIsReportedAsFailure) {
     // A program directory that is a regular file.
     std::ofstream(directory.File("not-a-dir")) << "x";
     const std::string fileAsDirectory = directory.File("not-a-dir").string();
-    SetNextMessageAnswers({MessageAnswer::Yes});
-    OnExportAll(
-        list, nullptr, fileAsDirectory, [this](const QString& text) { statusLine = text; },
-        [] { return kFivePastNine; });
+    ExportAll(MessageAnswer::Yes, kFivePastNine, fileAsDirectory);
     EXPECT_FALSE(statusLine.contains(QString::fromUtf8("成功导出")));
     EXPECT_TRUE(statusLine.contains(QString::fromLocal8Bit(std::strerror(ENOTDIR))));
 
-    SetNextMessageAnswers({MessageAnswer::Yes});
-    OnExportFax(list, nullptr, fileAsDirectory);
+    ExportColumn(OnExportFax, MessageAnswer::Yes, fileAsDirectory);
     shown = TakeShownMessages();
     ASSERT_EQ(shown.size(), 4u);
     EXPECT_EQ(shown[3], QString::fromUtf8("导出失败：无法写入文件 %1/fax.txt（%2）")
@@ -217,13 +226,11 @@ TEST_F(ExportTest, WriterTouchesNothingWithoutPathOrText) {
 
 TEST_F(ExportTest, FaxExportAppendsNonEmptyCellsAndCountsThem) {
     std::ofstream(directory.File("fax.txt"), std::ios::binary) << "old\r\n";
-    AddRow("a", true, false, {{kFaxSubItem, "0571-1"}});
-    AddRow("b", true, false, {{kFaxSubItem, ""}});
-    AddRow("c", false, false, {{kFaxSubItem, "unmarked"}});
-    AddRow("d", false, true, {{kFaxSubItem, " 0571-1 ; 2"}});
-    AddRow("e", true, false, {{kFaxSubItem, "0571-1"}});
-    SetNextMessageAnswers({MessageAnswer::Yes});
-    OnExportFax(list, nullptr, directory.Path().string());
+    AddRow("a", {{kFaxSubItem, "0571-1"}});
+    AddRow("b", {{kFaxSubItem, ""}});
+    AddRow("d", {{kFaxSubItem, " 0571-1 ; 2"}});
+    AddRow("e", {{kFaxSubItem, "0571-1"}});
+    ExportColumn(OnExportFax, MessageAnswer::Yes);
     std::vector<QString> shown = TakeShownMessages();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0],
@@ -234,23 +241,63 @@ TEST_F(ExportTest, FaxExportAppendsNonEmptyCellsAndCountsThem) {
 }
 
 TEST_F(ExportTest, MobileExportWithOnlyEmptyCellsLeavesTheDiskAlone) {
-    AddRow("a", true, false, {{kMobileSubItem, ""}});
-    AddRow("b", true, false, {{kMobileSubItem, ""}});
-    SetNextMessageAnswers({MessageAnswer::Yes});
-    OnExportMobile(list, nullptr, directory.Path().string());
+    AddRow("a", {{kMobileSubItem, ""}});
+    AddRow("b", {{kMobileSubItem, ""}});
+    ExportColumn(OnExportMobile, MessageAnswer::Yes);
     std::vector<QString> shown = TakeShownMessages();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1], QString::fromUtf8("成功导出手机0条件数据"));
     EXPECT_TRUE(fs::is_empty(directory.Path()));
 
-    list.SetItemText(1, kMobileSubItem, "13800000000");
-    SetNextMessageAnswers({MessageAnswer::Yes});
-    OnExportMobile(list, nullptr, directory.Path().string());
+    rows[1][kMobileSubItem] = "13800000000";
+    ExportColumn(OnExportMobile, MessageAnswer::Yes);
     EXPECT_EQ(TakeShownMessages().back(), QString::fromUtf8("成功导出手机1条件数据"));
     EXPECT_EQ(ReadFile(directory.File("mobile.txt")), "13800000000\r\n");
 }
 
-TEST_F(ExportTest, RowsAddedAfterTheCountAreNotTaken) {
+// The list's side: which rows are marked, and the cells of the first of them.
+class ListMarksTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { EnsureTestApplication(); }
+    void SetUp() override {
+        for (int subItem = 0; subItem < kResultColumnCount; ++subItem)
+            list.InsertColumn(subItem, QString::number(subItem), Qt::AlignLeft, 50);
+    }
+
+    void AddRow(const QByteArray& tag, bool ticked, bool selected) {
+        const int row = list.InsertItem(list.GetItemCount(), tag);
+        list.SetItemText(row, kFaxSubItem, tag + "-fax");
+        list.SetCheck(row, ticked);
+        if (selected)
+            list.selectionModel()->select(list.model()->index(row, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+
+    // Cell 0 of every row the source yields.
+    static std::vector<std::string> Taken(const ResultRowSource& nextRow) {
+        std::vector<std::string> tags;
+        ResultCells cells;
+        while (nextRow(cells)) tags.push_back(cells[0]);
+        return tags;
+    }
+
+    CMyListCtrl list;
+};
+
+TEST_F(ListMarksTest, SelectedOrTickedRowsAreMarkedOnceInListOrder) {
+    AddRow("none", false, false);
+    AddRow("selected", false, true);
+    AddRow("ticked", true, false);
+    AddRow("both", true, true);
+    AddRow("none2", false, false);
+    EXPECT_EQ(CountMarkedRows(list), 3);
+    EXPECT_EQ(Taken(MarkedRowCells(list, 3)), (std::vector<std::string>{"selected", "ticked", "both"}));
+    ResultCells cells;
+    ASSERT_TRUE(MarkedRowCells(list, 1)(cells));
+    EXPECT_EQ(cells[kFaxSubItem], "selected-fax");
+}
+
+TEST_F(ListMarksTest, RowsAddedAfterTheCountAreNotTaken) {
     AddRow("a", true, false);
     AddRow("b", false, false);
     AddRow("c", false, true);
@@ -259,9 +306,9 @@ TEST_F(ExportTest, RowsAddedAfterTheCountAreNotTaken) {
     // A running search adds ticked rows while the question is open.
     AddRow("late1", true, false);
     AddRow("late2", true, false);
-    EXPECT_EQ(FirstMarkedRows(list, confirmed), (QList<int>{0, 2}));
+    EXPECT_EQ(Taken(MarkedRowCells(list, confirmed)), (std::vector<std::string>{"a", "c"}));
     // When rows went away meanwhile, what is left is taken.
-    EXPECT_EQ(FirstMarkedRows(list, 10), (QList<int>{0, 2, 3, 4}));
+    EXPECT_EQ(Taken(MarkedRowCells(list, 10)), (std::vector<std::string>{"a", "c", "late1", "late2"}));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "platform/program_directory.h"
 #include "platform/qt/message_box.h"
 #include "support/temp_dir.h"
+#include "ui/controls/list_marks.h"
 #include "ui/controls/my_list_ctrl.h"
 #include "ui/search/result_rows.h"
 #include "ui/support/ui_test_support.h"
@@ -124,7 +125,9 @@ protected:
     // Runs an export, answering 是 and choosing `chosen` in the save dialog.
     void Export(void (*exportRows)(const SpreadsheetExportContext&), const std::string& chosen) {
         SetNextMessageAnswers({MessageAnswer::Yes});
-        SpreadsheetExportContext context{list, nullptr, directory.Path().string(),
+        const int marked = CountMarkedRows(list);
+        const MarkedRows rows{marked, MarkedRowCells(list, marked)};
+        SpreadsheetExportContext context{rows, nullptr, directory.Path().string(),
                                          [this](const QString& text) { statusLine = text; }};
         context.now = [] { return kFivePastNine; };
         context.chooseFile = [this, chosen](QWidget*, const QString&, const QString& suggested,

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,6 +32,7 @@
 #include "ui/dialogs/dlg_information.h"
 #include "ui/dialogs/dlg_set_http.h"
 #include "ui/dialogs/sms_login.h"
+#include "ui/support/installed_program.h"
 #include "ui/support/ui_test_support.h"
 
 namespace {
@@ -125,6 +127,32 @@ TEST_F(WindowCommandsTest, ExportButtonsWriteTheMarkedRowsIntoTheProgramDirector
     // The report goes to the window's status line and names the file.
     EXPECT_TRUE(Status().contains(QString::fromStdString(csvFiles[0].string()))) << Status().toStdString();
     EXPECT_TRUE(TakeShownMessages().size() >= 3);
+}
+
+// Installed, the same buttons write into "Harvio" in the documents folder, made when first
+// needed, and the save dialog of the right-click exports starts there.
+TEST_F(WindowCommandsTest, InstalledTheExportsGoIntoTheDocumentsFolder) {
+    InstalledProgram installed;
+    window->AddCompanyRow(Company("Acme", "0571-1111", "13900000001"), 1);
+    list->SetCheck(0, true);
+    SetNextMessageAnswers({MessageAnswer::Yes, MessageAnswer::Ok, MessageAnswer::Yes});
+    Click(1009);
+    EXPECT_EQ(ReadFile(installed.Documents() / "fax.txt"), "0571-1111\r\n");
+    Click(1008);
+    EXPECT_TRUE(Status().contains(QString::fromStdString(installed.Documents().string())))
+        << Status().toStdString();
+
+    QString dialogFolder;
+    QTimer::singleShot(0, [&dialogFolder] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            dialogFolder = dialog->directory().absolutePath();
+            dialog->reject();
+        }
+    });
+    SetNextMessageAnswers({MessageAnswer::Yes});
+    window->OnExportUtf8Csv();
+    EXPECT_EQ(dialogFolder, QString::fromStdString(installed.Documents().string()));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("fax.txt")));
 }
 
 TEST_F(WindowCommandsTest, AnExportAnsweredNoWritesNothing) {

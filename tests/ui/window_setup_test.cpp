@@ -5,8 +5,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QStyle>
-#include <QStyleOptionViewItem>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -19,6 +17,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStringEncoder>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -27,8 +27,8 @@
 
 #include "app/harvio_dlg.h"
 #include "app/search_progress_event.h"
-#include "app/skin_path.h"
 #include "platform/program_directory.h"
+#include "platform/program_paths.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/skin.h"
 #include "support/temp_dir.h"
@@ -301,16 +301,6 @@ TEST_F(MainWindowTest, ARightClickOnAnEmptyAreaOffersTheAboutItem) {
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), frame->mapToGlobal(QPoint(2, 2)));
     QCoreApplication::sendEvent(frame, &click);
     EXPECT_EQ(offered, QStringList{"关于 Harvio(&A)..."});
-}
-
-TEST(SkinPathTest, CutsTheStartPathBeforeItsLastSeparator) {
-    EXPECT_EQ(SkinDirectoryOf("/opt/harvio/bin/harvio"), "/opt/harvio/bin");
-    EXPECT_EQ(SkinDirectoryOf("./harvio"), ".");
-    EXPECT_EQ(SkinDirectoryOf("harvio"), "");
-    EXPECT_EQ(SkinDirectoryOf(""), "");
-    EXPECT_EQ(SkinDirectoryOf("/harvio"), "");
-    EXPECT_EQ(SkinFilePath(""), "/QQ2009.she");
-    EXPECT_EQ(SkinFilePath("/opt/harvio"), "/opt/harvio/QQ2009.she");
 }
 
 // The window with five rows, the first shown in the detail pane, saved as a picture.

@@ -21,6 +21,7 @@
 #include "platform/program_directory.h"
 #include "platform/qt/message_box.h"
 #include "support/temp_dir.h"
+#include "ui/support/installed_program.h"
 #include "ui/support/ui_test_support.h"
 
 namespace {
@@ -132,6 +133,27 @@ TEST_F(StartUpTest, AProxyFromTheCommandLineTicksTheProxyBoxAndAUserAgentServesE
     proxyPortText.Set("");
 }
 
+// Installed, the program writes only into the user's folders: no rights are asked, and the proxy
+// entry kept by an earlier run is there from the start.
+TEST_F(StartUpTest, InstalledAnyUserMayStartTheWindowWithTheKeptProxy) {
+    InstalledProgram installed;
+    std::filesystem::create_directories(installed.UserConfig());
+    std::ofstream(installed.UserConfig() / "harvio.ini") << "[Proxy]\nAddress=10.0.0.7\nPort=3128\n";
+    SetAdministratorCheckForTesting(false);
+    CHarvioDlg* seen = nullptr;
+    LeaveMainWindowWhenShown(&seen);
+    CHarvioApp app;
+    app.SetInstanceLockNameForTesting(lockName);
+    app.InitInstance();
+    EXPECT_NE(seen, nullptr);
+    EXPECT_EQ(TakeShownMessages(), std::vector<QString>{kExitQuestion});
+    EXPECT_EQ(proxyAddress.Get(), "10.0.0.7");
+    EXPECT_EQ(proxyPortText.Get(), "3128");
+    EXPECT_TRUE(std::filesystem::exists(installed.Home() / ".local/share/harvio/search-results.journal"));
+    proxyAddress.Set("");
+    proxyPortText.Set("");
+}
+
 TEST(CommandLineTest, CollectsConnectToRulesAndTheProxy) {
     const CommandLineOptions options = ParseCommandLine(
         {"harvio", "--connect-to", "a.example:80:127.0.0.1:8080", "--connect-to=b.example:80::9090",
@@ -150,6 +172,8 @@ TEST(CommandLineTest, LeavesOtherArgumentsAndNeedsNothing) {
     EXPECT_EQ(options.error, "");
     EXPECT_TRUE(options.connectTo.empty());
     EXPECT_FALSE(options.proxyHost);
+    EXPECT_FALSE(options.versionAsked);
+    EXPECT_TRUE(ParseCommandLine({"harvio", "-style", "fusion", "--version"}).versionAsked);
 }
 
 TEST(CommandLineTest, RefusesAMissingValueOrAProxyWithoutPort) {

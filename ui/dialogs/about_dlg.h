@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-// The about box: the application icon and the version.
+// The about box: the application icon, the product line and the version the build carries.
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/dialog_font.h"
+#include "ui/dialogs/dialog_font.h"
 #include "ui/dialogs/dialog_units.h"
 
 namespace {

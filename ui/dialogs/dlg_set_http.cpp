@@ -1,18 +1,22 @@
 #include "ui/dialogs/dlg_set_http.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringDecoder>
 #include <QStringEncoder>
 
-#include "app/dialog_font.h"
 #include "http/proxy_settings.h"
+#include "platform/program_paths.h"
 #include "platform/qt/message_box.h"
+#include "ui/dialogs/dialog_font.h"
 #include "ui/dialogs/dialog_units.h"
+#include "ui/dialogs/saved_proxy.h"
 
 namespace {
 constexpr int kWidthUnits = 184;
@@ -40,6 +44,12 @@ DLG_SetHttp::DLG_SetHttp(std::function<void()> untickProxyBox, QWidget* parent)
     proxyType->setObjectName(QStringLiteral("proxyType"));
     proxyType->addItem(QString::fromUtf8("HTTP代理"));
     proxyType->setCurrentIndex(0);
+    if (ProxyValuesAreSaved()) {
+        // Kept values are shown, so that a user who ticks the box again need not type them anew.
+        QStringDecoder fromGbk("GBK");
+        addressEdit->setText(fromGbk(QByteArray::fromStdString(proxyAddress.Get())));
+        portEdit->setText(fromGbk(QByteArray::fromStdString(proxyPortText.Get())));
+    }
 
     auto* frame = new QGroupBox(this);
     auto* fields = new QGridLayout(frame);
@@ -86,6 +96,13 @@ void DLG_SetHttp::accept() {
     const std::string port = proxyPortText.Get();
     if (port.empty()) return Refuse("请输入端口号！", portEdit);
     if (!IsAllDigits(port)) return Refuse("请输入以数字组成的端口号！", portEdit);
+    // Only an entry that passed is kept for the next start.
+    if (ProxyValuesAreSaved() && !SaveProxy({proxyAddress.Get(), port})) {
+        ShowMessageBox(this,
+                       QString::fromUtf8("代理设置只在本次运行有效：无法保存到 %1。")
+                           .arg(QFile::decodeName(UserSettingsFilePath().c_str())),
+                       MessageButtons::Ok);
+    }
     QDialog::accept();
 }
 

@@ -12,6 +12,8 @@ bool IsAllDigits(const std::string& text);
 // The proxy dialog: a dotted IPv4 address and a port, checked on OK and stored in the
 // process-wide proxy texts. Both texts are stored before they are checked, so a refused entry
 // has replaced the stored one. Cancel, Esc and the close box untick the main window's proxy box.
+// Where the program keeps settings (installed), the boxes start with the stored values and an
+// accepted entry is kept for the next start.
 class DLG_SetHttp : public QDialog {
     Q_OBJECT
 public:

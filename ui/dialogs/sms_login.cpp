@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QStringEncoder>
 
-#include "app/dialog_font.h"
 #include "platform/qt/message_box.h"
+#include "ui/dialogs/dialog_font.h"
 #include "ui/dialogs/dialog_units.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QSettings>
 #include <QStringEncoder>
 
-#include "platform/program_directory.h"
+#include "platform/program_paths.h"
 
 namespace {
 
@@ -36,5 +36,5 @@ WebLookupSettings LoadWebLookupSettings(const QString& iniPath) {
 }
 
 WebLookupSettings LoadWebLookupSettings() {
-    return LoadWebLookupSettings(QFile::decodeName((ConfigDirectory() + "harvio.ini").c_str()));
+    return LoadWebLookupSettings(QFile::decodeName(SettingsFilePath().c_str()));
 }

@@ -3,9 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-// Where the web look-ups go and whom the account-opening message names. Read from
-// "harvio.ini" in the configuration directory; a missing file, key or empty value keeps the
-// default.
+// Where the web look-ups go and whom the account-opening message names. Read from the settings
+// file "harvio.ini"; a missing file, key or empty value keeps the default.
 struct WebLookupSettings {
     QByteArray webSearchBase = "http://www.baidu.com";      // scheme and host, no trailing slash
     QByteArray smsPlatformBase = "http://sms.example.com";  // scheme and host, no trailing slash
@@ -14,5 +13,5 @@ struct WebLookupSettings {
 };
 
 WebLookupSettings LoadWebLookupSettings(const QString& iniPath);
-// From ConfigDirectory() + "harvio.ini".
+// From SettingsFilePath().
 WebLookupSettings LoadWebLookupSettings();

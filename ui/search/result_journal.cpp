@@ -1,7 +1,6 @@
 #include "ui/search/result_journal.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +14,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/program_paths.h"
+
 namespace {
 
 constexpr char kRowKind = 'R';
@@ -25,10 +26,9 @@ constexpr std::size_t kRowFields = 2 + kResultColumnCount;  // kind, check state
 constexpr std::size_t kCheckFields = 3;                     // kind, row, check state
 constexpr mode_t kPrivateFolder = 0700;
 constexpr mode_t kPrivateFile = 0600;
-constexpr const char* kJournalFolder = "/harvio";
 // How long the writer gathers lines before it writes them.
 constexpr auto kBatchDelay = std::chrono::milliseconds(50);
-constexpr const char* kJournalName = "/search-results.journal";
+constexpr const char* kJournalName = "search-results.journal";
 
 // FNV-1a over 64-bit words, folded to 32 bits: enough to tell a whole line from one cut short
 // or filled with zeros by a power cut, and fast enough for every row of a long search.
@@ -114,29 +114,10 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-// Makes every folder of the path that is missing.
-bool MakeFolders(const std::string& folder) {
-    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (mkdir(part.c_str(), kPrivateFolder) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) return true;
-    }
-}
-
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
-    const passwd* user = getpwuid(getuid());
-    return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
-}
-
 }  // namespace
 
 std::string ResultJournalPath() {
-    // A relative XDG_DATA_HOME is invalid and ignored, as the base directory rules say.
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const std::string base =
-        dataHome != nullptr && dataHome[0] == '/' ? std::string(dataHome) : HomeFolder() + "/.local/share";
-    return base + kJournalFolder + kJournalName;
+    return DataDirectory() + "/" + kJournalName;
 }
 
 ResultJournal::ResultJournal() : writer_(&ResultJournal::WriterLoop, this) {}
@@ -153,7 +134,7 @@ ResultJournal::~ResultJournal() {
 
 ResultJournal::OpenStatus ResultJournal::Open(const std::string& path) {
     const std::size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash))) {
+    if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash), kPrivateFolder)) {
         openError_ = errno;
         return OpenStatus::kFailed;
     }

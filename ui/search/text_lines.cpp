@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "platform/program_directory.h"
+#include "platform/program_paths.h"
 
 std::vector<std::string> ReadTextLines(const std::string& path) {
     std::vector<std::string> lines;
@@ -18,5 +18,5 @@ std::vector<std::string> ReadTextLines(const std::string& path) {
 }
 
 std::vector<std::string> LoadProvinceList() {
-    return ReadTextLines(ConfigDirectory() + "Province.txt");
+    return ReadTextLines(ProvinceListPath());
 }

@@ -8,5 +8,5 @@
 // can't be opened, gives an empty list.
 std::vector<std::string> ReadTextLines(const std::string& path);
 
-// The region list: the lines of the configuration directory's "Province.txt" (GBK).
+// The region list: the lines of "Province.txt" (GBK) where ProvinceListPath() finds it.
 std::vector<std::string> LoadProvinceList();

@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -12,8 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
+#include "support/child_process.h"
 #include "tools/demo-directory/demo_wire.h"
 
 extern char** environ;
@@ -28,21 +27,6 @@ std::vector<char*> ArgumentVector(std::vector<std::string>& command) {
     for (std::string& argument : command) argv.push_back(argument.data());
     argv.push_back(nullptr);
     return argv;
-}
-
-// Waits for the child with a time limit; kills it when the limit passes.
-int WaitWithLimit(pid_t child, std::chrono::seconds limit) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    int status = 0;
-    while (waitpid(child, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
-            return -1;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace
@@ -83,7 +67,7 @@ DemoDirectoryProcess::DemoDirectoryProcess(const std::vector<std::string>& argum
 DemoDirectoryProcess::~DemoDirectoryProcess() {
     if (child <= 0) return;
     kill(child, SIGTERM);
-    WaitWithLimit(child, std::chrono::seconds(10));
+    WaitForChild(child, std::chrono::seconds(10));
 }
 
 std::string DemoDirectoryProcess::ConnectToRule() const {
@@ -104,7 +88,7 @@ int RunProgram(const std::vector<std::string>& command, const std::string& stdou
     int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return -1;
-    return WaitWithLimit(child, kRunTimeout);
+    return WaitForChild(child, kRunTimeout);
 }
 
 std::vector<std::string> DemoTruth(const std::vector<std::string>& arguments) {

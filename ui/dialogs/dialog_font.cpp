@@ -1,4 +1,4 @@
-#include "app/dialog_font.h"
+#include "ui/dialogs/dialog_font.h"
 
 #include <QFontDatabase>
 #include <QStringList>

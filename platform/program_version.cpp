@@ -1,0 +1,5 @@
+#include "platform/program_version.h"
+
+const char* ProgramVersion() {
+    return HARVIO_VERSION;
+}

@@ -1,0 +1,28 @@
+#include "ui/controls/list_marks.h"
+
+#include "ui/controls/my_list_ctrl.h"
+
+bool IsMarkedRow(const CMyListCtrl& list, int row) {
+    return list.IsSelected(row) || list.GetCheck(row);
+}
+
+int CountMarkedRows(const CMyListCtrl& list) {
+    int count = 0;
+    for (int row = 0; row < list.GetItemCount(); ++row)
+        if (IsMarkedRow(list, row)) ++count;
+    return count;
+}
+
+ResultRowSource MarkedRowCells(const CMyListCtrl& list, int limit) {
+    return [&list, limit, row = 0, taken = 0](ResultCells& cells) mutable {
+        for (; row < list.GetItemCount() && taken < limit; ++row) {
+            if (!IsMarkedRow(list, row)) continue;
+            for (int subItem = 0; subItem < kResultColumnCount; ++subItem)
+                cells[subItem] = list.GetItemText(row, subItem).toStdString();
+            ++row;
+            ++taken;
+            return true;
+        }
+        return false;
+    };
+}

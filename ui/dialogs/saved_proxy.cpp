@@ -1,0 +1,56 @@
+#include "ui/dialogs/saved_proxy.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+#include "platform/program_paths.h"
+
+namespace {
+
+constexpr char kAddressKey[] = "Proxy/Address";
+constexpr char kPortKey[] = "Proxy/Port";
+constexpr mode_t kPrivateFolder = 0700;  // as the base directory rules make the config folder
+// The user owns the copy whatever the shipped file's mode (an installed tree is read-only).
+constexpr QFile::Permissions kUserFile = QFile::ReadOwner | QFile::WriteOwner;
+
+QString Name(const std::string& path) {
+    return QFile::decodeName(path.c_str());
+}
+
+// The user's settings file, made from the shipped one the first time.
+bool PrepareUserSettingsFile(const std::string& userFile) {
+    if (QFileInfo::exists(Name(userFile))) return true;
+    const std::string folder = userFile.substr(0, userFile.rfind('/'));
+    if (!MakeFolders(folder, kPrivateFolder)) return false;
+    const QString shipped = Name(SettingsFilePath());
+    if (QFileInfo::exists(shipped) && !QFile::copy(shipped, Name(userFile))) return false;
+    if (QFileInfo::exists(Name(userFile))) QFile::setPermissions(Name(userFile), kUserFile);
+    return true;
+}
+
+}  // namespace
+
+bool ProxyValuesAreSaved() {
+    return !UserSettingsFilePath().empty();
+}
+
+std::optional<SavedProxy> LoadSavedProxy() {
+    if (!ProxyValuesAreSaved() || !QFileInfo::exists(Name(SettingsFilePath()))) return std::nullopt;
+    const QSettings settings(Name(SettingsFilePath()), QSettings::IniFormat);
+    SavedProxy proxy{settings.value(QString::fromLatin1(kAddressKey)).toString().toStdString(),
+                     settings.value(QString::fromLatin1(kPortKey)).toString().toStdString()};
+    if (proxy.address.empty() || proxy.portText.empty()) return std::nullopt;
+    return proxy;
+}
+
+bool SaveProxy(const SavedProxy& proxy) {
+    const std::string userFile = UserSettingsFilePath();
+    if (userFile.empty() || !PrepareUserSettingsFile(userFile)) return false;
+    QSettings settings(Name(userFile), QSettings::IniFormat);
+    // The dialog accepts digits and dots only, so the values are plain ASCII.
+    settings.setValue(QString::fromLatin1(kAddressKey), QString::fromStdString(proxy.address));
+    settings.setValue(QString::fromLatin1(kPortKey), QString::fromStdString(proxy.portText));
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}
