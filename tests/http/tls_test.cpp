@@ -40,8 +40,7 @@ protected:
 
     ServerOptions Identity(const std::vector<std::string>& names, long from = -3600, long until = kDay,
                            const CertificateAuthority* issuer = nullptr) const {
-        const CertificateAuthority::Issued issued =
-            (issuer != nullptr ? *issuer : ca).Issue(names, from, until);
+        const CertificateAuthority::Issued issued = (issuer != nullptr ? *issuer : ca).Issue(names, from, until);
         return {false, issued.CertificatePem(), issued.KeyPem()};
     }
     // Requests for https://dir.test/ reach the server.

@@ -317,10 +317,10 @@ TEST(UrlTest, PartsOfAUrl) {
     }
 }
 
-// The link examples of the client's description, through ResolveLink. Where one disagreed with
-// RFC 3986 the RFC's result stands (noted on the row); a base that is no URL leaves a relative link
-// as it stands.
-TEST(ResolveLinkTest, DescribedExamples) {
+// ResolveLink, the client's entry for link resolution. A row marked "was" held a different result
+// when links were joined by prefix tests from a fixed position; RFC 3986's result stands. A base
+// that is no URL leaves a relative link as it stands.
+TEST(ResolveLinkTest, LinksAgainstPageAddresses) {
     const struct {
         const char* link;
         const char* base;
