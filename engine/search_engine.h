@@ -11,6 +11,7 @@
 #include "engine/search_condition.h"
 
 class HttpClient;
+class KnownCompanies;
 class RuleCounters;
 
 // A directory engine: turns search conditions into a stream of companies.
@@ -31,6 +32,9 @@ public:
     // The rule and field counters of the latest search (running or over); none before the first.
     // Cheap, and safe to read while the search runs.
     virtual std::shared_ptr<const RuleCounters> SearchCounters() const { return nullptr; }
+    // The known companies the searches started from now on take instead of reading them; none
+    // reads every company.
+    virtual void SetKnownCompanies(std::shared_ptr<KnownCompanies>) {}
 
     SearchCondition condition;
     std::map<std::string, bool> seenUrls;

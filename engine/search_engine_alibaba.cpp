@@ -71,6 +71,7 @@ void SearchEngine_Alibaba::StartSearch() {
     std::unique_lock<std::mutex> life(lifecycleLock);
     auto run = std::make_shared<SearchRun>();
     run->counters = std::make_shared<RuleCounters>(rules);
+    run->known = knownCompanies;
     {
         std::lock_guard<std::mutex> lock(activeRunLock);
         activeRun = run;
@@ -188,6 +189,11 @@ std::shared_ptr<const RuleCounters> SearchEngine_Alibaba::SearchCounters() const
     return latestCounters;
 }
 
+void SearchEngine_Alibaba::SetKnownCompanies(std::shared_ptr<KnownCompanies> known) {
+    std::lock_guard<std::mutex> life(lifecycleLock);
+    knownCompanies = std::move(known);
+}
+
 std::unique_ptr<CompanyRecord> SearchEngine_Alibaba::GetNextCompany() {
     std::unique_lock<std::mutex> lock(resultsLock);
     for (;;) {
@@ -283,8 +289,7 @@ void SearchEngine_Alibaba::CompanyWorker(std::shared_ptr<SearchRun> run, std::un
         ++busyWorkers;
         lock.unlock();
 
-        std::unique_ptr<CompanyRecord> record =
-            ExtractCompany(rules, source, link, nullptr, run->counters.get());
+        std::unique_ptr<CompanyRecord> record = CompanyOfLink(*run, source, link);
         if (record) {
             {
                 std::lock_guard<std::mutex> resultLock(resultsLock);
@@ -292,10 +297,21 @@ void SearchEngine_Alibaba::CompanyWorker(std::shared_ptr<SearchRun> run, std::un
             }
             resultsChanged.notify_all();
         }
-        requestCount += kRequestsPerCompany;
 
         lock.lock();
         --busyWorkers;
         queueChanged.notify_all();
     }
+}
+
+// A company known lately costs no request: it neither counts toward the pause nor in the rule
+// counters, which count pages read.
+std::unique_ptr<CompanyRecord> SearchEngine_Alibaba::CompanyOfLink(SearchRun& run, PageSource& source,
+                                                                   const std::string& link) {
+    KnownCompany known = run.known ? run.known->Look(link) : KnownCompany{};
+    if (known.kind == KnownCompany::Kind::kReuse) return std::move(known.record);
+    if (known.kind == KnownCompany::Kind::kSkip) return nullptr;
+    std::unique_ptr<CompanyRecord> record = ExtractCompany(rules, source, link, nullptr, run.counters.get());
+    requestCount += kRequestsPerCompany;
+    return record;
 }

@@ -10,6 +10,7 @@
 
 #include "engine/engine_pacing.h"
 #include "engine/extraction_rules.h"
+#include "engine/page_source.h"
 #include "engine/search_engine.h"
 #include "http/proxy_settings.h"
 
@@ -38,6 +39,7 @@ public:
     std::unique_ptr<CompanyRecord> ParseCompany(HttpClient& client, const std::string& link) override;
     void StopSearch() override;
     std::shared_ptr<const RuleCounters> SearchCounters() const override;
+    void SetKnownCompanies(std::shared_ptr<KnownCompanies> known) override;
 
     // errorText under the engine lock.
     std::string LastErrorText();
@@ -60,6 +62,8 @@ private:
     void CompanyWorker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client);
     std::unique_ptr<HttpClient> MakeClient(SearchRun& run) const;
     void PauseWhenDue(SearchRun& run);
+    // The record of one link: taken from the known companies, read, or none.
+    std::unique_ptr<CompanyRecord> CompanyOfLink(SearchRun& run, PageSource& source, const std::string& link);
     void FailStart(const std::string& reason);
     void EndRunning();
     void WakeWaits();
@@ -67,6 +71,7 @@ private:
     const EnginePacing pacing;
     ExtractionRules rules;
     ProxySetting searchProxy;  // the proxy values of the current search, copied at its start
+    std::shared_ptr<KnownCompanies> knownCompanies;  // handed to each search at its start
 
     std::mutex engineLock;  // urlQueue, seenUrls, busyWorkers, errorText and each list-page fetch
     std::condition_variable queueChanged;

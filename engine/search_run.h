@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/known_companies.h"
 #include "engine/pause_gate.h"
 #include "engine/rule_counters.h"
 #include "http/cookie_jar.h"
@@ -17,7 +18,8 @@ struct SearchRun {
     std::shared_ptr<RuleCounters> counters;  // this search's rule health, kept after it ends
     // The cookies every client of this search sends and keeps; they end with the search.
     std::shared_ptr<CookieJar> cookies = std::make_shared<CookieJar>();
-    std::vector<std::thread> threads;  // changed only under the engine's lifecycle lock
+    std::shared_ptr<KnownCompanies> known;  // none: every company is read
+    std::vector<std::thread> threads;       // changed only under the engine's lifecycle lock
 
     bool Stopped() const { return canceller->IsCancelled(); }
     // A sleep that ends early, with false, when the search is stopped.

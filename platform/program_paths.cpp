@@ -25,6 +25,9 @@ constexpr char kSiteProfilesFolder[] = "sites";
 constexpr char kExportFolderName[] = "Harvio";
 constexpr char kDocumentsFallback[] = "Documents";
 constexpr char kUserDirProgram[] = "xdg-user-dir";
+constexpr char kLeadBookName[] = "leads.sqlite";
+constexpr char kWindowLockName[] = "window.lock";
+constexpr char kJournalName[] = "search-results.journal";
 
 bool IsFolder(const std::string& path) {
     std::error_code error;
@@ -174,6 +177,18 @@ std::string SkinFilePath(const std::string& skinDirectory) {
 
 std::string DataDirectory() {
     return XdgBaseFolder("XDG_DATA_HOME", ".local/share") + "/" + kProgramFolderName;
+}
+
+std::string LeadBookPath() {
+    return DataDirectory() + "/" + kLeadBookName;
+}
+
+std::string WindowLockPath() {
+    return DataDirectory() + "/" + kWindowLockName;
+}
+
+std::string ResultJournalPath() {
+    return DataDirectory() + "/" + kJournalName;
 }
 
 std::string ExportDirectory() {

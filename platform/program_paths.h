@@ -15,7 +15,7 @@
 //   program never writes. The user's own files live in $XDG_CONFIG_HOME/harvio: the settings the
 //   program saves, and any rules, province list, skin or site profile the user puts there, which
 //   wins over the shipped file of the same name. Exports go to "Harvio" in the documents folder.
-// In both, the program's data (the result journal) lies in $XDG_DATA_HOME/harvio.
+// In both, the program's data (the lead book) lies in $XDG_DATA_HOME/harvio.
 enum class ProgramLayout { kBuildFolder, kInstalled };
 ProgramLayout CurrentProgramLayout();
 
@@ -52,6 +52,13 @@ std::string SkinFilePath(const std::string& skinDirectory);
 
 // $XDG_DATA_HOME/harvio, else ~/.local/share/harvio.
 std::string DataDirectory();
+// The lead book, "leads.sqlite" in the data directory.
+std::string LeadBookPath();
+// The marker a window holds locked while it shows the book's rows, so that a second window never
+// shares them.
+std::string WindowLockPath();
+// The result journal of earlier versions, read once at start-up and then retired.
+std::string ResultJournalPath();
 
 // Where the exports are written: the program directory in the build folder; installed, "Harvio"
 // in the user's documents folder (as `xdg-user-dir DOCUMENTS` names it, else ~/Documents). It may

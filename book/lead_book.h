@@ -1,0 +1,144 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "book/sqlite_connection.h"
+#include "engine/company_record.h"
+#include "engine/result_row.h"
+#include "engine/search_condition.h"
+
+class SqliteStatement;
+
+// A company as the book names it: its site and its key there (CompanyKeyer).
+struct CompanyRef {
+    std::string site;
+    std::string key;
+};
+
+// One company's entry: its facts as last read and its times (seconds since 1970; 0 for never).
+struct BookEntry {
+    CompanyRecord record;
+    int64_t firstFound = 0;
+    int64_t lastFound = 0;
+    int64_t lastRead = 0;
+    int64_t lastExported = 0;
+};
+
+// What the book knew of a company when a search found it.
+struct FoundCompany {
+    bool knownBefore = false;  // its entry was there before this find
+    int64_t firstFound = 0;
+    int64_t lastExported = 0;
+};
+
+// One of the window's current rows. A row names its company; a tick names its row.
+struct WindowRow {
+    int64_t id = 0;
+    CompanyRef company;  // empty for a row without a known company (restored from a journal)
+    bool knownBefore = false;
+    bool checked = false;
+    ResultCells cells;
+    // Read back with the row from its company's entry; 0 when there is none.
+    int64_t firstFound = 0;
+    int64_t lastExported = 0;
+};
+
+enum class BookOpenStatus {
+    kOpened,
+    kMovedAside,  // the file was no readable book: it was renamed (movedTo) and a new book made
+    kNewer,       // a later version's book: left alone, not opened
+    kFailed,      // reason tells why
+};
+struct BookOpenResult {
+    BookOpenStatus status = BookOpenStatus::kFailed;
+    std::string movedTo;
+    std::string reason;
+};
+
+// How soon a commit reaches the disk: with every commit (the window's rows, which a power cut
+// must not take), or when the write-ahead log is checkpointed (a crash of the program still
+// loses nothing).
+enum class BookDurability { kCheckpoint, kEveryCommit };
+
+struct BookStats {
+    int64_t companies = 0;
+    std::vector<std::pair<std::string, int64_t>> perSite;
+    std::vector<std::pair<std::string, int64_t>> newPerWeek;  // the week's Monday, local time
+};
+
+struct BookExportFilter {
+    int64_t newSince = 0;  // first found at or after this time
+    bool notExported = false;
+};
+
+// The lead book: one entry per company and site, in SQLite with a write-ahead log, so that the
+// window and harvio-cli may use it at once. Every change is one short transaction; a writer
+// waits up to kBusyTimeout for the other. Safe to share between threads: one operation runs at
+// a time. Operations report failure by result, with the reason in LastError().
+class LeadBook {
+public:
+    static constexpr std::chrono::milliseconds kBusyTimeout{5000};
+
+    LeadBook();
+    ~LeadBook();
+    LeadBook(const LeadBook&) = delete;
+    LeadBook& operator=(const LeadBook&) = delete;
+
+    // Opens the book at path, making it (and its folders) when missing and bringing an older
+    // one up to date.
+    BookOpenResult Open(const std::string& path, BookDurability durability = BookDurability::kCheckpoint);
+    bool IsOpen() const;
+    std::string LastError() const;
+    // The last failure was a full disk (or a full quota).
+    bool LastFailureWasDiskFull() const;
+
+    // A search begins; its id, 0 when it could not be noted.
+    int64_t AddSearch(const std::string& site, const SearchCondition& condition, int64_t now);
+    std::optional<BookEntry> Lookup(const CompanyRef& company);
+    // A search found the company. read: its pages were read now, so its facts are those of
+    // record; otherwise they came from the book and stay. With row, the window's row of it is
+    // added in the same transaction.
+    bool KeepFound(const CompanyRef& company, const CompanyRecord& record, bool read, int64_t searchId,
+                   int64_t now, FoundCompany& found, const WindowRow* row = nullptr);
+    bool MarkExported(const std::vector<CompanyRef>& companies, int64_t now);
+
+    // The window's rows.
+    bool AddWindowRow(const WindowRow& row);
+    bool SetWindowRowChecked(int64_t id, bool checked);
+    // Removes the rows up to and including upToId: rows added since stay.
+    bool RemoveWindowRows(int64_t upToId);
+    std::optional<std::vector<WindowRow>> WindowRows();
+    int64_t LastWindowRowId();
+
+    // For harvio-cli book.
+    std::optional<BookStats> Stats();
+    // The entries the filter lets through, oldest first found first; false when they could not
+    // all be read.
+    bool ForEachEntry(const BookExportFilter& filter,
+                      const std::function<void(const CompanyRef&, const BookEntry&)>& visit);
+    // Forgets the companies last found before the time; their number, or -1.
+    int64_t Forget(int64_t lastFoundBefore);
+
+private:
+    bool Fail();
+    bool Transaction(const std::function<bool()>& work);
+    SqliteStatement& Statement(const char* sql);
+    bool InsertWindowRow(const WindowRow& row);
+
+    mutable std::mutex mutex_;
+    SqliteConnection db_;
+    std::unordered_map<const char*, std::unique_ptr<SqliteStatement>> statements_;
+    std::string lastError_;
+    int lastErrorCode_ = 0;
+};
+
+// A name beside path for a file that is moved aside: "PATH.unreadable-YYYYMMDD-HHMMSS" (local time).
+std::string MovedAsideName(const std::string& path, std::time_t when);
