@@ -34,7 +34,7 @@ bool CompanyKeyer::IsMemberSite(std::string_view link) const {
 
 std::string CompanyKeyer::KeyOf(const std::string& link) const {
     const std::optional<Url> url = Url::Parse(link);
-    if (url && url->IsHttp() && !url->Host().empty() && IsMemberSite(link))
+    if (url && url->IsHttp() && !url->Host().empty() && IsMemberSite(url->Href()))
         return std::string(kMemberKeyPrefix) + std::string(url->HostPort());
     return CanonicalLink(link);
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <limits>
 
 #include "book/book_schema.h"
 #include "book/record_blob.h"
@@ -64,6 +65,8 @@ LeadBook::~LeadBook() {
 
 BookOpenResult LeadBook::Open(const std::string& path, BookDurability durability) {
     std::lock_guard<std::mutex> lock(mutex_);
+    path_ = path;
+    durability_ = durability;
     statements_.clear();
     BookOpenResult result;
     const std::size_t slash = path.rfind('/');
@@ -100,10 +103,15 @@ BookOpenResult LeadBook::Open(const std::string& path, BookDurability durability
     }
     // Readers never wait for the writer, and two programs can share the book.
     db_.Execute("PRAGMA journal_mode = WAL");
-    db_.Execute(durability == BookDurability::kEveryCommit ? "PRAGMA synchronous = FULL"
-                                                           : "PRAGMA synchronous = NORMAL");
-    db_.Execute("PRAGMA foreign_keys = ON");
+    Configure();
     return result;
+}
+
+void LeadBook::Configure() {
+    sqlite3_busy_timeout(db_.Handle(), static_cast<int>(kBusyTimeout.count()));
+    db_.Execute(durability_ == BookDurability::kEveryCommit ? "PRAGMA synchronous = FULL"
+                                                            : "PRAGMA synchronous = NORMAL");
+    db_.Execute("PRAGMA foreign_keys = ON");
 }
 
 bool LeadBook::IsOpen() const {
@@ -293,4 +301,10 @@ int64_t LeadBook::Forget(int64_t lastFoundBefore) {
             .Run();
     });
     return forgotten;
+}
+
+void LeadBook::LimitPagesForTesting(int64_t pages) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const int64_t limit = pages > 0 ? pages : std::numeric_limits<int32_t>::max();
+    db_.Execute(("PRAGMA max_page_count = " + std::to_string(limit)).c_str());
 }

@@ -127,14 +127,21 @@ public:
     // Forgets the companies last found before the time; their number, or -1.
     int64_t Forget(int64_t lastFoundBefore);
 
+    // A write seam for tests where no small disk can be made: with a limit, writes that need
+    // more pages fail as on a full disk; 0 lifts it.
+    void LimitPagesForTesting(int64_t pages);
+
 private:
     bool Fail();
+    void Configure();
     bool Transaction(const std::function<bool()>& work);
     SqliteStatement& Statement(const char* sql);
     bool InsertWindowRow(const WindowRow& row);
 
     mutable std::mutex mutex_;
     SqliteConnection db_;
+    std::string path_;
+    BookDurability durability_ = BookDurability::kCheckpoint;
     std::unordered_map<const char*, std::unique_ptr<SqliteStatement>> statements_;
     std::string lastError_;
     int lastErrorCode_ = 0;

@@ -128,13 +128,22 @@ void WindowBook::WriterLoop() {
         writing_ = true;
         lock.unlock();
         const bool written = write(*book_);
-        NoteOutcome(written);
         lock.lock();
         writing_ = false;
         if (written) {
             queue_.pop_front();
             pause = kFirstRetryPause;
+            // Writes may go through now and then on a disk that is nearly full: the trouble is
+            // over when nothing waits any more.
+            if (queue_.empty()) {
+                lock.unlock();
+                NoteOutcome(true);
+                lock.lock();
+            }
         } else {
+            lock.unlock();
+            NoteOutcome(false);
+            lock.lock();
             ++failures_;
             if (stopping_) return;  // the last try at the end: what failed stays unwritten
             queueChanged_.notify_all();
