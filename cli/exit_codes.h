@@ -8,3 +8,4 @@ inline constexpr int kExitNotStarted = 3;     // no search: no condition, no rul
 inline constexpr int kExitFetchFailed = 4;    // fetch: the request failed
 inline constexpr int kExitSiteChanged = 5;    // search --stats: the window would warn of a changed site
 inline constexpr int kExitRulesFindings = 6;  // rules --check: the rules file is not clean
+inline constexpr int kExitBookTrouble = 7;    // the lead book could not be opened or written

@@ -1,6 +1,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
+#include "cli/book_command.h"
 #include "cli/capture_command.h"
 #include "cli/exit_codes.h"
 #include "cli/fetch_command.h"
@@ -24,6 +25,8 @@ int main(int argc, char** argv) {
     CLI::App* rulesCommand = AddRulesCommand(app, rules);
     CaptureOptions capture;
     CLI::App* captureCommand = AddCaptureCommand(app, capture);
+    BookOptions book;
+    const BookCommands bookCommands = AddBookCommand(app, book);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -34,5 +37,6 @@ int main(int argc, char** argv) {
     if (*fetchCommand) return RunFetch(fetch);
     if (*rulesCommand) return RunRules(rules);
     if (*captureCommand) return RunCapture(capture);
+    if (*bookCommands.book) return RunBook(bookCommands, book);
     return kExitUsage;
 }

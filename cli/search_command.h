@@ -14,7 +14,9 @@ struct SearchOptions {
     std::string bizType;
     std::string outFile;  // empty: standard output
     std::string format = "csv";
-    bool stats = false;  // the rule health table on stderr after the search
+    bool stats = false;   // the rule health table on stderr after the search
+    bool noBook = false;  // neither read nor write the lead book
+    int reuseDays = -1;   // -1: the settings file's reuseDays
 };
 
 CLI::App* AddSearchCommand(CLI::App& app, SearchOptions& options);

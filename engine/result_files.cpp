@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "engine/gbk_characters.h"
+#include "platform/no_replace_rename.h"
 #include "platform/text_encoding.h"
 
 namespace {
@@ -18,26 +19,38 @@ constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr const char* kPartSuffix = ".part";
 constexpr const char* kTextFormat = "@";
-// Excel holds at most 32767 characters in a cell.
-constexpr std::size_t kCellLimit = 32767;
 // Widths in characters, in column order: numbers and codes narrow, names and texts wide.
 constexpr double kColumnWidths[kResultColumnCount] = {8,  6,  36, 10, 12, 18, 16, 18, 40, 9,
                                                       30, 60, 30, 16, 18, 12, 12, 10, 12, 14};
 
-// Writes the file under a temporary name, then puts it in place of the old one.
-bool ReplaceFile(const std::string& path, std::string& failure,
-                 const std::function<bool(const std::string& partPath)>& write) {
+// Writes the file under a temporary name, then puts it in place.
+WrittenFile PutInPlace(const std::string& path, ExistingFile existing,
+                       const std::function<bool(const std::string& partPath, std::string& failure)>& write) {
     const std::string part = path + kPartSuffix;
-    if (!write(part)) {
+    WrittenFile result;
+    if (!write(part, result.failure)) {
         std::remove(part.c_str());
-        return false;
+        return result;
     }
-    if (std::rename(part.c_str(), path.c_str()) != 0) {
-        failure = std::strerror(errno);
-        std::remove(part.c_str());
-        return false;
+    if (existing == ExistingFile::kReplace) {
+        result.written = std::rename(part.c_str(), path.c_str()) == 0;
+        if (!result.written) result.failure = std::strerror(errno);
+    } else {
+        switch (RenameWithoutReplacing(part, path)) {
+            case NoReplaceRename::kRenamed:
+                result.written = true;
+                break;
+            case NoReplaceRename::kTargetExists:
+                result.keptExisting = true;
+                result.failure = std::strerror(EEXIST);
+                break;
+            case NoReplaceRename::kFailed:
+                result.failure = std::strerror(errno);
+                break;
+        }
     }
-    return true;
+    if (!result.written) std::remove(part.c_str());
+    return result;
 }
 
 // The cells of a row as UTF-8, converted in one go: cells never hold a NUL byte, so NUL can
@@ -56,14 +69,6 @@ void ConvertRow(TextConverter& converter, const ResultCells& cells,
         cell.assign(converted, start, end == std::string::npos ? std::string::npos : end - start);
         start = end == std::string::npos ? converted.size() : end + 1;
     }
-}
-
-// A UTF-8 text cut to at most kCellLimit bytes, between whole characters.
-std::string_view WithinCellLimit(std::string_view utf8) {
-    if (utf8.size() <= kCellLimit) return utf8;
-    std::size_t end = kCellLimit;
-    while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) --end;
-    return utf8.substr(0, end);
 }
 
 void AppendCsvField(std::string& text, std::string_view field) {
@@ -116,8 +121,21 @@ bool WriteWholeFile(const std::string& path, std::string_view text, std::string&
 
 }  // namespace
 
-bool WriteResultWorkbook(const std::string& path, const ResultRowSource& nextRow, std::string& failure) {
-    return ReplaceFile(path, failure, [&](const std::string& part) {
+std::string_view WithinCellLimit(std::string_view utf8) {
+    std::size_t units = 0;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        units += length == 4 ? 2 : 1;  // four UTF-8 bytes make a surrogate pair
+        if (units > kWorkbookCellLimit) return utf8.substr(0, at);
+        at += length;
+    }
+    return utf8;
+}
+
+WrittenFile WriteResultWorkbook(const std::string& path, const ResultRowSource& nextRow,
+                                ExistingFile existing) {
+    return PutInPlace(path, existing, [&](const std::string& part, std::string& failure) {
         // Row by row with little memory: the sheet streams to disk and strings stay in their cells.
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
@@ -157,12 +175,21 @@ bool WriteResultWorkbook(const std::string& path, const ResultRowSource& nextRow
     });
 }
 
-bool WriteUtf8Csv(const std::string& path, const ResultRowSource& nextRow, std::string& failure) {
+WrittenFile WriteUtf8Csv(const std::string& path, const ResultRowSource& nextRow, ExistingFile existing) {
     std::string gbk;
     AppendCsvRecord(gbk, TitleCells());
     for (ResultCells cells; nextRow(cells);) AppendCsvRecord(gbk, cells);
     std::string text(kByteOrderMark);
     text += TextConverter(kCellEncoding, "UTF-8").ConvertReplacing(gbk, kReplacement);
-    return ReplaceFile(path, failure,
-                       [&](const std::string& part) { return WriteWholeFile(part, text, failure); });
+    return PutInPlace(path, existing, [&](const std::string& part, std::string& failure) {
+        return WriteWholeFile(part, text, failure);
+    });
+}
+
+WrittenFile WriteResultCsv(const std::string& path, const ResultRowSource& nextRow, ExistingFile existing) {
+    std::string text = CsvHeaderLine();
+    for (ResultCells cells; nextRow(cells);) text += CsvLine(cells);
+    return PutInPlace(path, existing, [&](const std::string& part, std::string& failure) {
+        return WriteWholeFile(part, text, failure);
+    });
 }

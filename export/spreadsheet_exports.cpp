@@ -16,7 +16,7 @@ struct SpreadsheetFormat {
     const char* caption;
     const char* extension;
     const char* filter;
-    bool (*write)(const std::string& path, const ResultRowSource& nextRow, std::string& failure);
+    WrittenFile (*write)(const std::string& path, const ResultRowSource& nextRow, ExistingFile existing);
 };
 
 constexpr SpreadsheetFormat kWorkbook = {"导出为 Excel 文件", "xlsx", "Excel 工作簿 (*.xlsx)",
@@ -31,6 +31,9 @@ void ExportSpreadsheet(const SpreadsheetExportContext& context, const Spreadshee
                                               QString::fromUtf8(format.filter));
     if (chosen.isEmpty()) return;
     const std::string path = QFile::encodeName(chosen).toStdString();
+    // The save dialog asked before it let the user choose a file that is there; a file that
+    // appears after the choice is another program's and stays.
+    const ExistingFile existing = QFile::exists(chosen) ? ExistingFile::kReplace : ExistingFile::kKeep;
 
     qsizetype rowsTaken = 0;
     const ResultRowSource nextRow = [&](ResultCells& cells) {
@@ -38,9 +41,13 @@ void ExportSpreadsheet(const SpreadsheetExportContext& context, const Spreadshee
         ++rowsTaken;
         return true;
     };
-    std::string failure;
-    if (!format.write(path, nextRow, failure)) {
-        const QString text = ExportFailureText(path, QString::fromLocal8Bit(failure.c_str()));
+    const WrittenFile written = format.write(path, nextRow, existing);
+    if (!written.written) {
+        const QString text =
+            written.keptExisting
+                ? QString::fromUtf8("导出未完成：文件 %1 在导出时由另一个程序建立，已保留该文件。")
+                      .arg(QFile::decodeName(path.c_str()))
+                : ExportFailureText(path, QString::fromLocal8Bit(written.failure.c_str()));
         context.setStatusLine(text);
         ShowMessageBox(context.parent, text, MessageButtons::Ok);
         return;

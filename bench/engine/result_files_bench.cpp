@@ -38,22 +38,22 @@ ResultCells TypicalCells(int number) {
 }
 
 void WriteRows(benchmark::State& state,
-               bool (*write)(const std::string&, const ResultRowSource&, std::string&), const char* name) {
+               WrittenFile (*write)(const std::string&, const ResultRowSource&, ExistingFile),
+               const char* name) {
     char folder[] = "/tmp/harvio-bench-XXXXXX";
     if (mkdtemp(folder) == nullptr) state.SkipWithError("no temporary folder");
     const std::string path = std::string(folder) + "/" + name;
     for (auto _ : state) {
         int number = 0;
-        std::string failure;
-        const bool written = write(
+        const WrittenFile written = write(
             path,
             [&](ResultCells& cells) {
                 if (number == kRowCount) return false;
                 cells = TypicalCells(++number);
                 return true;
             },
-            failure);
-        if (!written) state.SkipWithError(failure.c_str());
+            ExistingFile::kReplace);
+        if (!written.written) state.SkipWithError(written.failure.c_str());
     }
     state.counters["MB_file"] = static_cast<double>(std::filesystem::file_size(path)) / (1024 * 1024);
     state.SetItemsProcessed(state.iterations() * kRowCount);
