@@ -56,8 +56,10 @@ protected:
 
     CliRun Run(const std::vector<std::string>& arguments) {
         // The tool of a ThreadSanitizer build meets the same Boost.Regex reports as the tests.
-        std::string command =
-            "TSAN_OPTIONS=\"${TSAN_OPTIONS:-} suppressions=" + suppressionsPath + "\" " HARVIO_CLI_PATH;
+        // Each test's lead book starts empty, in the test's own folder.
+        std::string command = "XDG_DATA_HOME=" + Quoted(directory.File("data").string()) +
+                              " TSAN_OPTIONS=\"${TSAN_OPTIONS:-} suppressions=" + suppressionsPath +
+                              "\" " HARVIO_CLI_PATH;
         for (const std::string& argument : arguments) command += " " + Quoted(argument);
         const auto out = directory.File("stdout");
         const auto err = directory.File("stderr");

@@ -31,7 +31,8 @@ std::vector<char*> ArgumentVector(std::vector<std::string>& command) {
 
 }  // namespace
 
-DemoDirectoryProcess::DemoDirectoryProcess(const std::vector<std::string>& arguments) {
+DemoDirectoryProcess::DemoDirectoryProcess(const std::vector<std::string>& arguments,
+                                           const std::string& logFile) {
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0) return;
     std::vector<std::string> command = {HARVIO_DEMO_DIRECTORY, "--port", "0"};
@@ -40,6 +41,12 @@ DemoDirectoryProcess::DemoDirectoryProcess(const std::vector<std::string>& argum
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    if (!logFile.empty()) {
+        command.push_back("--log");
+        argv = ArgumentVector(command);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, logFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_APPEND, 0644);
+    }
     int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
@@ -74,7 +81,14 @@ std::string DemoDirectoryProcess::ConnectToRule() const {
     return "::127.0.0.1:" + std::to_string(listeningPort);
 }
 
-int RunProgram(const std::vector<std::string>& command, const std::string& stdoutFile) {
+int RunProgram(const std::vector<std::string>& command, const std::string& stdoutFile,
+               const std::string& dataHome) {
+    const std::string ownDataHome = dataHome.empty() ? MakeTemporaryDirectory() : std::string();
+    std::vector<std::string> environment = {"XDG_DATA_HOME=" + (dataHome.empty() ? ownDataHome : dataHome)};
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        if (std::string_view(*variable).rfind("XDG_DATA_HOME=", 0) != 0) environment.push_back(*variable);
+    }
+    std::vector<char*> envp = ArgumentVector(environment);
     std::vector<std::string> arguments = command;
     std::vector<char*> argv = ArgumentVector(arguments);
     posix_spawn_file_actions_t actions;
@@ -85,10 +99,11 @@ int RunProgram(const std::vector<std::string>& command, const std::string& stdou
     }
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t child = -1;
-    int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
-    return WaitForChild(child, kRunTimeout);
+    const int status = spawned != 0 ? -1 : WaitForChild(child, kRunTimeout);
+    if (!ownDataHome.empty()) std::filesystem::remove_all(ownDataHome);
+    return status;
 }
 
 std::vector<std::string> DemoTruth(const std::vector<std::string>& arguments) {

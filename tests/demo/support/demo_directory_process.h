@@ -10,7 +10,8 @@
 class DemoDirectoryProcess {
 public:
     // Starts the program with "--port 0" and the given arguments; port() is 0 when it failed.
-    explicit DemoDirectoryProcess(const std::vector<std::string>& arguments);
+    // With logFile, its --log lines (one per request) go there.
+    explicit DemoDirectoryProcess(const std::vector<std::string>& arguments, const std::string& logFile = "");
     ~DemoDirectoryProcess();
     DemoDirectoryProcess(const DemoDirectoryProcess&) = delete;
     DemoDirectoryProcess& operator=(const DemoDirectoryProcess&) = delete;
@@ -25,8 +26,10 @@ private:
 };
 
 // Runs a program to its end with a time limit; its exit status, or -1. Standard output goes to
-// the file when one is named.
-int RunProgram(const std::vector<std::string>& command, const std::string& stdoutFile = "");
+// the file when one is named. Its data folder (XDG_DATA_HOME, where harvio-cli keeps the lead
+// book) is dataHome, or a new empty one for this run alone.
+int RunProgram(const std::vector<std::string>& command, const std::string& stdoutFile = "",
+               const std::string& dataHome = "");
 
 // The lines of the rows that the demo directory says a query must give (--truth), each with its
 // CR LF; the arguments name the directory, the conditions and the faults.
