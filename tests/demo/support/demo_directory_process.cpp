@@ -83,8 +83,10 @@ std::string DemoDirectoryProcess::ConnectToRule() const {
 
 int RunProgram(const std::vector<std::string>& command, const std::string& stdoutFile,
                const std::string& dataHome) {
-    const std::string ownDataHome = dataHome.empty() ? MakeTemporaryDirectory() : std::string();
-    std::vector<std::string> environment = {"XDG_DATA_HOME=" + (dataHome.empty() ? ownDataHome : dataHome)};
+    // MakeTemporaryDirectory names the shared temporary folder when it cannot make one: never ours.
+    std::string ownFolder = dataHome.empty() ? MakeTemporaryDirectory() : std::string();
+    if (ownFolder == "/tmp") ownFolder.clear();
+    std::vector<std::string> environment = {"XDG_DATA_HOME=" + (dataHome.empty() ? ownFolder + "/data" : dataHome)};
     for (char** variable = environ; *variable != nullptr; ++variable) {
         if (std::string_view(*variable).rfind("XDG_DATA_HOME=", 0) != 0) environment.push_back(*variable);
     }
@@ -102,7 +104,7 @@ int RunProgram(const std::vector<std::string>& command, const std::string& stdou
     int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     const int status = spawned != 0 ? -1 : WaitForChild(child, kRunTimeout);
-    if (!ownDataHome.empty()) std::filesystem::remove_all(ownDataHome);
+    if (!ownFolder.empty()) std::filesystem::remove_all(ownFolder);
     return status;
 }
 
