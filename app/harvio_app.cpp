@@ -18,8 +18,10 @@
 #include "http/user_agent.h"
 #include "platform/administrator_check.h"
 #include "platform/program_paths.h"
+#include "platform/window_lock.h"
 #include "platform/qt/message_box.h"
 #include "ui/dialogs/saved_proxy.h"
+#include "book/window_book.h"
 #include "ui/search/result_journal.h"
 
 namespace {
@@ -30,19 +32,72 @@ constexpr int kProxyCheckBox = 1038;
 const QString kAlreadyRunning =
     QStringLiteral("系统检测到您已经运行了该个程序。\r\n请退出另外一个程序再运行该程序！");
 
-// Offers the rows a run that did not end normally left in the journal; the journal then goes on
-// from them, or starts empty.
-void OfferRestore(ResultJournal& journal, CHarvioDlg& window) {
-    const std::vector<JournalRow> rows = journal.ReadRows();
-    if (rows.empty()) {
-        journal.Clear();
-        return;
+QString Path(const std::string& path) {
+    return QFile::decodeName(path.c_str());
+}
+
+// The lead book the window keeps its rows in; none (after telling the user) when the window
+// runs without it.
+std::unique_ptr<WindowBook> OpenWindowBook() {
+    auto book = std::make_shared<LeadBook>();
+    const std::string path = LeadBookPath();
+    const BookOpenResult opened = book->Open(path, BookDurability::kEveryCommit);
+    switch (opened.status) {
+        case BookOpenStatus::kOpened:
+            break;
+        case BookOpenStatus::kMovedAside:
+            ShowMessageBox(nullptr,
+                           QStringLiteral("客户名录 %1 无法读取，已另存为 %2，并新建了一个空的客户名录。")
+                               .arg(Path(path), Path(opened.movedTo)),
+                           MessageButtons::Ok);
+            break;
+        case BookOpenStatus::kNewer:
+            ShowMessageBox(nullptr,
+                           QStringLiteral("客户名录 %1 由更新版本的 Harvio 建立，本版本无法使用，文件保持不变。\n"
+                                          "本次运行的搜索结果只保存在内存中。")
+                               .arg(Path(path)),
+                           MessageButtons::Ok);
+            return nullptr;
+        case BookOpenStatus::kFailed:
+            ShowMessageBox(nullptr,
+                           QStringLiteral("无法打开客户名录 %1（%2）。\n本次运行的搜索结果只保存在内存中。")
+                               .arg(Path(path), QString::fromLocal8Bit(opened.reason.c_str())),
+                           MessageButtons::Ok);
+            return nullptr;
     }
+    return std::make_unique<WindowBook>(book);
+}
+
+// The rows an earlier version's journal left: read once, then the journal is retired (renamed,
+// never emptied) and its rows go on in the book like any other.
+void TakeOverJournal(WindowBook* book) {
+    const std::string path = ResultJournalPath();
+    QFile file(Path(path));
+    if (!file.exists() || !file.open(QIODevice::ReadOnly)) return;
+    const QByteArray text = file.readAll();
+    file.close();
+    const JournalContents journal = ReadJournal(std::string_view(text.constData(), text.size()));
+    const std::string retired = RetireJournal(path);
+    if (journal.rows.empty() && !text.isEmpty()) {
+        ShowMessageBox(nullptr,
+                       QStringLiteral("上次运行的搜索结果日志无法读取，已另存为 %1。").arg(Path(retired)),
+                       MessageButtons::Ok);
+    }
+    if (book == nullptr) return;
+    for (const JournalRow& row : journal.rows) book->AddRow(row.cells, row.checked);
+    book->Flush();
+}
+
+// Offers the rows a run that did not end normally left; the book then goes on from them, or
+// forgets them.
+void OfferRestore(WindowBook& book, CHarvioDlg& window) {
+    const std::vector<WindowRow> rows = book.StoredRows();
+    if (rows.empty()) return;
     const QString question = QStringLiteral("上次运行未正常结束，是否恢复 %1 条搜索结果？").arg(rows.size());
     if (ShowMessageBox(nullptr, question, MessageButtons::YesNo) == MessageAnswer::Yes) {
         window.RestoreRows(rows);
     } else {
-        journal.Clear();
+        book.RemoveRows(rows.back().id);
     }
 }
 
@@ -74,31 +129,24 @@ bool CHarvioApp::InitInstance() {
         return false;
     }
 
-    // The journal's own lock keeps a second window off it also where the single-instance
-    // marker does not reach (another network namespace, another marker name).
-    ResultJournal journal;
-    const std::string journalPath = ResultJournalPath();
-    switch (journal.Open(journalPath)) {
-        case ResultJournal::OpenStatus::kHeldByAnotherWindow:
+    // The window's own lock keeps a second window off the book's rows also where the
+    // single-instance marker does not reach (another network namespace, another marker name).
+    switch (windowLock_.Acquire(WindowLockPath())) {
+        case WindowLock::Status::kHeldByAnotherWindow:
             ShowMessageBox(nullptr, kAlreadyRunning, MessageButtons::Ok);
             return false;
-        case ResultJournal::OpenStatus::kFailed:
-            ShowMessageBox(
-                nullptr,
-                QStringLiteral("无法打开搜索结果的恢复日志 %1（%2）。\n本次运行的搜索结果只保存在内存中。")
-                    .arg(QFile::decodeName(journalPath.c_str()),
-                         QString::fromLocal8Bit(std::strerror(journal.OpenError()))),
-                MessageButtons::Ok);
-            break;
-        case ResultJournal::OpenStatus::kOpened:
+        case WindowLock::Status::kFailed:
+        case WindowLock::Status::kHeld:
             break;
     }
+    std::unique_ptr<WindowBook> book = OpenWindowBook();
+    TakeOverJournal(book.get());
 
     QApplication::setWindowIcon(ApplicationIcon());  // the about box shows it too
     CHarvioDlg window;
-    if (journal.IsOpen()) {
-        OfferRestore(journal, window);
-        window.AttachJournal(&journal);
+    if (book) {
+        OfferRestore(*book, window);
+        window.AttachBook(book.get());
     }
     if (options_.searchKeyword) {
         const QString keyword = QString::fromStdString(*options_.searchKeyword);

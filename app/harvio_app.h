@@ -4,6 +4,7 @@
 
 #include "app/command_line_options.h"
 #include "platform/single_instance_lock.h"
+#include "platform/window_lock.h"
 
 // The application: starts the program and runs the main window until it closes.
 class CHarvioApp {
@@ -22,4 +23,5 @@ private:
     CommandLineOptions options_;
     std::string instanceLockName_ = SingleInstanceLock::kProgramName;
     SingleInstanceLock instanceLock_;  // held for the life of the process
+    WindowLock windowLock_;
 };

@@ -1,6 +1,7 @@
 #include "app/harvio_dlg.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -26,7 +27,8 @@
 #include "ui/search/condition_entries.h"
 #include "ui/search/detail_pane.h"
 #include "ui/search/result_confirmations.h"
-#include "ui/search/result_journal.h"
+#include "book/window_book.h"
+#include "platform/qt/message_box.h"
 #include "ui/search/result_rows.h"
 #include "ui/search/search_worker.h"
 #include "ui/search/site_change_watch.h"
@@ -142,22 +144,68 @@ void CHarvioDlg::OnCommand(int id) {
 
 int CHarvioDlg::AddCompanyRow(const CompanyRecord& record, int rowNumber) {
     const ResultCells cells = BuildResultCells(record, rowNumber);
+    // Kept ticked: the search ticks every row the moment it is added.
+    const RowBookFacts facts = book_ != nullptr ? book_->AddRow(cells, true) : RowBookFacts{};
+    return ShowRow(cells, facts);
+}
+
+int CHarvioDlg::AddBookRow(const CompanyRecord& record, int rowNumber, const RowBookFacts& facts) {
+    return ShowRow(BuildResultCells(record, rowNumber), facts);
+}
+
+int CHarvioDlg::ShowRow(const ResultCells& cells, const RowBookFacts& facts) {
     const int position = AddResultRow(*resultList_, cells);
-    // Journalled ticked: the search ticks every row the moment it is added.
-    if (journal_ != nullptr) journal_->AppendRow(cells, true);
+    resultList_->Model()->SetRowFacts(position, facts);
     return position;
 }
 
-void CHarvioDlg::AttachJournal(ResultJournal* journal) {
-    journal_ = journal;
+void CHarvioDlg::AttachBook(WindowBook* book) {
+    book_ = book;
     connect(resultList_->Model(), &ResultListModel::checkEdited, this, [this](int row, bool checked) {
-        if (journal_ != nullptr) journal_->AppendCheck(row, checked);
+        if (book_ != nullptr) book_->SetChecked(resultList_->Model()->RowFacts(row).rowId, checked);
+    });
+    // The writer reports from its own thread; the window shows it on its own.
+    book_->SetTroubleReport([this](bool failing, bool diskFull, const std::string& reason) {
+        QMetaObject::invokeMethod(
+            this, [this, failing, diskFull, text = QString::fromLocal8Bit(reason.c_str())] {
+                ShowBookTrouble(failing, diskFull, text);
+            },
+            Qt::QueuedConnection);
     });
 }
 
-void CHarvioDlg::RestoreRows(const std::vector<JournalRow>& rows) {
-    for (const JournalRow& row : rows)
-        resultList_->SetCheck(AddResultRow(*resultList_, row.cells), row.checked);
+void CHarvioDlg::RestoreRows(const std::vector<WindowRow>& rows) {
+    for (const WindowRow& row : rows) {
+        const int position = ShowRow(row.cells, {row.id, row.company, row.knownBefore, row.firstFound, row.lastExported});
+        resultList_->SetCheck(position, row.checked);
+    }
+}
+
+void CHarvioDlg::ShowBookTrouble(bool failing, bool diskFull, const QString& reason) {
+    if (!failing) {
+        bookTroubleShown_ = false;
+        SetStatusText(QStringLiteral("搜索结果已全部保存。"));
+        return;
+    }
+    SetStatusText(diskFull ? QStringLiteral("磁盘已满，搜索结果暂未保存，正在重试…")
+                           : QStringLiteral("搜索结果暂未保存（%1），正在重试…").arg(reason));
+    if (bookTroubleShown_) return;
+    bookTroubleShown_ = true;
+    const QString place = QFile::decodeName(LeadBookPath().c_str());
+    ShowNonModalMessageBox(
+        this, diskFull ? QStringLiteral("磁盘已满，搜索结果暂未保存到 %1。\n结果仍显示在列表中，"
+                                        "腾出磁盘空间后会自动保存。")
+                             .arg(place)
+                       : QStringLiteral("搜索结果暂未保存到 %1（%2）。\n结果仍显示在列表中，程序会继续重试。")
+                             .arg(place, reason));
+}
+
+void CHarvioDlg::ForgetShownRows() {
+    if (book_ == nullptr) return;
+    int64_t last = 0;
+    for (int row = 0; row < resultList_->GetItemCount(); ++row)
+        last = std::max(last, resultList_->Model()->RowFacts(row).rowId);
+    if (last > 0) book_->RemoveRows(last);
 }
 
 void CHarvioDlg::StartSearchFor(const QString& keyword) {
@@ -183,19 +231,21 @@ void CHarvioDlg::OnProvinceChange() {
 
 void CHarvioDlg::OnResultDblClk(int row) {
     ShowRowInDetailPane(*resultList_, row, [this](int id) { return Control(id); });
+    if (row >= 0 && row < resultList_->GetItemCount())
+        ShowBookDates(resultList_->Model()->RowFacts(row), [this](int id) { return Control(id); });
 }
 
 void CHarvioDlg::OnClearResults() {
     if (!ConfirmClearResults(this)) return;
+    ForgetShownRows();
     resultList_->DeleteAllItems();
-    if (journal_ != nullptr) journal_->Clear();
 }
 
 void CHarvioDlg::OnExitRequest() {
     if (!ConfirmExit(this)) return;
     EndSearchForClose();
     // A confirmed exit is the normal end: the next start has nothing to restore.
-    if (journal_ != nullptr) journal_->Clear();
+    ForgetShownRows();
     QDialog::reject();
 }
 

@@ -4,18 +4,21 @@
 #include <QDialog>
 #include <QHash>
 #include <atomic>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/company_record.h"
+#include "engine/result_row.h"
 #include "engine/search_condition.h"
 #include "export/marked_rows.h"
 
 class CMyListCtrl;
-class ResultJournal;
-struct JournalRow;
+class WindowBook;
+struct RowBookFacts;
+struct WindowRow;
 class SearchEngine;
 class SearchWorker;
 class SiteChangeWatch;
@@ -41,11 +44,15 @@ public:
     // Adds a result row for the record (cells from the record, cell 0 the row number) after the
     // rows already there; returns its position.
     int AddCompanyRow(const CompanyRecord& record, int rowNumber);
-    // From now on every row added, every check box the user changes, Clear and Exit go to the
-    // journal too (it outlives the window).
-    void AttachJournal(ResultJournal* journal);
+    // The same for a row whose record the search worker kept in the lead book.
+    int AddBookRow(const CompanyRecord& record, int rowNumber, const RowBookFacts& facts);
+    // From now on every row added, every check box the user changes, Clear, Exit and the exports
+    // go to the lead book too (it outlives the window).
+    void AttachBook(WindowBook* book);
     // Shows the rows of an earlier run as they were, numbers and check boxes included.
-    void RestoreRows(const std::vector<JournalRow>& rows);
+    void RestoreRows(const std::vector<WindowRow>& rows);
+    // The lead book cannot be written (failing), or can again.
+    void ShowBookTrouble(bool failing, bool diskFull, const QString& reason);
     // Types the keyword and presses "开始搜索".
     void StartSearchFor(const QString& keyword);
     // The conditions the boxes show now, "all" entries as empty values (GBK).
@@ -69,6 +76,10 @@ public:
     void OnExportMobile();
     void OnExportWorkbook();
     void OnExportUtf8Csv();
+    // "只勾选新公司": ticks the rows whose company their search found first, clears the others.
+    void OnTickNewCompanies();
+    // "只勾选未导出的公司": ticks the rows whose company was never exported, clears the others.
+    void OnTickUnexportedCompanies();
     // The result list's right-click menu; the caller shows it.
     std::unique_ptr<QMenu> ResultListMenu();
     void OnWebSearch();
@@ -112,8 +123,14 @@ private:
     // Stops the engine and joins the search worker; no call of it reaches the window afterwards.
     void EndSearchForClose();
     SearchWorker* StartSearchWorker();
-    // The marked rows as the exports take them: counted now, their cells read when asked for.
-    MarkedRows MarkedResultRows() const;
+    // The marked rows as the exports take them: counted now, their cells read when asked for;
+    // the companies of the rows written count as exported.
+    MarkedRows MarkedResultRows();
+    int ShowRow(const ResultCells& cells, const RowBookFacts& facts);
+    // Ticks the rows the test holds for, clears the others.
+    void TickRowsWhere(const std::function<bool(const RowBookFacts&)>& test);
+    // Clear and Exit: the book forgets the rows shown now.
+    void ForgetShownRows();
 
     QHash<int, QWidget*> controls_;
     QLineEdit* keywordBox_ = nullptr;
@@ -128,6 +145,7 @@ private:
     // Counts the searches started; only the latest one writes its completion and enables Start.
     uint64_t searchSerial_ = 0;
     std::unique_ptr<SearchWorker> searchWorker_;
-    ResultJournal* journal_ = nullptr;
+    WindowBook* book_ = nullptr;
+    bool bookTroubleShown_ = false;  // the box of the present trouble was shown
     SiteChangeWatch* siteChangeWatch_;  // a child of the window
 };

@@ -6,13 +6,18 @@
 
 #include "app/harvio_dlg.h"
 #include "app/search_progress_event.h"
+#include "book/company_key.h"
+#include "book/window_book.h"
 #include "engine/search_engine.h"
+#include "engine/search_engine_alibaba.h"
 #include "export/result_export.h"
 #include "export/spreadsheet_exports.h"
 #include "platform/program_paths.h"
+#include "platform/settings_value.h"
 #include "platform/qt/message_box.h"
 #include "ui/controls/list_marks.h"
 #include "ui/controls/my_list_ctrl.h"
+#include "ui/controls/result_list_model.h"
 #include "ui/dialogs/about_dlg.h"
 #include "ui/dialogs/dlg_information.h"
 #include "ui/dialogs/dlg_set_http.h"
@@ -59,8 +64,23 @@ SearchWorker* CHarvioDlg::StartSearchWorker() {
     SearchWindowCalls calls;
     calls.readCondition = [this] { return ReadSearchCondition(); };
     calls.proxyBoxTicked = [this] { return qobject_cast<QCheckBox*>(Control(kProxyCheckBox))->isChecked(); };
-    calls.addRow = [this](const CompanyRecord& record, int rowNumber) {
-        return AddCompanyRow(record, rowNumber);
+    if (book_ != nullptr) {
+        auto* engine = dynamic_cast<SearchEngine_Alibaba*>(searchEngine_);
+        // The search's own share of the book lives as long as its worker's calls.
+        auto bookSearch = std::make_shared<std::shared_ptr<BookSearch>>();
+        calls.beginSearch = [this, engine, bookSearch](const SearchCondition& condition) {
+            const ExtractionRules none;
+            const ExtractionRules& rules = engine != nullptr ? engine->Rules() : none;
+            *bookSearch = book_->BeginSearch(SiteNameOf(rules), CompanyKeyer(rules), condition,
+                                             ConfiguredReuseDays(SettingsFilePath()));
+            return std::static_pointer_cast<KnownCompanies>(*bookSearch);
+        };
+        calls.keepRecord = [this, bookSearch](const CompanyRecord& record, int rowNumber) {
+            return book_->KeepRecord(**bookSearch, record, BuildResultCells(record, rowNumber));
+        };
+    }
+    calls.addRow = [this](const CompanyRecord& record, int rowNumber, const RowBookFacts& facts) {
+        return book_ != nullptr ? AddBookRow(record, rowNumber, facts) : AddCompanyRow(record, rowNumber);
     };
     calls.tickRow = [this](int row) { resultList_->SetCheck(row, true); };
     calls.finish = [this, serial] {
@@ -118,9 +138,45 @@ void CHarvioDlg::EndSearchForClose() {
     callGate_ = std::make_shared<WindowCallGate>(this);
 }
 
-MarkedRows CHarvioDlg::MarkedResultRows() const {
+MarkedRows CHarvioDlg::MarkedResultRows() {
     const int count = CountMarkedRows(*resultList_);
-    return {count, MarkedRowCells(*resultList_, count)};
+    auto taken = std::make_shared<std::vector<int>>();
+    MarkedRows rows{count, MarkedRowCells(*resultList_, count, taken.get()), nullptr};
+    rows.exported = [this, taken](const std::vector<int>& written) {
+        if (book_ == nullptr) return;
+        std::vector<CompanyRef> companies;
+        const int64_t now = SystemClockSeconds();
+        for (const int place : written) {
+            const int row = (*taken)[place];
+            const RowBookFacts facts = resultList_->Model()->RowFacts(row);
+            if (facts.company.key.empty()) continue;
+            companies.push_back(facts.company);
+            // Every row of the company shows the export, not only the one exported.
+            for (int other = 0; other < resultList_->GetItemCount(); ++other) {
+                if (resultList_->Model()->RowFacts(other).company.key == facts.company.key)
+                    resultList_->Model()->SetLastExported(other, now);
+            }
+        }
+        book_->MarkExported(companies);
+    };
+    return rows;
+}
+
+void CHarvioDlg::TickRowsWhere(const std::function<bool(const RowBookFacts&)>& test) {
+    for (int row = 0; row < resultList_->GetItemCount(); ++row) {
+        const bool tick = test(resultList_->Model()->RowFacts(row));
+        if (resultList_->GetCheck(row) == tick) continue;
+        resultList_->SetCheck(row, tick);
+        if (book_ != nullptr) book_->SetChecked(resultList_->Model()->RowFacts(row).rowId, tick);
+    }
+}
+
+void CHarvioDlg::OnTickNewCompanies() {
+    TickRowsWhere([](const RowBookFacts& facts) { return !facts.knownBefore; });
+}
+
+void CHarvioDlg::OnTickUnexportedCompanies() {
+    TickRowsWhere([](const RowBookFacts& facts) { return facts.lastExported == 0; });
 }
 
 void CHarvioDlg::OnExportAll() {
@@ -150,6 +206,9 @@ std::unique_ptr<QMenu> CHarvioDlg::ResultListMenu() {
     auto menu = std::make_unique<QMenu>(this);
     menu->addAction(QString::fromUtf8(kExportWorkbookMenuText), this, &CHarvioDlg::OnExportWorkbook);
     menu->addAction(QString::fromUtf8(kExportUtf8CsvMenuText), this, &CHarvioDlg::OnExportUtf8Csv);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("只勾选新公司"), this, &CHarvioDlg::OnTickNewCompanies);
+    menu->addAction(QStringLiteral("只勾选未导出的公司"), this, &CHarvioDlg::OnTickUnexportedCompanies);
     return menu;
 }
 

@@ -79,7 +79,12 @@ constexpr TemplateControl kMainWindowTemplate[] = {
     {Kind::Label, -1, "主营产品", 14, DetailRow(2) + 2, 34, 8},
     {Kind::ReadOnlyEdit, 1016, "", 50, DetailRow(2), 144, 12},
     {Kind::Label, -1, "公司简介", 14, DetailRow(3) + 2, 34, 8},
-    {Kind::RichEdit, 1023, "", 50, DetailRow(3), 144, 46},
+    {Kind::RichEdit, 1023, "", 50, DetailRow(3), 144, 29},
+    // What the lead book knows of the company.
+    {Kind::Label, -1, "首次收录", 14, DetailRow(5) + 2, 34, 8},
+    {Kind::ReadOnlyEdit, 1051, "", 50, DetailRow(5), 50, 12},
+    {Kind::Label, -1, "最后导出", 106, DetailRow(5) + 2, 34, 8},
+    {Kind::ReadOnlyEdit, 1052, "", 142, DetailRow(5), 52, 12},
     {Kind::Label, -1, "联 系 人", 204, DetailRow(0) + 2, 34, 8},
     {Kind::ReadOnlyEdit, 1017, "", 240, DetailRow(0), 82, 12},
     {Kind::Label, -1, "联系电话", 330, DetailRow(0) + 2, 34, 8},

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "engine/result_files.h"
 
 // The marked rows of the result list as the exports take them, without the list: their number,
@@ -8,4 +11,7 @@
 struct MarkedRows {
     int count = 0;
     ResultRowSource nextRow;  // yields at most `count` rows
+    // Told, once the file is written, which rows went into it: their places among the rows
+    // nextRow gave (0 for the first). Optional.
+    std::function<void(const std::vector<int>& written)> exported;
 };

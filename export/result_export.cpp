@@ -35,12 +35,14 @@ void ExportOneColumn(const MarkedRows& rows, QWidget* parent, const std::string&
     if (!ConfirmMarkedRows(rows, parent, exportDirectory)) return;
     QByteArray text;
     int linesWritten = 0;
+    std::vector<int> written;
     ResultCells cells;
-    while (rows.nextRow(cells)) {
+    for (int taken = 0; rows.nextRow(cells); ++taken) {
         const std::string& cell = cells[subItem];
         if (cell.empty()) continue;
         text += QByteArray::fromStdString(cell) + "\r\n";
         ++linesWritten;
+        written.push_back(taken);
     }
     const std::string path = ExportPath(exportDirectory, QString::fromUtf8(fileName));
     // With no line to write the disk is left alone, which is no failure.
@@ -49,12 +51,23 @@ void ExportOneColumn(const MarkedRows& rows, QWidget* parent, const std::string&
         ShowMessageBox(parent, ExportFailureText(path, result), MessageButtons::Ok);
         return;
     }
+    NoteExported(rows, written);
     ShowMessageBox(parent,
                    QString::fromUtf8("%1%2条件数据").arg(QString::fromUtf8(successPrefix)).arg(linesWritten),
                    MessageButtons::Ok);
 }
 
 }  // namespace
+
+void NoteExported(const MarkedRows& rows, const std::vector<int>& written) {
+    if (rows.exported && !written.empty()) rows.exported(written);
+}
+
+void NoteAllExported(const MarkedRows& rows, qsizetype taken) {
+    std::vector<int> written(static_cast<std::size_t>(taken));
+    for (std::size_t place = 0; place < written.size(); ++place) written[place] = static_cast<int>(place);
+    NoteExported(rows, written);
+}
 
 void ReportExported(const StatusLineSetter& setStatusLine, qsizetype rows, const std::string& path) {
     setStatusLine(
@@ -84,6 +97,7 @@ void OnExportAll(const MarkedRows& rows, QWidget* parent, const std::string& exp
         ShowMessageBox(parent, failure, MessageButtons::Ok);
         return;
     }
+    NoteAllExported(rows, rowsTaken);
     ReportExported(setStatusLine, rowsTaken, path);
 }
 

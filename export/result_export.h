@@ -35,6 +35,11 @@ void OnExportMobile(const MarkedRows& rows, QWidget* parent, const std::string& 
 // folder if it is missing. False without a marked row or for any other answer.
 bool ConfirmMarkedRows(const MarkedRows& rows, QWidget* parent, const std::string& exportDirectory);
 
+// Tells the rows' owner which of them went into the written file (their places among the rows
+// taken); NoteAllExported: the first `taken` rows.
+void NoteExported(const MarkedRows& rows, const std::vector<int>& written);
+void NoteAllExported(const MarkedRows& rows, qsizetype taken);
+
 // The status line after a file export: "成功导出N条件数据,导出路径:PATH".
 void ReportExported(const StatusLineSetter& setStatusLine, qsizetype rows, const std::string& path);
 

@@ -52,6 +52,7 @@ void ExportSpreadsheet(const SpreadsheetExportContext& context, const Spreadshee
         ShowMessageBox(context.parent, text, MessageButtons::Ok);
         return;
     }
+    NoteAllExported(context.rows, rowsTaken);
     ReportExported(context.setStatusLine, rowsTaken, path);
 }
 

@@ -109,7 +109,7 @@ protected:
             onWindowThread();
             return proxyBoxTicked;
         };
-        calls.addRow = [=, this](const CompanyRecord& record, int number) {
+        calls.addRow = [=, this](const CompanyRecord& record, int number, const RowBookFacts&) {
             onWindowThread();
             log.push_back("row " + std::to_string(number) + " " + record.compName);
             return static_cast<int>(rows++);

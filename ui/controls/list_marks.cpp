@@ -13,14 +13,15 @@ int CountMarkedRows(const CMyListCtrl& list) {
     return count;
 }
 
-ResultRowSource MarkedRowCells(const CMyListCtrl& list, int limit) {
-    return [&list, limit, row = 0, taken = 0](ResultCells& cells) mutable {
-        for (; row < list.GetItemCount() && taken < limit; ++row) {
+ResultRowSource MarkedRowCells(const CMyListCtrl& list, int limit, std::vector<int>* taken) {
+    return [&list, limit, taken, row = 0, count = 0](ResultCells& cells) mutable {
+        for (; row < list.GetItemCount() && count < limit; ++row) {
             if (!IsMarkedRow(list, row)) continue;
             for (int subItem = 0; subItem < kResultColumnCount; ++subItem)
                 cells[subItem] = list.GetItemText(row, subItem).toStdString();
+            if (taken != nullptr) taken->push_back(row);
             ++row;
-            ++taken;
+            ++count;
             return true;
         }
         return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "engine/result_files.h"
 
 class CMyListCtrl;
@@ -10,4 +12,5 @@ int CountMarkedRows(const CMyListCtrl& list);
 
 // The cells of the first `limit` marked rows, from row 0 upwards, read from the list as they are
 // asked for. Rows a running search adds after the user confirmed `limit` rows are thus not taken.
-ResultRowSource MarkedRowCells(const CMyListCtrl& list, int limit);
+// With taken, the list row of each row given is appended to it.
+ResultRowSource MarkedRowCells(const CMyListCtrl& list, int limit, std::vector<int>* taken = nullptr);

@@ -16,6 +16,8 @@ namespace {
 
 // Space between a row's text and the grid lines above and below it.
 constexpr int kRowVerticalRoom = 4;
+// The text of a row whose company the lead book held before its search.
+const QColor kKnownCompanyText(128, 128, 128);
 
 }  // namespace
 
@@ -100,7 +102,8 @@ int CMyListCtrl::CompareItems(int, int, int) const {
     return 0;
 }
 
-QColor CMyListCtrl::GetCellTextColor(int, int) const {
+QColor CMyListCtrl::GetCellTextColor(int row, int) const {
+    if (model_->RowFacts(row).knownBefore) return kKnownCompanyText;
     return palette().color(QPalette::Text);
 }
 

@@ -2,7 +2,17 @@
 
 #include <algorithm>
 
+#include <QDateTime>
+
 #include "engine/gbk_characters.h"
+
+namespace {
+
+QString BookDate(int64_t when) {
+    return QDateTime::fromSecsSinceEpoch(when).toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+}  // namespace
 
 ResultListModel::ResultListModel(QObject* parent)
     : QAbstractTableModel(parent), gbkDecoder_(kCellEncoding, QStringConverter::Flag::Stateless) {}
@@ -35,6 +45,11 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
         case Qt::CheckStateRole:
             if (index.column() == 0) return row.checked ? Qt::Checked : Qt::Unchecked;
             return QVariant();
+        case Qt::ToolTipRole:
+            if (!row.facts.knownBefore) return QVariant();
+            return QStringLiteral("已收录：首次 %1，最后导出 %2")
+                .arg(BookDate(row.facts.firstFound),
+                     row.facts.lastExported == 0 ? QStringLiteral("尚未导出") : BookDate(row.facts.lastExported));
         default:
             return QVariant();
     }
@@ -133,4 +148,16 @@ void ResultListModel::ReorderRows(const std::vector<int>& newOrder) {
     for (const QModelIndex& old : before) after.push_back(index(newPosition[old.row()], old.column()));
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void ResultListModel::SetRowFacts(int row, const RowBookFacts& facts) {
+    if (ValidRow(row)) rows_[row].facts = facts;
+}
+
+RowBookFacts ResultListModel::RowFacts(int row) const {
+    return ValidRow(row) ? rows_[row].facts : RowBookFacts{};
+}
+
+void ResultListModel::SetLastExported(int row, int64_t when) {
+    if (ValidRow(row)) rows_[row].facts.lastExported = when;
 }

@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <vector>
 
+#include "book/window_book.h"
 #include "ui/controls/packed_cells.h"
 
 // The rows of the result list: GBK cells kept as exact bytes, a check box per row, and the
@@ -29,6 +30,11 @@ public:
     QByteArray CellText(int row, int column) const;
     bool SetChecked(int row, bool checked);
     bool Checked(int row) const;
+    // What the lead book knows of the row's company; a row known before its search shows so in
+    // its tooltip.
+    void SetRowFacts(int row, const RowBookFacts& facts);
+    RowBookFacts RowFacts(int row) const;
+    void SetLastExported(int row, int64_t when);
     void RemoveAllRows();
 signals:
     // The user ticked or cleared a row's check box (not the program through SetChecked).
@@ -46,6 +52,7 @@ private:
     struct Row {
         PackedCells cells;
         bool checked = false;
+        RowBookFacts facts;
     };
 
     bool ValidRow(int row) const { return row >= 0 && row < static_cast<int>(rows_.size()); }

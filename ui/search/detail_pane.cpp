@@ -1,5 +1,6 @@
 #include "ui/search/detail_pane.h"
 
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -13,6 +14,8 @@ namespace {
 // A box keeps the bytes of its cell, since not every byte sequence survives a trip through
 // Unicode and back.
 constexpr char kGbkBytesProperty[] = "gbkBytes";
+constexpr int kFirstFoundBox = 1051;
+constexpr int kLastExportedBox = 1052;
 
 void SetBoxText(QWidget* box, const QByteArray& gbk) {
     const QString text = FromGbk(gbk);
@@ -53,6 +56,19 @@ void ShowRowInDetailPane(const CMyListCtrl& list, int row, const ControlById& co
     if (row < 0 || row >= list.GetItemCount()) return;
     for (const DetailBoxCell& cell : kDetailBoxCells) {
         if (QWidget* box = control(cell.boxId)) SetBoxText(box, list.GetItemText(row, cell.subItem));
+    }
+}
+
+void ShowBookDates(const RowBookFacts& facts, const ControlById& control) {
+    const auto date = [](int64_t when) {
+        return QDateTime::fromSecsSinceEpoch(when).toString(QStringLiteral("yyyy-MM-dd"));
+    };
+    const bool known = facts.firstFound != 0;
+    if (auto* box = qobject_cast<QLineEdit*>(control(kFirstFoundBox))) box->setText(known ? date(facts.firstFound) : QString());
+    if (auto* box = qobject_cast<QLineEdit*>(control(kLastExportedBox))) {
+        box->setText(!known ? QString()
+                     : facts.lastExported == 0 ? QStringLiteral("尚未导出")
+                                               : date(facts.lastExported));
     }
 }
 

@@ -4,6 +4,8 @@
 #include <array>
 #include <functional>
 
+#include "book/window_book.h"
+
 class CMyListCtrl;
 class QWidget;
 
@@ -19,6 +21,10 @@ using ControlById = std::function<QWidget*(int)>;
 
 // Overwrites every detail box with its cell of the row, empty cells included.
 void ShowRowInDetailPane(const CMyListCtrl& list, int row, const ControlById& control);
+
+// The lead book's dates of the row's company in "首次收录" and "最后导出" ("尚未导出" when it
+// never was); both empty for a row the book does not know.
+void ShowBookDates(const RowBookFacts& facts, const ControlById& control);
 
 // The GBK bytes a detail box shows, exactly as the cell held them.
 QByteArray DetailBoxBytes(const QWidget* box);

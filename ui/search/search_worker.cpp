@@ -34,6 +34,7 @@ void SearchWorker::SearchWorkerProc() {
     bool proxyTicked = false;
     if (!gate->Call([&] { condition = calls.readCondition(); })) return;
     engine.SetCondition(condition);
+    engine.SetKnownCompanies(calls.beginSearch ? calls.beginSearch(condition) : nullptr);
     if (!gate->Call([&] { proxyTicked = calls.proxyBoxTicked(); })) return;
     if (proxyTicked) useProxy = 1;
 
@@ -54,8 +55,9 @@ void SearchWorker::TakeRecords() {
     for (int rowNumber = 1;; ++rowNumber) {
         std::unique_ptr<CompanyRecord> record = engine.GetNextCompany();
         if (!record) return;
+        const RowBookFacts facts = calls.keepRecord ? calls.keepRecord(*record, rowNumber) : RowBookFacts{};
         int row = -1;
-        const bool shown = gate->Call([&] { row = calls.addRow(*record, rowNumber); });
+        const bool shown = gate->Call([&] { row = calls.addRow(*record, rowNumber, facts); });
         if (shown) {
             calls.storeFigures(engine.totalPages, engine.currentPage, engine.totalCompanies);
             calls.postRowAdded();

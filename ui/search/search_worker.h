@@ -5,7 +5,9 @@
 #include <memory>
 #include <thread>
 
+#include "book/window_book.h"
 #include "engine/company_record.h"
+#include "engine/known_companies.h"
 #include "engine/search_condition.h"
 #include "ui/search/auto_reset_event.h"
 #include "ui/search/window_call_gate.h"
@@ -17,8 +19,13 @@ class SearchEngine;
 struct SearchWindowCalls {
     std::function<SearchCondition()> readCondition;
     std::function<bool()> proxyBoxTicked;
+    // From the worker thread, optional: the lead book's part in the search. beginSearch notes the
+    // search and gives the known companies the engine takes; keepRecord keeps a record and its
+    // row in the book before the row shows.
+    std::function<std::shared_ptr<KnownCompanies>(const SearchCondition&)> beginSearch;
+    std::function<RowBookFacts(const CompanyRecord&, int rowNumber)> keepRecord;
     // Adds the record's row with its number; returns the row's position.
-    std::function<int(const CompanyRecord&, int rowNumber)> addRow;
+    std::function<int(const CompanyRecord&, int rowNumber, const RowBookFacts&)> addRow;
     std::function<void(int row)> tickRow;
     // The completion text and the Start button.
     std::function<void()> finish;
