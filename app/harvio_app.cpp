@@ -11,6 +11,7 @@
 #include "app/ca_file_setting.h"
 #include "app/harvio_dlg.h"
 #include "app/user_agent_setting.h"
+#include "book/window_book.h"
 #include "engine/search_engine.h"
 #include "http/proxy_settings.h"
 #include "http/tls_trust.h"
@@ -18,10 +19,9 @@
 #include "http/user_agent.h"
 #include "platform/administrator_check.h"
 #include "platform/program_paths.h"
-#include "platform/window_lock.h"
 #include "platform/qt/message_box.h"
+#include "platform/window_lock.h"
 #include "ui/dialogs/saved_proxy.h"
-#include "book/window_book.h"
 #include "ui/search/result_journal.h"
 
 namespace {
@@ -52,11 +52,12 @@ std::unique_ptr<WindowBook> OpenWindowBook() {
                            MessageButtons::Ok);
             break;
         case BookOpenStatus::kNewer:
-            ShowMessageBox(nullptr,
-                           QStringLiteral("客户名录 %1 由更新版本的 Harvio 建立，本版本无法使用，文件保持不变。\n"
-                                          "本次运行的搜索结果只保存在内存中。")
-                               .arg(Path(path)),
-                           MessageButtons::Ok);
+            ShowMessageBox(
+                nullptr,
+                QStringLiteral("客户名录 %1 由更新版本的 Harvio 建立，本版本无法使用，文件保持不变。\n"
+                               "本次运行的搜索结果只保存在内存中。")
+                    .arg(Path(path)),
+                MessageButtons::Ok);
             return nullptr;
         case BookOpenStatus::kFailed:
             ShowMessageBox(nullptr,

@@ -1,10 +1,10 @@
 #include "app/harvio_dlg.h"
 
 #include <QAbstractButton>
-#include <QFile>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,8 +15,10 @@
 #include "app/app_icon.h"
 #include "app/main_window_template.h"
 #include "app/search_progress_event.h"
+#include "book/window_book.h"
 #include "engine/search_engine.h"
 #include "platform/program_paths.h"
+#include "platform/qt/message_box.h"
 #include "platform/qt/skin.h"
 #include "ui/controls/my_list_ctrl.h"
 #include "ui/controls/result_list_model.h"
@@ -27,8 +29,6 @@
 #include "ui/search/condition_entries.h"
 #include "ui/search/detail_pane.h"
 #include "ui/search/result_confirmations.h"
-#include "book/window_book.h"
-#include "platform/qt/message_box.h"
 #include "ui/search/result_rows.h"
 #include "ui/search/search_worker.h"
 #include "ui/search/site_change_watch.h"
@@ -167,7 +167,8 @@ void CHarvioDlg::AttachBook(WindowBook* book) {
     // The writer reports from its own thread; the window shows it on its own.
     book_->SetTroubleReport([this](bool failing, bool diskFull, const std::string& reason) {
         QMetaObject::invokeMethod(
-            this, [this, failing, diskFull, text = QString::fromLocal8Bit(reason.c_str())] {
+            this,
+            [this, failing, diskFull, text = QString::fromLocal8Bit(reason.c_str())] {
                 ShowBookTrouble(failing, diskFull, text);
             },
             Qt::QueuedConnection);
@@ -176,7 +177,8 @@ void CHarvioDlg::AttachBook(WindowBook* book) {
 
 void CHarvioDlg::RestoreRows(const std::vector<WindowRow>& rows) {
     for (const WindowRow& row : rows) {
-        const int position = ShowRow(row.cells, {row.id, row.company, row.knownBefore, row.firstFound, row.lastExported});
+        const int position =
+            ShowRow(row.cells, {row.id, row.company, row.knownBefore, row.firstFound, row.lastExported});
         resultList_->SetCheck(position, row.checked);
     }
 }

@@ -4,8 +4,8 @@
 #include <QDialog>
 #include <QHash>
 #include <atomic>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -146,6 +146,6 @@ private:
     uint64_t searchSerial_ = 0;
     std::unique_ptr<SearchWorker> searchWorker_;
     WindowBook* book_ = nullptr;
-    bool bookTroubleShown_ = false;  // the box of the present trouble was shown
+    bool bookTroubleShown_ = false;     // the box of the present trouble was shown
     SiteChangeWatch* siteChangeWatch_;  // a child of the window
 };

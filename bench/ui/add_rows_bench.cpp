@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "app/harvio_dlg.h"
+#include "book/window_book.h"
 #include "ui/controls/my_list_ctrl.h"
-#include "ui/search/result_journal.h"
 
 namespace {
 
@@ -55,39 +55,41 @@ size_t HeapBytesInUse() {
     return mallinfo2().uordblks;
 }
 
-// With journal 1 every row also goes to the result journal, on disk in a temporary folder; the
-// time includes writing the last rows out, and the CPU time that of the journal's writer thread.
+// With book 1 every row also goes to the lead book's window rows, on disk in a temporary folder;
+// the time includes writing the last rows out, and the CPU time that of the book's writer thread.
 void BM_AddRows(benchmark::State& state) {
     const CompanyRecord record = TypicalRecord();
-    const bool journalled = state.range(0) == 1;
+    const bool booked = state.range(0) == 1;
     char folder[] = "/tmp/harvio-bench-XXXXXX";
-    if (journalled && mkdtemp(folder) == nullptr) state.SkipWithError("no temporary folder");
-    const std::string journalPath = std::string(folder) + "/search-results.journal";
+    if (booked && mkdtemp(folder) == nullptr) state.SkipWithError("no temporary folder");
+    const std::string bookPath = std::string(folder) + "/leads.sqlite";
     for (auto _ : state) {
         state.PauseTiming();
         auto window = std::make_unique<CHarvioDlg>();
-        auto journal = std::make_unique<ResultJournal>();
-        if (journalled) {
-            journal->Open(journalPath);
-            journal->Clear();
-            window->AttachJournal(journal.get());
+        std::unique_ptr<WindowBook> book;
+        if (booked) {
+            std::filesystem::remove(bookPath);
+            auto leads = std::make_shared<LeadBook>();
+            leads->Open(bookPath, BookDurability::kEveryCommit);
+            book = std::make_unique<WindowBook>(leads);
+            window->AttachBook(book.get());
         }
         const size_t before = HeapBytesInUse();
         state.ResumeTiming();
         for (int number = 1; number <= kRowCount; ++number) window->AddCompanyRow(record, number);
-        journal->Flush();
+        if (book) book->Flush();
         state.PauseTiming();
         state.counters["rows"] = window->ResultList().GetItemCount();
         state.counters["MB_for_rows"] = static_cast<double>(HeapBytesInUse() - before) / (1024 * 1024);
         window.reset();
-        journal.reset();
+        book.reset();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * kRowCount);
-    if (journalled) std::filesystem::remove_all(folder);
+    if (booked) std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_AddRows)
-    ->ArgName("journal")
+    ->ArgName("book")
     ->Arg(0)
     ->Arg(1)
     ->MeasureProcessCPUTime()

@@ -1,8 +1,9 @@
 // The window program killed in the middle of a search loses no row: it is started on the
 // offscreen platform against the demo directory, killed with SIGKILL once rows have come in,
-// and started again, which offers and restores exactly the rows the journal kept. The journal
-// in turn must hold exactly rows of the search: numbered from 1, ticked, each the demo's row for
-// its company, every cell readable GB18030.
+// and started again, which offers and restores exactly the rows the lead book kept, every row it
+// had shown (a row reaches the book before it shows). The book in turn must hold exactly rows of
+// the search: numbered from 1, ticked, each the demo's row for its company, every cell readable
+// GB18030.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -15,11 +16,12 @@
 #include <set>
 #include <thread>
 
+#include "book/lead_book.h"
 #include "demo/support/demo_directory_process.h"
 #include "engine/result_row.h"
+#include "platform/program_paths.h"
 #include "platform/text_encoding.h"
 #include "support/temp_dir.h"
-#include "ui/search/result_journal.h"
 #include "ui/support/program_run.h"
 #include "ui/support/ui_test_support.h"
 
@@ -61,6 +63,16 @@ pid_t StartWindow(const std::string& dataHome, const std::string& instanceName,
     return child;
 }
 
+// The window's rows the lead book holds, as the window shows them.
+std::vector<JournalRow> StoredRows() {
+    LeadBook book;
+    std::vector<JournalRow> rows;
+    if (book.Open(LeadBookPath()).status != BookOpenStatus::kOpened) return rows;
+    for (const WindowRow& row : book.WindowRows().value_or(std::vector<WindowRow>{}))
+        rows.push_back({row.cells, row.checked});
+    return rows;
+}
+
 // The export's line of a row without its number: the demo's truth form.
 std::string TruthLineOf(const ResultCells& cells) {
     const std::string line = CsvLine(cells);
@@ -85,8 +97,7 @@ TEST(WindowCrash, AKilledSearchIsRestoredWithExactlyTheRowsItHadShown) {
     const pid_t window = StartWindow(dataHome, instanceName, site.ConnectToRule());
     ASSERT_GT(window, 0);
     const auto deadline = std::chrono::steady_clock::now() + kRowsLimit;
-    while (ResultJournal::ParseRows(ReadWholeFile(ResultJournalPath())).size() < kRowsBeforeTheKill &&
-           std::chrono::steady_clock::now() < deadline) {
+    while (StoredRows().size() < kRowsBeforeTheKill && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     kill(window, SIGKILL);
@@ -94,7 +105,7 @@ TEST(WindowCrash, AKilledSearchIsRestoredWithExactlyTheRowsItHadShown) {
     waitpid(window, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the window ended before the kill";
 
-    const std::vector<JournalRow> journal = ResultJournal::ParseRows(ReadWholeFile(ResultJournalPath()));
+    const std::vector<JournalRow> journal = StoredRows();
     ASSERT_GE(journal.size(), kRowsBeforeTheKill);
     ASSERT_LT(journal.size(), truth.size()) << "killed half way";
     std::set<std::string> seen;

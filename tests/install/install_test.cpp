@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "app/harvio_dlg.h"
+#include "book/lead_book.h"
 #include "demo/support/demo_directory_process.h"
 #include "engine/result_row.h"
 #include "install/support/installed_tree.h"
@@ -29,7 +30,6 @@
 #include "support/project_version.h"
 #include "ui/controls/my_list_ctrl.h"
 #include "ui/dialogs/dlg_set_http.h"
-#include "ui/search/result_journal.h"
 
 namespace fs = std::filesystem;
 
@@ -202,7 +202,13 @@ TEST_F(InstalledProgramTest, TheCommandLineSearchOfTheDemoWritesItsFile) {
 }
 
 TEST_F(InstalledProgramTest, TheWindowStartsForAnOrdinaryUserAndSearches) {
-    const fs::path journal = tree->DataFolder() / "search-results.journal";
+    const fs::path bookPath = tree->DataFolder() / "leads.sqlite";
+    const auto storedRows = [&] {
+        if (!fs::exists(bookPath)) return std::size_t{0};
+        LeadBook book;
+        if (book.Open(bookPath.string()).status != BookOpenStatus::kOpened) return std::size_t{0};
+        return book.WindowRows().value_or(std::vector<WindowRow>{}).size();
+    };
     const fs::path log = tree->Home() / "window.log";
     const pid_t window = StartAsOrdinaryUser(
         {tree->Program("harvio").string(), "--search", kKeyword, "--connect-to", demo->ConnectToRule()},
@@ -212,14 +218,12 @@ TEST_F(InstalledProgramTest, TheWindowStartsForAnOrdinaryUserAndSearches) {
     // The rows it finds reach the user's data folder as they come.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kWindowRowLimitSeconds);
     bool running = true;
-    while (ResultJournal::ParseRows(ReadWholeFile(journal.string())).empty() && running &&
-           std::chrono::steady_clock::now() < deadline) {
+    while (storedRows() == 0 && running && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         running = waitpid(window, nullptr, WNOHANG) == 0;
     }
     EXPECT_TRUE(running) << "the window ended by itself: " << ReadWholeFile(log.string());
-    EXPECT_FALSE(ResultJournal::ParseRows(ReadWholeFile(journal.string())).empty())
-        << ReadWholeFile(log.string());
+    EXPECT_GT(storedRows(), 0u) << ReadWholeFile(log.string());
     if (running) {
         kill(window, SIGTERM);
         WaitForChild(window, std::chrono::seconds(kProgramLimitSeconds));

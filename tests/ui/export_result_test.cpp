@@ -44,11 +44,13 @@ QByteArray ExpectedHeader() {
 
 // The marked rows the exports are handed: the cells of each, in order.
 MarkedRows RowsOf(const std::vector<ResultCells>& rows) {
-    return {static_cast<int>(rows.size()), [&rows, next = std::size_t{0}](ResultCells& cells) mutable {
+    return {static_cast<int>(rows.size()),
+            [&rows, next = std::size_t{0}](ResultCells& cells) mutable {
                 if (next == rows.size()) return false;
                 cells = rows[next++];
                 return true;
-            }};
+            },
+            nullptr};
 }
 
 // The exports take the marked rows' cells, no list: the rows here are the marked ones.

@@ -126,7 +126,7 @@ protected:
     void Export(void (*exportRows)(const SpreadsheetExportContext&), const std::string& chosen) {
         SetNextMessageAnswers({MessageAnswer::Yes});
         const int marked = CountMarkedRows(list);
-        const MarkedRows rows{marked, MarkedRowCells(list, marked)};
+        const MarkedRows rows{marked, MarkedRowCells(list, marked), nullptr};
         SpreadsheetExportContext context{rows, nullptr, directory.Path().string(),
                                          [this](const QString& text) { statusLine = text; }};
         context.now = [] { return kFivePastNine; };
@@ -199,13 +199,15 @@ TEST_F(SpreadsheetExportTest, TheListShowsFourByteCharactersWhole) {
     EXPECT_EQ(list.model()->index(0, 2).data().toString(), QString::fromUtf8("𠮷祥五金有限公司"));
 }
 
-TEST_F(SpreadsheetExportTest, TheResultListMenuOffersBothExports) {
+TEST_F(SpreadsheetExportTest, TheResultListMenuOffersBothExportsAndTheTwoTickChoices) {
     CHarvioDlg window;
     QStringList texts;
     const std::unique_ptr<QMenu> menu = window.ResultListMenu();
     for (QAction* action : menu->actions()) texts << action->text();
-    EXPECT_EQ(texts, (QStringList{QString::fromUtf8("导出为 Excel 文件 (.xlsx)…"),
-                                  QString::fromUtf8("导出为 UTF-8 CSV…")}));
+    EXPECT_EQ(
+        texts,
+        (QStringList{QString::fromUtf8("导出为 Excel 文件 (.xlsx)…"), QString::fromUtf8("导出为 UTF-8 CSV…"),
+                     QString(), QString::fromUtf8("只勾选新公司"), QString::fromUtf8("只勾选未导出的公司")}));
 }
 
 }  // namespace

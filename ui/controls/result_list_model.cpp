@@ -1,8 +1,7 @@
 #include "ui/controls/result_list_model.h"
 
-#include <algorithm>
-
 #include <QDateTime>
+#include <algorithm>
 
 #include "engine/gbk_characters.h"
 
@@ -48,8 +47,9 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             if (!row.facts.knownBefore) return QVariant();
             return QStringLiteral("已收录：首次 %1，最后导出 %2")
-                .arg(BookDate(row.facts.firstFound),
-                     row.facts.lastExported == 0 ? QStringLiteral("尚未导出") : BookDate(row.facts.lastExported));
+                .arg(BookDate(row.facts.firstFound), row.facts.lastExported == 0
+                                                         ? QStringLiteral("尚未导出")
+                                                         : BookDate(row.facts.lastExported));
         default:
             return QVariant();
     }

@@ -64,9 +64,10 @@ void ShowBookDates(const RowBookFacts& facts, const ControlById& control) {
         return QDateTime::fromSecsSinceEpoch(when).toString(QStringLiteral("yyyy-MM-dd"));
     };
     const bool known = facts.firstFound != 0;
-    if (auto* box = qobject_cast<QLineEdit*>(control(kFirstFoundBox))) box->setText(known ? date(facts.firstFound) : QString());
+    if (auto* box = qobject_cast<QLineEdit*>(control(kFirstFoundBox)))
+        box->setText(known ? date(facts.firstFound) : QString());
     if (auto* box = qobject_cast<QLineEdit*>(control(kLastExportedBox))) {
-        box->setText(!known ? QString()
+        box->setText(!known                    ? QString()
                      : facts.lastExported == 0 ? QStringLiteral("尚未导出")
                                                : date(facts.lastExported));
     }

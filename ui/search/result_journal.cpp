@@ -79,9 +79,11 @@ JournalContents ReadJournal(std::string_view text) {
         if (fields && fields->size() == kRowFields && (*fields)[0] == std::string_view(&kRowKind, 1)) {
             JournalRow row;
             row.checked = (*fields)[1] == "1";
-            for (int cell = 0; cell < kResultColumnCount; ++cell) row.cells[cell] = Unescaped((*fields)[2 + cell]);
+            for (int cell = 0; cell < kResultColumnCount; ++cell)
+                row.cells[cell] = Unescaped((*fields)[2 + cell]);
             places.push_back(std::move(row));
-        } else if (fields && fields->size() == kCheckFields && (*fields)[0] == std::string_view(&kCheckKind, 1)) {
+        } else if (fields && fields->size() == kCheckFields &&
+                   (*fields)[0] == std::string_view(&kCheckKind, 1)) {
             const std::size_t row = std::strtoul(std::string((*fields)[1]).c_str(), nullptr, 10);
             if (row < places.size() && places[row]) places[row]->checked = (*fields)[2] == "1";
         } else {

@@ -1,9 +1,8 @@
 #include "ui/search/result_rows.h"
 
-#include <algorithm>
-
 #include <QByteArray>
 #include <QStyle>
+#include <algorithm>
 
 #include "engine/result_row.h"
 #include "ui/controls/my_list_ctrl.h"

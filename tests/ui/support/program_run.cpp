@@ -12,7 +12,10 @@ ProgramRun RunProgramOnce(const std::string& instanceName, MessageAnswer startAn
     ProgramRun run;
     SetAdministratorCheckForTesting(true);
     SetNextMessageAnswers({startAnswer});
-    QTimer::singleShot(0, [&run] {
+    // A start refused before the window runs leaves this timer pending: its context ends it with
+    // this call, so it never fires into a later run.
+    QObject context;
+    QTimer::singleShot(0, &context, [&run] {
         auto* window = qobject_cast<CHarvioDlg*>(QApplication::activeModalWidget());
         if (window == nullptr) return;
         run.windowShown = true;
