@@ -40,7 +40,7 @@ protected:
         // No rules file and no region list: start-up goes on without them.
         std::filesystem::create_directories(dir.File("config"));
         SetProgramDirectoryForTesting(dir.Path().string());
-        // The result journal goes to the test's folder, never to the user's data folder.
+        // The lead book goes to the test's folder, never to the user's data folder.
         setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
         lockName = "harvio-startup-test-" + std::to_string(::getpid());
         SetNextMessageAnswers({});
@@ -149,7 +149,7 @@ TEST_F(StartUpTest, InstalledAnyUserMayStartTheWindowWithTheKeptProxy) {
     EXPECT_EQ(TakeShownMessages(), std::vector<QString>{kExitQuestion});
     EXPECT_EQ(proxyAddress.Get(), "10.0.0.7");
     EXPECT_EQ(proxyPortText.Get(), "3128");
-    EXPECT_TRUE(std::filesystem::exists(installed.Home() / ".local/share/harvio/search-results.journal"));
+    EXPECT_TRUE(std::filesystem::exists(installed.Home() / ".local/share/harvio/leads.sqlite"));
     proxyAddress.Set("");
     proxyPortText.Set("");
 }
