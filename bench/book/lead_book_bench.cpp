@@ -1,0 +1,102 @@
+// The lead book at the size of years of searching: a book of 1,000,000 companies, made by the
+// benchmark itself in a temporary folder (kept between runs of one process), then a look-up per
+// link, 100,000 records added one transaction each as a search adds them, and book export's
+// reading of 100,000 rows. File size per company is reported as a counter.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+
+#include "book/book_search.h"
+#include "book/lead_book.h"
+#include "engine/result_row.h"
+
+namespace {
+
+constexpr int kBookCompanies = 1'000'000;
+constexpr int kAddedRecords = 100'000;
+constexpr int64_t kNow = 1'700'000'000;
+constexpr char kSite[] = "demo-b2b.test";
+
+CompanyRecord TypicalRecord(int number) {
+    CompanyRecord record;
+    record.url = "http://company.demo-b2b.test/" + std::to_string(number) + "/";
+    record.compName = "杭州某某阀门制造有限公司" + std::to_string(number);
+    record.contact = "王女士 采购经理";
+    record.phone = "86-0571-8888" + std::to_string(number % 10000);
+    record.mobile = "1390000" + std::to_string(number % 10000);
+    record.address = "浙江省杭州市西湖区文三路 100 号";
+    record.compIntroduce = std::string(300, 'x');
+    record.mainProduct = "球阀 闸阀 截止阀";
+    return record;
+}
+
+CompanyRef RefOf(int number) {
+    return {kSite, "company.demo-b2b.test/" + std::to_string(number)};
+}
+
+std::string BookPath() {
+    static const std::string folder = [] {
+        std::string pattern = "/tmp/harvio-book-bench-XXXXXX";
+        return mkdtemp(pattern.data()) != nullptr ? pattern : std::string("/tmp");
+    }();
+    return folder + "/leads.sqlite";
+}
+
+// The book of a million companies, written once in large transactions.
+std::shared_ptr<LeadBook> MillionBook() {
+    static std::shared_ptr<LeadBook> book = [] {
+        auto made = std::make_shared<LeadBook>();
+        made->Open(BookPath());
+        FoundCompany found;
+        for (int number = 0; number < kBookCompanies; ++number)
+            made->KeepFound(RefOf(number), TypicalRecord(number), true, 0, kNow + number, found);
+        return made;
+    }();
+    return book;
+}
+
+void BM_LookUpPerLink(benchmark::State& state) {
+    auto book = MillionBook();
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> pick(0, kBookCompanies - 1);
+    for (auto _ : state) benchmark::DoNotOptimize(book->Lookup(RefOf(pick(random))));
+    state.counters["bytes_per_company"] =
+        static_cast<double>(std::filesystem::file_size(BookPath())) / kBookCompanies;
+}
+BENCHMARK(BM_LookUpPerLink)->Unit(benchmark::kMicrosecond);
+
+void BM_Add100000Records(benchmark::State& state) {
+    auto book = MillionBook();
+    int next = kBookCompanies;
+    for (auto _ : state) {
+        FoundCompany found;
+        for (int added = 0; added < kAddedRecords; ++added, ++next)
+            book->KeepFound(RefOf(next), TypicalRecord(next), true, 0, kNow, found);
+    }
+    state.SetItemsProcessed(state.iterations() * kAddedRecords);
+}
+BENCHMARK(BM_Add100000Records)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_Export100000Rows(benchmark::State& state) {
+    auto book = MillionBook();
+    BookExportFilter filter;  // the companies first found last: 100,000 of them
+    filter.newSince = kNow + kBookCompanies - kAddedRecords;
+    filter.notExported = true;
+    for (auto _ : state) {
+        int rows = 0;
+        std::string csv;
+        book->ForEachEntry(filter, [&](const CompanyRef&, const BookEntry& entry) {
+            csv += CsvLine(BuildResultCells(entry.record, ++rows));
+        });
+        state.counters["rows"] = rows;
+        benchmark::DoNotOptimize(csv);
+    }
+}
+BENCHMARK(BM_Export100000Rows)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();
