@@ -49,7 +49,8 @@ TEST_F(PageDecodingTest, CodingsAreUndoneAndDeclaredCharsetsConverted) {
         {"meta charset", Response("", "<meta charset=\"utf-8\">" + kUtf8Page),
          "<meta charset=\"utf-8\">" + kGbkPage},
         {"GBK left alone", Response("Content-Type: text/html; charset=gbk\r\n", kGbkPage), kGbkPage},
-        {"undeclared left alone", Response("", kGbkPage), kGbkPage},
+        {"undeclared GBK left alone", Response("", kGbkPage), kGbkPage},
+        {"undeclared UTF-8", Response("Content-Type: text/html\r\n", kUtf8Page), kGbkPage},
         {"unknown coding as sent", Response("Content-Encoding: br\r\n", "\x1b\x07raw"), "\x1b\x07raw"},
     };
     for (const auto& page : cases) {
