@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <string>
-#include <utility>
-#include <vector>
+#include <unordered_map>
+
+#include "http/ascii_text.h"
 
 namespace {
 
@@ -93,7 +94,7 @@ constexpr std::size_t kEncodingCount = std::size(kEncodings);
 constexpr std::size_t kLongestLabel = 32;
 
 struct LabelIndex {
-    std::vector<std::pair<std::string_view, std::string_view>> labelToName;  // sorted by label
+    std::unordered_map<std::string_view, std::string_view> labelToName;
     std::array<std::string_view, kEncodingCount> names;
 };
 
@@ -105,21 +106,16 @@ LabelIndex BuildIndex() {
         std::string_view labels = entry.labels;
         while (!labels.empty()) {
             const std::size_t space = std::min(labels.find(' '), labels.size());
-            index.labelToName.emplace_back(labels.substr(0, space), entry.name);
+            index.labelToName.emplace(labels.substr(0, space), entry.name);
             labels.remove_prefix(std::min(space + 1, labels.size()));
         }
     }
-    std::sort(index.labelToName.begin(), index.labelToName.end());
     return index;
 }
 
 const LabelIndex& Index() {
     static const LabelIndex index = BuildIndex();
     return index;
-}
-
-bool IsAsciiWhitespace(char c) {
-    return c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' ';
 }
 
 }  // namespace
@@ -131,14 +127,10 @@ std::optional<std::string_view> EncodingForLabel(std::string_view label) {
     if (label.empty() || label.size() > kLongestLabel) return std::nullopt;
     // An ASCII case-insensitive match for one of the labels: the table's labels are lower case.
     char lower[kLongestLabel];
-    std::transform(label.begin(), label.end(), lower,
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; });
-    const std::string_view wanted(lower, label.size());
+    std::transform(label.begin(), label.end(), lower, AsciiLower);
     const auto& labels = Index().labelToName;
-    const auto found =
-        std::lower_bound(labels.begin(), labels.end(), wanted,
-                         [](const auto& entry, std::string_view key) { return entry.first < key; });
-    if (found == labels.end() || found->first != wanted) return std::nullopt;
+    const auto found = labels.find(std::string_view(lower, label.size()));
+    if (found == labels.end()) return std::nullopt;
     return found->second;
 }
 

@@ -4,15 +4,12 @@
 #include <span>
 #include <utility>
 
+#include "http/ascii_text.h"
 #include "http/encoding_labels.h"
 
 namespace {
 
 using namespace std::string_view_literals;
-
-constexpr std::string_view kAsciiWhitespace = "\t\n\f\r ";
-constexpr std::string_view kWhitespaceOrGreaterThan = "\t\n\f\r >";
-constexpr std::string_view kWhitespaceSlashOrGreaterThan = "\t\n\f\r />";
 
 // Where the walk ends: at the end of the bytes it is given, or at the end of the page's head.
 enum class PrescanEnd { EndOfInput, EndOfHead };
@@ -29,23 +26,29 @@ constexpr std::string_view kTextElements[] = {"title", "script", "style", "noscr
 // End tags that close the head.
 constexpr std::string_view kHeadClosingEndTags[] = {"head", "body", "html", "br"};
 
-bool IsAsciiWhitespace(char c) {
-    return kAsciiWhitespace.find(c) != std::string_view::npos;
+// Byte classes as plain comparisons: the walk tests every byte of the tags it reads.
+bool IsWhitespaceOrGreaterThan(char c) {
+    return IsAsciiWhitespace(c) || c == '>';
+}
+bool EndsTagName(char c) {
+    return IsWhitespaceOrGreaterThan(c) || c == '/';
+}
+
+// The position of the first byte from `from` on that `stops`, or npos.
+template <typename Stop>
+std::size_t FindFirst(std::string_view input, std::size_t from, Stop stops) {
+    for (; from < input.size(); ++from)
+        if (stops(input[from])) return from;
+    return std::string_view::npos;
+}
+
+// The position of the first byte from `from` on that is no ASCII whitespace, or the end.
+std::size_t SkipWhitespace(std::string_view input, std::size_t from) {
+    return std::min(FindFirst(input, from, [](char c) { return !IsAsciiWhitespace(c); }), input.size());
 }
 
 bool IsAsciiAlpha(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-// The standard lower-cases attribute names and values as it collects them; comparing them without
-// ASCII case to lower-case words is the same and keeps them views of the page.
-bool EqualsNoCase(std::string_view text, std::string_view lowerWord) {
-    return std::equal(text.begin(), text.end(), lowerWord.begin(), lowerWord.end(),
-                      [](char a, char b) { return AsciiLower(a) == b; });
 }
 
 bool IsOneOf(std::string_view name, std::span<const std::string_view> lowerNames) {
@@ -83,14 +86,12 @@ StepOutcome GetAnAttribute(std::string_view input, std::size_t& position, Attrib
     attribute = {input.substr(nameStart, position - nameStart), {}};
     if (input[position] == '/' || input[position] == '>') return StepOutcome::Declared;
     // 6. Spaces.
-    while (position < input.size() && IsAsciiWhitespace(input[position])) ++position;
+    position = SkipWhitespace(input, position);
     if (position >= input.size()) return StepOutcome::OutOfBytes;
     // 7. No "=": the attribute has no value.
     if (input[position] != '=') return StepOutcome::Declared;
-    // 8. Past the "=".
-    ++position;
-    // 9. Value: skip whitespace.
-    while (position < input.size() && IsAsciiWhitespace(input[position])) ++position;
+    // 8-9. Past the "=", then Value: skip whitespace.
+    position = SkipWhitespace(input, position + 1);
     if (position >= input.size()) return StepOutcome::OutOfBytes;
     // 10. A quoted value runs to the same quote; ">" leaves the value empty.
     const char first = input[position];
@@ -103,7 +104,7 @@ StepOutcome GetAnAttribute(std::string_view input, std::size_t& position, Attrib
     }
     if (first == '>') return StepOutcome::Declared;
     // 11-12. An unquoted value runs from its first byte to whitespace or ">".
-    const std::size_t valueEnd = input.find_first_of(kWhitespaceOrGreaterThan, position + 1);
+    const std::size_t valueEnd = FindFirst(input, position + 1, IsWhitespaceOrGreaterThan);
     if (valueEnd == std::string_view::npos) return StepOutcome::OutOfBytes;
     attribute.value = input.substr(position, valueEnd - position);
     position = valueEnd;
@@ -118,14 +119,12 @@ std::optional<std::string_view> EncodingFromContent(std::string_view content) {
         // Loop: the next "charset", in any case.
         const std::size_t word = FindNoCase(content, "charset", position);
         if (word == std::string_view::npos) return std::nullopt;
-        position = word + "charset"sv.size();
         // Skip any ASCII whitespace after the word.
-        while (position < content.size() && IsAsciiWhitespace(content[position])) ++position;
+        position = SkipWhitespace(content, word + "charset"sv.size());
         // Not an "=": search again from just before that character.
         if (position >= content.size() || content[position] != '=') continue;
         // Skip any ASCII whitespace after the "=".
-        ++position;
-        while (position < content.size() && IsAsciiWhitespace(content[position])) ++position;
+        position = SkipWhitespace(content, position + 1);
         if (position >= content.size()) return std::nullopt;
         // A quoted label runs to the same quote; an unmatched quote names nothing.
         const char next = content[position];
@@ -192,7 +191,7 @@ std::size_t FindEndTag(std::string_view input, std::string_view name, std::size_
          at = input.find("</", at + 2)) {
         const std::size_t after = at + 2 + name.size();
         if (after < input.size() && EqualsNoCase(input.substr(at + 2, name.size()), name) &&
-            kWhitespaceSlashOrGreaterThan.find(input[after]) != std::string_view::npos)
+            EndsTagName(input[after]))
             return at;
     }
     return std::string_view::npos;
@@ -225,10 +224,10 @@ std::optional<std::string_view> Prescan(std::string_view input, PrescanEnd end) 
             // Another tag: its attributes are read and passed over.
             const bool endTag = rest[1] == '/';
             const std::size_t nameStart = position + (endTag ? 2 : 1);
-            position = input.find_first_of(kWhitespaceOrGreaterThan, nameStart);
+            position = FindFirst(input, nameStart, IsWhitespaceOrGreaterThan);
             if (position == std::string_view::npos) return std::nullopt;
-            const std::string_view name = input.substr(
-                nameStart, input.find_first_of(kWhitespaceSlashOrGreaterThan, nameStart) - nameStart);
+            const std::string_view name =
+                input.substr(nameStart, FindFirst(input, nameStart, EndsTagName) - nameStart);
             // End of head, for the walk over the whole head.
             if (end == PrescanEnd::EndOfHead &&
                 (endTag ? IsOneOf(name, kHeadClosingEndTags) : !IsOneOf(name, kHeadElements)))

@@ -59,14 +59,11 @@ Gb18030Tables BuildTables() {
     if (fromGb18030 != reinterpret_cast<iconv_t>(-1)) {
         for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
             for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
-                const unsigned char in[2] = {static_cast<unsigned char>(lead),
-                                             static_cast<unsigned char>(trail)};
+                const unsigned char in[2] = {static_cast<unsigned char>(lead), static_cast<unsigned char>(trail)};
                 unsigned char out[8];
                 if (ConvertOne(fromGb18030, in, sizeof in, out, sizeof out) != 4) continue;
-                const char32_t codePoint =
-                    out[0] | out[1] << 8 | out[2] << 16 | static_cast<char32_t>(out[3]) << 24;
-                if (codePoint >= kFirstSupplementary)
-                    tables.twoByteSupplementary.emplace_back(codePoint, lead << 8 | trail);
+                const char32_t codePoint = out[0] | out[1] << 8 | out[2] << 16 | static_cast<char32_t>(out[3]) << 24;
+                if (codePoint >= kFirstSupplementary) tables.twoByteSupplementary.emplace_back(codePoint, lead << 8 | trail);
             }
         }
         iconv_close(fromGb18030);
@@ -96,8 +93,7 @@ char* PutPacked(char* out, std::uint32_t packed) {
 // Characters beyond the BMP follow one linear four-byte range starting at 90 30 81 30.
 char* PutSupplementary(char* out, char32_t codePoint, const Gb18030Tables& tables) {
     const auto& twoByte = tables.twoByteSupplementary;
-    const auto found =
-        std::lower_bound(twoByte.begin(), twoByte.end(), std::make_pair(codePoint, std::uint32_t{0}));
+    const auto found = std::lower_bound(twoByte.begin(), twoByte.end(), std::make_pair(codePoint, std::uint32_t{0}));
     if (found != twoByte.end() && found->first == codePoint) return PutPacked(out, found->second);
     std::uint32_t linear = codePoint - kFirstSupplementary;
     out[3] = static_cast<char>(0x30 + linear % 10);
@@ -116,8 +112,8 @@ char* PutReplacement(char* out) {
 
 // The GB18030 bytes of the character at `in` (not ASCII) into `bytes`; returns their count and
 // sets `consumed` to the input bytes the character (or its invalid start) spans.
-inline std::size_t ConvertCharacter(const unsigned char* in, const unsigned char* end,
-                                    const Gb18030Tables& tables, char* bytes, std::size_t& consumed) {
+inline std::size_t ConvertCharacter(const unsigned char* in, const unsigned char* end, const Gb18030Tables& tables,
+                                    char* bytes, std::size_t& consumed) {
     // Chinese text is three-byte sequences of the BMP with two-byte codes: the short way.
     if ((in[0] & 0xF0) == 0xE0 && end - in >= 3 && IsUtf8Continuation(in[1]) && IsUtf8Continuation(in[2])) {
         const char32_t codePoint = (in[0] & 0x0F) << 12 | (in[1] & 0x3F) << 6 | (in[2] & 0x3F);

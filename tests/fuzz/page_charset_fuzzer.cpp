@@ -45,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::size_t lineEnd = input.find('\n');
     const std::string_view contentType = input.substr(0, lineEnd);
-    const std::string page(lineEnd == std::string_view::npos ? std::string_view()
-                                                             : input.substr(lineEnd + 1));
+    const std::string page(lineEnd == std::string_view::npos ? std::string_view() : input.substr(lineEnd + 1));
     std::string body = page;
     const std::string_view encoding = ConvertPageToGb18030(contentType, body);
     if (encoding != PageEncoding(contentType, page) || EncodingForLabel(encoding) != encoding) std::abort();
