@@ -100,8 +100,9 @@ TEST(PrescanEncoding, ExtractsTheCharsetOfTheContentAttribute) {
     ExpectEncodings(PrescanEncoding, cases);
 }
 
-// A meta tag after the first 1,024 bytes counts while the parser is still in the head: the text of
-// title, script and style elements is no markup, and the body's first tag ends the head.
+// A meta tag that does not lie whole in the first 1,024 bytes counts while the parser is still in
+// the head: the text of title, script and style elements is no markup, and the body's first tag
+// ends the head.
 TEST(HeadMetaEncoding, ReadsTheWholeHead) {
     const std::string filler(kPrescanLength, 'x');
     const std::string meta = "<meta charset=utf-8>";
@@ -110,6 +111,7 @@ TEST(HeadMetaEncoding, ReadsTheWholeHead) {
         {"<head><script>document.write('<div>');" + filler + "</SCRIPT >" + meta, "UTF-8"},
         {"<style>p { }</style><!--" + filler + "-->" + "<link rel=icon href=x>" + meta, "UTF-8"},
         {"<head><noscript>" + filler + "<p></noscript>" + meta, "UTF-8"},
+        {std::string(kPrescanLength - 10, ' ') + meta, "UTF-8"},
         {"<head>" + filler + "<meta charset=klingon>" + meta, "UTF-8"},
         {"<head><title>" + filler + meta, ""},
         {"<head>" + filler + "</head>" + meta, ""},
