@@ -27,7 +27,8 @@ bool IsHttpTokenCodePoint(char c) {
 }
 
 bool IsHttpToken(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), IsHttpTokenCodePoint);
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return IsHttpTokenCodePoint(c); });
 }
 
 // Tab, space to tilde, and every byte from 0x80 on.
@@ -110,7 +111,7 @@ std::optional<std::string> ContentTypeCharset(std::string_view contentType) {
         }
         // The first charset parameter of a valid name and value is the one that counts.
         if (IsHttpToken(name) && EqualsNoCase(name, kCharsetParameter) &&
-            std::all_of(value.begin(), value.end(), IsQuotedStringTokenCodePoint))
+            std::all_of(value.begin(), value.end(), [](char c) { return IsQuotedStringTokenCodePoint(c); }))
             return value;
     }
     return std::nullopt;

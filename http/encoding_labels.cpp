@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 
@@ -93,8 +94,17 @@ constexpr std::size_t kEncodingCount = std::size(kEncodings);
 // Longer than every label: a longer text names no encoding and need not be lower-cased.
 constexpr std::size_t kLongestLabel = 32;
 
+// FNV-1a: labels are short, and the library's hash costs more than the rest of a look-up.
+struct LabelHash {
+    std::size_t operator()(std::string_view label) const {
+        std::uint32_t hash = 2166136261u;
+        for (const char c : label) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        return hash;
+    }
+};
+
 struct LabelIndex {
-    std::unordered_map<std::string_view, std::string_view> labelToName;
+    std::unordered_map<std::string_view, std::string_view, LabelHash> labelToName;
     std::array<std::string_view, kEncodingCount> names;
 };
 
