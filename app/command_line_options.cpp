@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cctype>
 
+#include "http/url_split.h"
+
 namespace {
 
 constexpr char kConnectToOption[] = "--connect-to";
 constexpr char kProxyOption[] = "--proxy";
 constexpr char kSearchOption[] = "--search";
+constexpr char kUserAgentOption[] = "--user-agent";
 
 bool AllDigits(const std::string& text) {
     return !text.empty() &&
@@ -38,6 +41,13 @@ CommandLineOptions ParseCommandLine(const QStringList& arguments) {
             if (options.error.empty()) options.connectTo.push_back(*value);
         } else if (auto keyword = OptionValue(arguments, index, kSearchOption, options.error)) {
             options.searchKeyword = std::move(keyword);
+        } else if (auto userAgent = OptionValue(arguments, index, kUserAgentOption, options.error)) {
+            if (!options.error.empty()) break;
+            if (userAgent->empty() || HoldsControlByte(*userAgent)) {
+                options.error = "--user-agent wants a text without control characters";
+                break;
+            }
+            options.userAgent = std::move(userAgent);
         } else if (auto proxy = OptionValue(arguments, index, kProxyOption, options.error)) {
             if (!options.error.empty()) break;
             const size_t colon = proxy->rfind(':');

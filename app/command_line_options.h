@@ -7,15 +7,17 @@
 
 // What the command line asks of a run beside the window: connection redirections
 // ("--connect-to HOST1:PORT1:HOST2:PORT2", repeatable), a proxy for every search
-// ("--proxy HOST:PORT") and a search to start at once ("--search KEYWORD"). Every option also
-// takes its value after "=".
+// ("--proxy HOST:PORT"), a search to start at once ("--search KEYWORD") and the User-Agent of
+// every request ("--user-agent TEXT", which wins over harvio.ini). Every option also takes its
+// value after "=".
 struct CommandLineOptions {
     std::vector<std::string> connectTo;
     std::optional<std::string> proxyHost;
     std::string proxyPort;
     // "--search KEYWORD": the window starts a search for it as soon as it shows.
     std::optional<std::string> searchKeyword;
-    std::string error;  // empty when the command line was understood
+    std::optional<std::string> userAgent;  // UTF-8, without control characters
+    std::string error;                     // empty when the command line was understood
 };
 
 // Reads the options from the program's arguments (the first is the program itself); other

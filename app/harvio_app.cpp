@@ -10,9 +10,12 @@
 #include "app/app_icon.h"
 #include "app/ca_file_setting.h"
 #include "app/harvio_dlg.h"
+#include "app/user_agent_setting.h"
 #include "engine/search_engine.h"
 #include "http/proxy_settings.h"
 #include "http/tls_trust.h"
+#include "http/trace_output.h"
+#include "http/user_agent.h"
 #include "platform/administrator_check.h"
 #include "platform/program_directory.h"
 #include "platform/qt/message_box.h"
@@ -57,7 +60,12 @@ bool CHarvioApp::InitInstance() {
     }
 
     GetSearchEngine(kDirectoryEngine)->LoadRules();
-    SetExtraCaFile(ConfiguredCaFile(QFile::decodeName((ConfigDirectory() + "harvio.ini").c_str())));
+    const QString iniPath = QFile::decodeName((ConfigDirectory() + "harvio.ini").c_str());
+    SetExtraCaFile(ConfiguredCaFile(iniPath));
+    const std::string configuredUserAgent = ConfiguredUserAgent(iniPath);
+    if (!configuredUserAgent.empty() && !SetUserAgent(configuredUserAgent))
+        TraceLine("harvio.ini: userAgent holds control characters; the built-in User-Agent is sent");
+    if (options_.userAgent) SetUserAgent(*options_.userAgent);  // the command line wins
 
     if (!IsAdministrator()) {
         ShowMessageBox(nullptr, QStringLiteral("请以管理员权限运行此程序！"), MessageButtons::Ok);

@@ -123,6 +123,6 @@ int RunCapture(const CaptureOptions& options) {
     }
     ExtractionRules rules;
     if (!options.common.LoadRules(rules)) return kExitNotStarted;
-    HttpClient client(CurrentProxySetting());
-    return query ? CaptureResultPages(rules, client, options) : CaptureCompany(rules, client, options);
+    const std::unique_ptr<HttpClient> client = MakeRunClient();
+    return query ? CaptureResultPages(rules, *client, options) : CaptureCompany(rules, *client, options);
 }

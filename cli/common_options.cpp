@@ -5,15 +5,21 @@
 
 #include "engine/rules_file.h"
 #include "http/connect_to_map.h"
+#include "http/cookie_jar.h"
+#include "http/http_client.h"
 #include "http/proxy_settings.h"
 #include "http/tls_trust.h"
+#include "http/user_agent.h"
 
 void CommonOptions::AddTo(CLI::App& command) {
     command.add_option("--rules", rulesFile, "rules file (default: config/reg.alibaba)");
     command.add_option("--proxy", proxy, "HTTP proxy HOST:PORT");
     command.add_option("--connect-to", connectTo,
                        "HOST1:PORT1:HOST2:PORT2, connect there instead (repeatable)");
-    command.add_option("--cacert", caFile, "CA certificate file (PEM) trusted for https besides the system's");
+    command.add_option("--cacert", caFile,
+                       "CA certificate file (PEM) trusted for https besides the system's");
+    command.add_option("--user-agent", userAgent,
+                       "User-Agent text of every request (default: a desktop browser)");
 }
 
 bool CommonOptions::Apply() const {
@@ -42,6 +48,10 @@ bool CommonOptions::Apply() const {
         std::fclose(file);
     }
     SetExtraCaFile(caFile);
+    if (!userAgent.empty() && !SetUserAgent(userAgent)) {
+        std::fprintf(stderr, "--user-agent must not hold control characters\n");
+        return false;
+    }
     return true;
 }
 
@@ -54,4 +64,10 @@ bool CommonOptions::LoadRules(ExtractionRules& rules) const {
     if (LoadRulesFile(path, rules)) return true;
     std::fprintf(stderr, "the rules file %s could not be read\n", path.c_str());
     return false;
+}
+
+std::unique_ptr<HttpClient> MakeRunClient() {
+    auto client = std::make_unique<HttpClient>(CurrentProxySetting());
+    client->SetCookieJar(std::make_shared<CookieJar>());
+    return client;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -7,19 +8,27 @@ namespace CLI {
 class App;
 }
 struct ExtractionRules;
+class HttpClient;
 
-// The options every subcommand takes: the rules file, a proxy, connection redirections and an
-// extra CA file.
+// The options every subcommand takes: the rules file, a proxy, connection redirections, an
+// extra CA file and the User-Agent.
 struct CommonOptions {
     std::string rulesFile;  // empty: the program's usual rules file
     std::string proxy;      // HOST:PORT
     std::vector<std::string> connectTo;
-    std::string caFile;  // PEM, trusted for https besides the system's certificates
+    std::string caFile;     // PEM, trusted for https besides the system's certificates
+    std::string userAgent;  // empty: the built-in one
 
     void AddTo(CLI::App& command);
-    // Sets the proxy values and the redirections; false (reason on stderr) when one is malformed.
+    // Sets the proxy values, the redirections and the User-Agent; false (reason on stderr) when
+    // one is malformed.
     bool Apply() const;
     std::string RulesPath() const;
     // Loads the rules file; false (reason on stderr) when it can't be read.
     bool LoadRules(ExtractionRules& rules) const;
 };
+
+// The one client of a run that reads pages itself (fetch, capture): the proxy values set by the
+// options, and one cookie jar for the whole run, so that a cookie set by one page goes with the
+// next.
+std::unique_ptr<HttpClient> MakeRunClient();

@@ -9,10 +9,11 @@
 #include "http/trace_output.h"
 
 CLI::App* AddFetchCommand(CLI::App& app, FetchOptions& options) {
-    CLI::App* command = app.add_subcommand("fetch", "fetch one page and report the client's result");
+    CLI::App* command =
+        app.add_subcommand("fetch", "fetch pages in order through one client and report each result");
     options.common.AddTo(*command);
-    command->add_option("URL", options.url, "address of the page")->required();
-    command->add_option("-o", options.outFile, "write the body to FILE instead of standard output");
+    command->add_option("URL", options.urls, "addresses of the pages")->required();
+    command->add_option("-o", options.outFile, "write the bodies to FILE instead of standard output");
     return command;
 }
 
@@ -26,15 +27,19 @@ int RunFetch(const FetchOptions& options) {
             return kExitUsage;
         }
     }
-    HttpClient client(CurrentProxySetting());
-    const int result = client.GetHtml(Utf8ToGbk(options.url).c_str(), "");
-    if (result > 0) std::fwrite(client.htmlBuffer, 1, static_cast<std::size_t>(result), out);
+    // A failed page does not stop the rest; the run fails when any page failed.
+    const std::unique_ptr<HttpClient> client = MakeRunClient();
+    bool allFetched = true;
+    for (const std::string& url : options.urls) {
+        const int result = client->GetHtml(Utf8ToGbk(url).c_str(), "");
+        if (result > 0) std::fwrite(client->htmlBuffer, 1, static_cast<std::size_t>(result), out);
+        // Some failure texts end in a line end of their own; the report stays one line.
+        std::string error = GbkToUtf8(result < 0 ? client->lastError : "");
+        while (!error.empty() && (error.back() == '\n' || error.back() == '\r')) error.pop_back();
+        std::fprintf(stderr, "result=%d status=%d error=%s\n", result, client->statusCode,
+                     EscapeControlBytes(error).c_str());
+        allFetched = allFetched && result >= 0;
+    }
     if (out != stdout) std::fclose(out);
-
-    // Some failure texts end in a line end of their own; the report stays one line.
-    std::string error = GbkToUtf8(result < 0 ? client.lastError : "");
-    while (!error.empty() && (error.back() == '\n' || error.back() == '\r')) error.pop_back();
-    std::fprintf(stderr, "result=%d status=%d error=%s\n", result, client.statusCode,
-                 EscapeControlBytes(error).c_str());
-    return result >= 0 ? kExitOk : kExitFetchFailed;
+    return allFetched ? kExitOk : kExitFetchFailed;
 }

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "cli/common_options.h"
 
-// harvio-cli fetch: one page request as the engine makes it.
+// harvio-cli fetch: page requests as the engine makes them, one after the other through one
+// client, so that the cookies of a page go with the next.
 struct FetchOptions {
     CommonOptions common;
-    std::string url;
+    std::vector<std::string> urls;
     std::string outFile;  // empty: standard output
 };
 

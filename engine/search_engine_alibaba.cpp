@@ -59,6 +59,7 @@ std::unique_ptr<HttpClient> SearchEngine_Alibaba::MakeClient(SearchRun& run) con
     timings.requestDelay = pacing.requestDelay;
     client->SetTimings(timings);
     client->SetCanceller(run.canceller);
+    client->SetCookieJar(run.cookies);
     // A request repeated after Retry-After waits at the gate too, so that it keeps the pause.
     client->SetRequestGate([&gate = run.gate] { return gate.Pass(); });
     return client;

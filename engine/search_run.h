@@ -6,6 +6,7 @@
 
 #include "engine/pause_gate.h"
 #include "engine/rule_counters.h"
+#include "http/cookie_jar.h"
 #include "http/request_canceller.h"
 
 // The threads and the stop of one search. Stop aborts every request and wait of this search at
@@ -14,7 +15,9 @@ struct SearchRun {
     std::shared_ptr<RequestCanceller> canceller = std::make_shared<RequestCanceller>();
     PauseGate gate;
     std::shared_ptr<RuleCounters> counters;  // this search's rule health, kept after it ends
-    std::vector<std::thread> threads;        // changed only under the engine's lifecycle lock
+    // The cookies every client of this search sends and keeps; they end with the search.
+    std::shared_ptr<CookieJar> cookies = std::make_shared<CookieJar>();
+    std::vector<std::thread> threads;  // changed only under the engine's lifecycle lock
 
     bool Stopped() const { return canceller->IsCancelled(); }
     // A sleep that ends early, with false, when the search is stopped.

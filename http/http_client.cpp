@@ -12,6 +12,7 @@
 #include "http/chunked_decoder.h"
 #include "http/connect_to_map.h"
 #include "http/content_decoding.h"
+#include "http/cookie_jar.h"
 #include "http/page_charset.h"
 #include "http/proxy_tunnel.h"
 #include "http/request_builder.h"
@@ -46,6 +47,20 @@ enum RequestResult {
     kServerError = -5,
     kBadChunk = -6,
 };
+
+// The length of the body once all of it is in, as its framing says, whether or not the server
+// closes the connection: its Content-Length, or its chunks and trailers. Bytes after it are no
+// part of the response. None while more is to come, and for a body that runs until the close.
+std::optional<std::size_t> FramedBodyLength(const ParsedResponse& response, ChunkedBodyEnd& chunkedEnd,
+                                            std::string_view body) {
+    if (response.chunked) {
+        if (!chunkedEnd.Reached(body)) return std::nullopt;
+        // A body that can never be read is taken as it stands, for the decoder to name its fault.
+        return chunkedEnd.Length() != std::string_view::npos ? chunkedEnd.Length() : body.size();
+    }
+    if (response.contentLength && body.size() >= *response.contentLength) return response.contentLength;
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -95,6 +110,7 @@ struct HttpClient::Impl {
     HttpTimings timings;
     std::shared_ptr<RequestCanceller> canceller;
     std::function<bool()> requestGate;
+    std::shared_ptr<CookieJar> cookies;
     std::string page;  // the body while it is decoded; its room is kept from page to page
 };
 
@@ -125,6 +141,10 @@ void HttpClient::SetCanceller(std::shared_ptr<RequestCanceller> canceller) {
 
 void HttpClient::SetRequestGate(std::function<bool()> gate) {
     impl->requestGate = std::move(gate);
+}
+
+void HttpClient::SetCookieJar(std::shared_ptr<CookieJar> jar) {
+    impl->cookies = std::move(jar);
 }
 
 int HttpClient::GetHtml(const char* url, const char* formData) {
@@ -243,9 +263,12 @@ FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::stri
     TraceLine("Get Url:%s", sentUrl.c_str());
 
     const ProxySetting proxy = ProxyForRequest();
+    const std::optional<CookieRequest> cookieRequest =
+        cookies ? CookieRequestFor(sentUrl) : std::optional<CookieRequest>();
+    const std::string cookieHeader = cookieRequest ? cookies->CookieHeader(*cookieRequest) : std::string();
     std::string request;
     UrlParts parts;
-    if (!BuildRequest(sentUrl, formData, proxy.enabled, request, parts)) {
+    if (!BuildRequest(sentUrl, formData, proxy.enabled, request, parts, cookieHeader)) {
         SetLastError("build QueryGetString error for queryGet:%s", url.c_str());
         outcome.result = kFailed;
         return outcome;
@@ -265,6 +288,11 @@ FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::stri
     if ((outcome.result = ReceiveResponse(connection, url, response, length)) != 0) return outcome;
     connection.Close();
 
+    // Cookies of any response count, a redirect's or a failure's included.
+    if (cookieRequest) {
+        for (const std::string& setCookie : response.setCookieLines)
+            cookies->Store(setCookie, *cookieRequest);
+    }
     client.statusCode = response.statusCode;
     client.responseHeaders = std::move(response.headers);
     switch (response.statusCode) {
@@ -307,17 +335,16 @@ int HttpClient::Impl::ReceiveResponse(SocketConnection& connection, const std::s
     length = 0;
     std::size_t responseStart = 0;  // past the interim responses read so far
     bool headRead = false;
+    ResponseHeadEnd headEnd;  // of the response at responseStart
     ChunkedBodyEnd chunkedEnd;
     for (;;) {
-        // A body ends at its Content-Length or its last chunk, whether or not the server closes
-        // the connection.
-        if (headRead && !response.chunked && response.contentLength &&
-            length - response.bodyStart >= *response.contentLength) {
-            break;
-        }
-        if (headRead && response.chunked &&
-            chunkedEnd.Reached({client.htmlBuffer + response.bodyStart, length - response.bodyStart})) {
-            break;
+        if (headRead) {
+            const std::optional<std::size_t> bodyLength = FramedBodyLength(
+                response, chunkedEnd, {client.htmlBuffer + response.bodyStart, length - response.bodyStart});
+            if (bodyLength) {
+                length = response.bodyStart + *bodyLength;
+                break;
+            }
         }
         char* into = client.htmlBuffer + length;
         const std::size_t room = std::min(kReceiveStep, capacity - length);
@@ -335,7 +362,7 @@ int HttpClient::Impl::ReceiveResponse(SocketConnection& connection, const std::s
 
         while (!headRead) {
             const std::string_view rest(client.htmlBuffer + responseStart, length - responseStart);
-            const std::size_t bodyStart = FindBodyStart(rest);
+            const std::size_t bodyStart = headEnd.Find(rest);
             if (bodyStart == std::string_view::npos ? rest.size() > kLongestHead : bodyStart > kLongestHead) {
                 SetLastError("response head too large for:%s", url.c_str());
                 return kFailed;
@@ -349,6 +376,7 @@ int HttpClient::Impl::ReceiveResponse(SocketConnection& connection, const std::s
             }
             if (IsInterimStatus(response.statusCode)) {
                 responseStart = response.bodyStart;
+                headEnd = ResponseHeadEnd();
                 continue;
             }
             headRead = true;
@@ -370,6 +398,10 @@ int HttpClient::Impl::DeliverBody(const std::string& url, const ParsedResponse& 
         const int decoded = DecodeChunked(body, bodyLength, bodyLength);
         if (decoded == kChunkSizeOverflow) {
             SetLastError("chunk size overflows for:%s", url.c_str());
+            return kFailed;
+        }
+        if (decoded == kChunkedMalformed) {
+            SetLastError("malformed chunked body for:%s", url.c_str());
             return kFailed;
         }
         if (decoded != 0) return kBadChunk;

@@ -12,6 +12,7 @@
 #include "http/proxy_settings.h"
 #include "http/resolve_link.h"
 
+class CookieJar;
 class RequestCanceller;
 
 // The waits of a request. The program always uses the defaults; tests may shorten them.
@@ -49,6 +50,10 @@ public:
     // Passed before a request is sent once more after a 429 or 503 with Retry-After, so that the
     // repeat waits where every request waits; false aborts it.
     void SetRequestGate(std::function<bool()> gate);
+    // With a jar, every request sends the jar's cookies for its URL in a Cookie line and every
+    // response, redirects included, leaves its Set-Cookie values in the jar. Without one no
+    // cookie is sent.
+    void SetCookieJar(std::shared_ptr<CookieJar> jar);
 
     std::map<std::string, std::string> responseHeaders;
     int statusCode = 0;

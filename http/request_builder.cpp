@@ -1,5 +1,7 @@
 #include "http/request_builder.h"
 
+#include "http/user_agent.h"
+
 namespace {
 
 constexpr std::string_view kProxyGetPrefix = "GET ";
@@ -16,14 +18,20 @@ int BuildQueryGetString(std::string_view url, bool viaProxy, std::string& reques
     }
     request.append(" HTTP/1.1\r\n");
     for (const std::string_view line : kFixedHeaderLines) request.append(line);
-    request.append("Host: ").append(parts.host).append("\r\n");
+    request.append("User-Agent: ").append(CurrentUserAgent()).append("\r\n");
+    request.append("Host: ").append(parts.host);
+    if (parts.port != (parts.secure ? kDefaultHttpsPort : kDefaultHttpPort)) {
+        request.append(":").append(std::to_string(parts.port));
+    }
+    request.append("\r\n");
     return 0;
 }
 
 bool BuildRequest(std::string_view url, std::string_view formData, bool viaProxy, std::string& request,
-                  UrlParts& parts) {
+                  UrlParts& parts, std::string_view cookieHeader) {
     std::string query;
     if (BuildQueryGetString(url, viaProxy, query, parts) != 0) return false;
+    if (!cookieHeader.empty()) query.append("Cookie: ").append(cookieHeader).append("\r\n");
     viaProxy = viaProxy && !parts.secure;  // a tunnelled request names the path alone
     if (formData.empty()) {
         request = viaProxy ? query : "GET /" + query;

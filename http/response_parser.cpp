@@ -1,6 +1,8 @@
 #include "http/response_parser.h"
 
 #include <algorithm>
+#include <cstring>
+#include <unordered_map>
 
 #include "http/body_codings.h"
 
@@ -8,14 +10,14 @@ namespace {
 
 constexpr char kLineFeed = '\n';
 constexpr char kCarriageReturn = '\r';
-constexpr std::string_view kNameSeparator = ": ";
-// Status codes have three digits; more are cut off so that the number cannot overflow.
-constexpr int kStatusCodeDigitLimit = 9;
+constexpr std::string_view kHttpOneVersion = "HTTP/1.";
+constexpr int kStatusCodeDigits = 3;
 constexpr int kFirstInterimStatus = 100;
 constexpr int kFirstFinalStatus = 200;
 constexpr int kHttpNoContent = 204;
 constexpr int kHttpNotModified = 304;
 constexpr std::string_view kChunked = "chunked";
+constexpr std::string_view kTokenSymbols = "!#$%&'*+-.^_`|~";
 
 // One header line, with the lines folded into it joined.
 struct HeaderField {
@@ -38,8 +40,22 @@ char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
+}
+
+// tchar of RFC 9110 §5.6.2.
+bool IsTokenCharacter(char c) {
+    return IsDigit(c) || (LowerAscii(c) >= 'a' && LowerAscii(c) <= 'z') ||
+           kTokenSymbols.find(c) != std::string_view::npos;
+}
+
+bool IsToken(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), IsTokenCharacter);
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -48,12 +64,70 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
+// The field lines between the status line and the blank line, read as RFC 9112 §5 writes them:
+// field-line = field-name ":" OWS field-value OWS. Returns the fault of a malformed line.
+const char* ReadFieldLines(std::string_view lines, std::vector<HeaderField>& fields) {
+    for (std::size_t at = 0; at != std::string_view::npos && at < lines.size();) {
+        const std::string_view line = LineAt(lines, at, at);
+        if (line.empty()) break;  // the blank line that ends the head
+        // §5.2 obs-fold: replaced by one SP. A folded line right after the status line has no
+        // field to continue and is passed over (§2.2).
+        if (IsBlank(line.front())) {
+            const std::string_view continued = TrimBlanks(line);
+            if (fields.empty() || continued.empty()) continue;
+            std::string& value = fields.back().value;
+            if (!value.empty()) value.push_back(' ');
+            value.append(continued);
+            continue;
+        }
+        const std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos) return "header line without colon";
+        // §5.1: field-name = token, with no whitespace before the colon.
+        const std::string_view name = line.substr(0, colon);
+        if (!IsToken(name)) return "malformed header name";
+        fields.push_back({name, std::string(TrimBlanks(line.substr(colon + 1)))});
+    }
+    return nullptr;
+}
+
+std::string Lowered(std::string_view text) {
+    std::string lowered(text);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(), LowerAscii);
+    return lowered;
+}
+
+// The lines of one name combined as RFC 9110 §5.3 allows: in order, separated by ", ".
+void AddToTable(const std::vector<HeaderField>& fields, HeaderTable& headers) {
+    std::unordered_map<std::string, std::string*> byName;  // lower-cased name to its entry
+    for (const HeaderField& field : fields) {
+        std::string*& stored = byName[Lowered(field.name)];
+        if (stored == nullptr) stored = &headers[std::string(field.name)];
+        if (field.value.empty()) continue;
+        if (SameTextIgnoringCase(field.name, "Content-Type") || stored->empty()) {
+            *stored = field.value;
+        } else {
+            stored->append(SameTextIgnoringCase(field.name, "Set-Cookie") ? "\n" : ", ");
+            stored->append(field.value);
+        }
+    }
+}
+
+// The elements of a list (blanks around them dropped, empty ones skipped) appended.
+void AppendListElements(std::string_view list, std::vector<std::string>& elements) {
+    while (!list.empty()) {
+        const std::size_t comma = std::min(list.find(','), list.size());
+        const std::string_view element = TrimBlanks(list.substr(0, comma));
+        list.remove_prefix(std::min(comma + 1, list.size()));
+        if (!element.empty()) elements.emplace_back(element);
+    }
+}
+
 // A Content-Length of digits alone that fits; none for anything else, which the caller refuses.
 std::optional<std::size_t> ParseContentLength(std::string_view text) {
     if (text.empty()) return std::nullopt;
     std::size_t length = 0;
     for (const char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
+        if (!IsDigit(c)) return std::nullopt;
         const auto digit = static_cast<std::size_t>(c - '0');
         if (length > (static_cast<std::size_t>(-1) - digit) / 10) return std::nullopt;
         length = length * 10 + digit;
@@ -61,48 +135,19 @@ std::optional<std::size_t> ParseContentLength(std::string_view text) {
     return length;
 }
 
-// The header fields of the lines, in order. A line that starts with a blank continues the field
-// before it and is joined to its value with one space.
-std::vector<HeaderField> HeaderFields(std::string_view lines) {
-    std::vector<HeaderField> fields;
-    bool continuable = false;  // the line before was a field
-    for (std::size_t at = 0; at != std::string_view::npos && at < lines.size();) {
-        const std::string_view line = LineAt(lines, at, at);
-        if (!line.empty() && IsBlank(line.front())) {
-            const std::string_view continued = TrimBlanks(line);
-            if (continuable && !continued.empty()) {
-                std::string& value = fields.back().value;
-                if (!value.empty()) value.push_back(' ');
-                value.append(continued);
-            }
-            continue;
-        }
-        const std::size_t separator = line.find(kNameSeparator);
-        continuable = separator != std::string_view::npos;
-        if (continuable) {
-            fields.push_back(
-                {line.substr(0, separator), std::string(line.substr(separator + kNameSeparator.size()))});
-        }
+// RFC 9110 §8.6: a list of one repeated number, or several lines of it, is that number; a
+// member that is no number, or two that differ, leave the length unknowable.
+const char* ReadContentLength(std::string_view value, std::optional<std::size_t>& contentLength) {
+    for (std::size_t at = 0; at <= value.size();) {
+        const std::size_t comma = std::min(value.find(',', at), value.size());
+        const std::optional<std::size_t> length =
+            ParseContentLength(TrimBlanks(value.substr(at, comma - at)));
+        if (!length) return "Content-Length not a plain number";
+        if (contentLength && *contentLength != *length) return "conflicting Content-Length values";
+        contentLength = length;
+        at = comma + 1;
     }
-    return fields;
-}
-
-void AddToTable(const std::vector<HeaderField>& fields, HeaderTable& headers) {
-    for (const HeaderField& field : fields) {
-        std::string& stored = headers[std::string(field.name)];
-        if (field.name == "Set-Cookie" && !stored.empty()) stored.push_back(';');
-        stored.append(field.value);
-    }
-}
-
-// The elements of a coding list (blanks around them dropped, empty ones skipped) appended.
-void AppendCodings(std::string_view list, std::vector<std::string>& codings) {
-    while (!list.empty()) {
-        const std::size_t comma = std::min(list.find(','), list.size());
-        const std::string_view coding = TrimBlanks(list.substr(0, comma));
-        list.remove_prefix(std::min(comma + 1, list.size()));
-        if (!coding.empty()) codings.emplace_back(coding);
-    }
+    return nullptr;
 }
 
 bool HoldsLoneCarriageReturn(std::string_view text) {
@@ -119,29 +164,26 @@ bool HoldsLoneCarriageReturn(std::string_view text) {
 const char* ReadFraming(const std::vector<HeaderField>& fields, bool bodiless, ParsedResponse& parsed) {
     std::vector<std::string> transferCodings;
     for (const HeaderField& field : fields) {
-        const std::string_view value = TrimBlanks(field.value);
         if (SameTextIgnoringCase(field.name, "Location")) {
-            if (value.empty()) continue;
+            if (field.value.empty()) continue;
             if (parsed.location.empty()) {
                 parsed.location = field.value;
-            } else if (TrimBlanks(parsed.location) != value) {
+            } else if (parsed.location != field.value) {
                 return "several different Location values";
             }
         } else if (bodiless) {
             continue;
         } else if (SameTextIgnoringCase(field.name, "Content-Length")) {
-            const std::optional<std::size_t> length = ParseContentLength(value);
-            if (!length) return "Content-Length not a plain number";
-            if (parsed.contentLength && *parsed.contentLength != *length) {
-                return "conflicting Content-Length values";
-            }
-            parsed.contentLength = length;
+            if (const char* fault = ReadContentLength(field.value, parsed.contentLength)) return fault;
         } else if (SameTextIgnoringCase(field.name, "Transfer-Encoding")) {
-            AppendCodings(value, transferCodings);
+            // The lines of a list field are one list (RFC 9110 §5.3).
+            AppendListElements(field.value, transferCodings);
         } else if (SameTextIgnoringCase(field.name, "Content-Encoding")) {
-            AppendCodings(value, parsed.contentCodings);
+            AppendListElements(field.value, parsed.contentCodings);
         }
     }
+    // RFC 9112 §6.3: chunked as the last transfer coding frames the body; a body whose last
+    // coding is another one runs until the server closes. Chunked anywhere else is refused.
     for (std::size_t at = 0; at < transferCodings.size(); ++at) {
         if (SameTextIgnoringCase(transferCodings[at], kChunked)) {
             if (at + 1 != transferCodings.size()) return "chunked not the last transfer coding";
@@ -156,6 +198,27 @@ const char* ReadFraming(const std::vector<HeaderField>& fields, bool bodiless, P
     if (!transferCodings.empty()) parsed.contentLength.reset();
     if (bodiless) parsed.contentLength = 0;
     return nullptr;
+}
+
+// Everything the head says, or the fault that makes it no response.
+const char* ReadHead(std::string_view head, ParsedResponse& parsed) {
+    // Bytes that end a line or a text for some readers and not for others are refused.
+    if (head.find('\0') != std::string_view::npos) return "malformed response head";
+    if (HoldsLoneCarriageReturn(head)) return "CR without LF in response head";
+    std::size_t linesStart = 0;
+    const std::optional<int> statusCode = ParseStatusCode(LineAt(head, 0, linesStart));
+    if (!statusCode) return "malformed status line";
+    parsed.statusCode = *statusCode;
+    std::vector<HeaderField> fields;
+    if (const char* fault = ReadFieldLines(head.substr(linesStart), fields)) return fault;
+    AddToTable(fields, parsed.headers);
+    for (const HeaderField& field : fields) {
+        if (SameTextIgnoringCase(field.name, "Set-Cookie")) parsed.setCookieLines.push_back(field.value);
+    }
+    // RFC 9112 §6.3: these responses end at their blank line.
+    const bool bodiless = IsInterimStatus(parsed.statusCode) || parsed.statusCode == kHttpNoContent ||
+                          parsed.statusCode == kHttpNotModified;
+    return ReadFraming(fields, bodiless, parsed);
 }
 
 }  // namespace
@@ -176,53 +239,55 @@ bool IsInterimStatus(int statusCode) {
     return statusCode >= kFirstInterimStatus && statusCode < kFirstFinalStatus;
 }
 
-int ParseStatusCode(std::string_view statusLine) {
-    const std::size_t space = statusLine.find(' ');
-    if (space == std::string_view::npos) return 0;
-    std::size_t at = space + 1;
-    while (at < statusLine.size() && (statusLine[at] == ' ' || statusLine[at] == '\t')) ++at;
+// RFC 9112 §4: status-line = HTTP-version SP status-code SP [ reason-phrase ]. A run of blanks
+// counts as one SP, as §4 lets a recipient parse on whitespace; the SP before an absent reason
+// may be missing.
+std::optional<int> ParseStatusCode(std::string_view statusLine) {
+    // HTTP-version = HTTP-name "/" DIGIT "." DIGIT, of major version 1.
+    std::size_t at = kHttpOneVersion.size();
+    if (statusLine.substr(0, at) != kHttpOneVersion || at == statusLine.size() || !IsDigit(statusLine[at]))
+        return std::nullopt;
+    ++at;
+    // SP
+    if (at == statusLine.size() || !IsBlank(statusLine[at])) return std::nullopt;
+    while (at < statusLine.size() && IsBlank(statusLine[at])) ++at;
+    // status-code = 3DIGIT
     int code = 0;
-    for (int digits = 0; at < statusLine.size() && digits < kStatusCodeDigitLimit; ++at, ++digits) {
-        const char c = statusLine[at];
-        if (c < '0' || c > '9') break;
-        code = code * 10 + (c - '0');
+    for (int digit = 0; digit < kStatusCodeDigits; ++digit, ++at) {
+        if (at == statusLine.size() || !IsDigit(statusLine[at])) return std::nullopt;
+        code = code * 10 + (statusLine[at] - '0');
     }
+    // SP [ reason-phrase ], or nothing
+    if (at < statusLine.size() && !IsBlank(statusLine[at])) return std::nullopt;
     return code;
 }
 
-void ParseHeaderLines(std::string_view lines, HeaderTable& headers) {
-    AddToTable(HeaderFields(lines), headers);
+std::size_t ResponseHeadEnd::Find(std::string_view received) {
+    while (bodyStart_ == std::string_view::npos && scanned_ < received.size()) {
+        const void* feed = std::memchr(received.data() + scanned_, kLineFeed, received.size() - scanned_);
+        if (feed == nullptr) {
+            scanned_ = received.size();
+            break;
+        }
+        const auto lineEnd = static_cast<std::size_t>(static_cast<const char*>(feed) - received.data());
+        const std::size_t lineLength = lineEnd - lineStart_;
+        const bool blank = lineLength == 0 || (lineLength == 1 && received[lineStart_] == kCarriageReturn);
+        scanned_ = lineStart_ = lineEnd + 1;
+        if (blank && pastStatusLine_) bodyStart_ = scanned_;
+        pastStatusLine_ = true;
+    }
+    return bodyStart_;
 }
 
 std::size_t FindBodyStart(std::string_view response) {
-    std::size_t next = 0;
-    LineAt(response, 0, next);  // the status line
-    while (next != std::string_view::npos) {
-        const std::size_t lineStart = next;
-        if (LineAt(response, lineStart, next).empty() && next != std::string_view::npos) return next;
-    }
-    return std::string_view::npos;
+    return ResponseHeadEnd().Find(response);
 }
 
 bool ParseResponse(std::string_view response, ParsedResponse& parsed) {
     const std::size_t bodyStart = FindBodyStart(response);
     if (bodyStart == std::string_view::npos) return false;
+    parsed = ParsedResponse();
     parsed.bodyStart = bodyStart;
-
-    std::size_t linesStart = 0;
-    parsed.statusCode = ParseStatusCode(LineAt(response, 0, linesStart));
-    const std::vector<HeaderField> fields = HeaderFields(response.substr(linesStart, bodyStart - linesStart));
-    parsed.headers.clear();
-    AddToTable(fields, parsed.headers);
-
-    parsed.location.clear();
-    parsed.chunked = false;
-    parsed.contentLength.reset();
-    parsed.transferCodings.clear();
-    parsed.contentCodings.clear();
-    const bool bodiless = parsed.statusCode == kHttpNoContent || parsed.statusCode == kHttpNotModified;
-    parsed.framingFault = HoldsLoneCarriageReturn(response.substr(0, bodyStart))
-                              ? "CR without LF in response head"
-                              : ReadFraming(fields, bodiless, parsed);
+    parsed.framingFault = ReadHead(response.substr(0, bodyStart), parsed);
     return true;
 }

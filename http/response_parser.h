@@ -14,41 +14,58 @@ using HeaderTable = std::map<std::string, std::string>;
 // a line that starts with a blank continues the header before it (obsolete folding).
 struct ParsedResponse {
     int statusCode = 0;
+    // One entry per header name (names compared without regard to case, spelled as first sent),
+    // values without the blanks around them. Repeated lines are joined with ", "; Set-Cookie lines
+    // with a line feed, since a comma or ";" could belong to a cookie; Content-Type holds the
+    // last non-empty line, as browsers take it.
     HeaderTable headers;
     std::size_t bodyStart = 0;  // the byte after the blank line that ends the header block
-    std::string location;       // the Location value as sent; empty when there is none
-    bool chunked = false;       // chunked is the last transfer coding
-    // The length the body ends at: none with a transfer coding, 0 for a 204 or 304.
+    std::string location;       // the Location value; empty when there is none
+    // Every Set-Cookie value on its own, in the order received: the header table joins them.
+    std::vector<std::string> setCookieLines;
+    bool chunked = false;  // chunked is the last transfer coding
+    // The length the body ends at: none with a transfer coding, 0 for a 1xx, 204 or 304.
     std::optional<std::size_t> contentLength;
     // Lower-cased, in the order the server applied them; chunked is not among the transfer codings.
     std::vector<std::string> transferCodings;
     std::vector<std::string> contentCodings;
-    // Why the head could be read two ways (a server and a proxy might disagree on where the
-    // response ends, which response splitting relies on); null when it cannot.
+    // Why the head cannot be taken as one response: it is malformed, or it could be read two ways
+    // (a server and a proxy might disagree on where the response ends, which response splitting
+    // relies on); null when it can.
     const char* framingFault = nullptr;
 };
 
 // False when no blank line ends the header block; the response then has no usable parts. A head
-// that can be read two ways still gives its parts, with the fault named in framingFault.
+// that is malformed or can be read two ways names its fault in framingFault.
 bool ParseResponse(std::string_view response, ParsedResponse& parsed);
 
-// Where the blank line that ends the header block ends (the body start), or npos when the block
-// is not complete. The first line is always the status line, even when it is empty.
+// Finds the blank line that ends a head while the head arrives, looking at each byte once. The
+// first line is always the status line, even when it is empty.
+class ResponseHeadEnd {
+public:
+    // `received` is the response so far; it only ever grows between calls. The body start once
+    // the blank line is in, npos until then.
+    std::size_t Find(std::string_view received);
+
+private:
+    std::size_t scanned_ = 0;    // the bytes already looked at
+    std::size_t lineStart_ = 0;  // the start of the line under way
+    bool pastStatusLine_ = false;
+    std::size_t bodyStart_ = std::string_view::npos;
+};
+
+// The body start of a complete response, or npos when its header block is not complete.
 std::size_t FindBodyStart(std::string_view response);
 
 // Interim responses (100 Continue, 103 Early Hints...) precede the real one.
 bool IsInterimStatus(int statusCode);
 
-// The decimal number after the first space of the status line; 0 when there is none.
-int ParseStatusCode(std::string_view statusLine);
+// The status code of a status line "HTTP/1.x NNN", followed by a blank and a reason or by
+// nothing; none when the line is not one.
+std::optional<int> ParseStatusCode(std::string_view statusLine);
 
-// Adds the header lines (without the status line) to the table. "Set-Cookie" values are joined
-// with ";", values of any other repeated name are simply put together. Lines without ": " are
-// skipped; folded lines are joined to their header's value with one space.
-void ParseHeaderLines(std::string_view lines, HeaderTable& headers);
-
-// The value of the first header whose name equals `name` without regard to ASCII case; null
-// when there is none.
+// The value of the header whose name equals `name` without regard to ASCII case; null when there
+// is none.
 const std::string* FindHeader(const HeaderTable& headers, std::string_view name);
 
 // Whether the texts are equal without regard to ASCII case.

@@ -15,6 +15,7 @@ namespace {
 constexpr std::uint32_t kBmpSize = 0x10000;
 constexpr char32_t kSurrogateFirst = 0xD800;
 constexpr char32_t kSurrogateLast = 0xDFFF;
+constexpr char32_t kFirstThreeByte = 0x800;  // lower code points have shorter UTF-8 forms
 constexpr char32_t kFirstSupplementary = 0x10000;
 constexpr std::size_t kMaxGb18030Length = 4;
 
@@ -114,11 +115,13 @@ char* PutReplacement(char* out) {
 // sets `consumed` to the input bytes the character (or its invalid start) spans.
 inline std::size_t ConvertCharacter(const unsigned char* in, const unsigned char* end, const Gb18030Tables& tables,
                                     char* bytes, std::size_t& consumed) {
-    // Chinese text is three-byte sequences of the BMP with two-byte codes: the short way.
+    // Chinese text is three-byte sequences of the BMP with two-byte codes: the short way. An
+    // overlong form (below U+0800) is no character and goes the long way; surrogates have no
+    // table entry.
     if ((in[0] & 0xF0) == 0xE0 && end - in >= 3 && IsUtf8Continuation(in[1]) && IsUtf8Continuation(in[2])) {
         const char32_t codePoint = (in[0] & 0x0F) << 12 | (in[1] & 0x3F) << 6 | (in[2] & 0x3F);
         const std::uint32_t packed = tables.bmp[codePoint];
-        if (packed != 0 && packed <= 0xFFFF) {
+        if (codePoint >= kFirstThreeByte && packed != 0 && packed <= 0xFFFF) {
             consumed = 3;
             bytes[0] = static_cast<char>(packed >> 8);
             bytes[1] = static_cast<char>(packed);

@@ -190,6 +190,20 @@ TEST_F(CliTest, FetchWritesTheBodyAndReportsTheResult) {
         run.err.find("result=-2 status=404 error=get Html Not Found for:http://dir.test/missing.html\n"),
         std::string::npos);
     EXPECT_EQ(Run({"fetch", "http://dir.test/x", "--connect-to", "nonsense"}).exitCode, 2);
+    EXPECT_EQ(Run({"fetch", "http://dir.test/x", "--user-agent", "a\nX-Injected: 1"}).exitCode, 2);
+
+    // Several pages in order, one report line each; a failed one does not stop the rest.
+    arguments[1] = "http://dir.test/page.html";
+    arguments.insert(arguments.begin() + 2, {"http://dir.test/missing.html", "http://dir.test/page.html"});
+    run = Run(arguments);
+    EXPECT_EQ(run.exitCode, 4);
+    EXPECT_EQ(ReadAll(directory.File("body")), "<p>body</p><p>body</p>");
+    EXPECT_EQ(run.err.substr(run.err.find("result=")),
+              "result=11 status=200 error=\n"
+              "Get Url:http://dir.test/missing.html\n"
+              "result=-2 status=404 error=get Html Not Found for:http://dir.test/missing.html\n"
+              "Get Url:http://dir.test/page.html\n"
+              "result=11 status=200 error=\n");
 }
 
 TEST_F(CliTest, SearchWritesTheWindowsCsvAsCompaniesArrive) {

@@ -15,6 +15,7 @@
 #include "engine/search_engine_alibaba.h"
 #include "http/connect_to_map.h"
 #include "http/html_cleanup.h"
+#include "http/http_client.h"
 #include "cli/exit_codes.h"
 #include "http/tls_trust.h"
 #include "http/trace_output.h"
@@ -367,6 +368,23 @@ TEST_F(DemoCrawl, SearchOverHttpsWithUtf8AndGzipGivesTheRowsOfPlainHttp) {
     std::filesystem::remove_all(work);
 }
 
+TEST_F(DemoCrawl, SiteThatRequiresASessionCookieGivesTheTruthRowsButLoopsAClientWithoutCookies) {
+    const std::vector<std::string> directory = {"--companies", std::to_string(kCompanies)};
+    DemoDirectoryProcess site(Joined(directory, {"--require-cookie"}));
+    ASSERT_GT(site.port(), 0);
+    DemoConditions query;
+    query.keyword = "有限公司";
+    const std::vector<std::string> truth = DemoTruth(Joined(directory, QueryOptions(query)));
+    ASSERT_GT(truth.size(), 80u);
+    ExpectSameRows(Crawl(site, query).lines, truth);
+
+    HttpClient withoutCookies{ProxySetting{}};
+    withoutCookies.SetTimings({0ms});
+    const std::string page = "http://s.demo-b2b.test/company/k-a_pageSize-40_p-1_n-y.html";
+    EXPECT_EQ(withoutCookies.GetHtml(page.c_str(), ""), -1);
+    EXPECT_EQ(withoutCookies.lastError, "too many redirects for:" + page);
+}
+
 TEST_F(DemoCrawl, SearchWithoutResultsEndsWithNoRows) {
     DemoDirectoryProcess site({"--companies", "40"});
     ASSERT_GT(site.port(), 0);
@@ -378,11 +396,13 @@ TEST_F(DemoCrawl, SearchWithoutResultsEndsWithNoRows) {
 }
 
 #ifdef HARVIO_CLI
+namespace {
+
 // The command-line tool with the program's own waits (500 ms before each request) on a small
 // directory: the CSV it writes holds the header and exactly the truth rows, numbered from 1.
-TEST_F(DemoCrawl, CommandLineSearchWritesTheTruthRowsToItsCsvFile) {
-    std::vector<std::string> directory = {"--companies", "16"};
-    DemoDirectoryProcess site(directory);
+void ExpectCommandLineSearchWritesTheTruthRows(const std::vector<std::string>& directory,
+                                               const std::vector<std::string>& siteOptions) {
+    DemoDirectoryProcess site(Joined(directory, siteOptions));
     ASSERT_GT(site.port(), 0);
     DemoConditions query;
     query.keyword = "有限公司";
@@ -412,6 +432,18 @@ TEST_F(DemoCrawl, CommandLineSearchWritesTheTruthRowsToItsCsvFile) {
     }
     std::sort(rows.begin(), rows.end());
     ExpectSameRows(rows, truth);
+}
+
+}  // namespace
+
+TEST_F(DemoCrawl, CommandLineSearchWritesTheTruthRowsToItsCsvFile) {
+    ExpectCommandLineSearchWritesTheTruthRows({"--companies", "16"}, {});
+}
+
+// One client and one cookie jar for the whole search: a site that redirects every request
+// without its session cookie gives the same rows.
+TEST_F(DemoCrawl, CommandLineSearchOfASiteThatRequiresASessionCookieWritesTheTruthRows) {
+    ExpectCommandLineSearchWritesTheTruthRows({"--companies", "8"}, {"--require-cookie"});
 }
 #endif
 

@@ -426,6 +426,49 @@ TEST(DemoSiteWire, HttpsWithUtf8AndGzipServesThePlainPagesUnderACertificateForEv
     EXPECT_FALSE(untrusting.Get("/"));
 }
 
+TEST(DemoSiteWire, RequiredSessionCookieRedirectsEveryRequestWithoutAValidOneToItself) {
+    const std::vector<std::string> options = {"--companies", "20", "--require-cookie"};
+    DemoDirectoryProcess site(options);
+    DemoDirectoryProcess sameSeed(options);
+    ASSERT_GT(sameSeed.port(), 0);
+    const std::string list = ListTarget("k-" + Encoded("有限公司"), 1);
+    const RawResponse first = RawGet(site.port(), kSearchHost, list);
+    EXPECT_EQ(first.status, 302);
+    EXPECT_EQ(first.Header("Location"), list);
+    const std::string setCookie = first.Header("Set-Cookie");
+    const std::string session = setCookie.substr(0, setCookie.find(';'));
+    EXPECT_EQ(session.rfind("demo_session=", 0), 0u) << setCookie;
+    EXPECT_EQ(setCookie.substr(session.size()), "; Domain=demo-b2b.test; Path=/; HttpOnly; SameSite=Lax");
+    EXPECT_EQ(RawGet(sameSeed.port(), kSearchHost, list).Header("Set-Cookie"), setCookie);
+
+    // The session opens every page of every host of the site.
+    const std::string home = demo_site::HomeUrl(DemoCatalogue(20, 1).Companies()[0]);
+    for (const std::string& cookie :
+         {"Cookie: " + session + "\r\n", "Cookie: a=1; " + session + "; b=2\r\n"}) {
+        EXPECT_EQ(RawGet(site.port(), kSearchHost, list, cookie).status, 200) << cookie;
+        EXPECT_EQ(RawGet(site.port(), HostOf(home), TargetOf(home), cookie).status, 200) << cookie;
+    }
+    std::string forged = session;
+    forged.back() = forged.back() == '0' ? '1' : '0';
+    for (const std::string& cookie :
+         {"Cookie: " + forged + "\r\n", "Cookie: x" + session + "\r\n",
+          std::string("Cookie: demo_session=\r\n"), "Cookie: " + session.substr(0, 14) + "\r\n"}) {
+        const RawResponse refused = RawGet(site.port(), HostOf(home), TargetOf(home), cookie);
+        EXPECT_EQ(refused.status, 302) << cookie;
+        EXPECT_NE(refused.Header("Set-Cookie"), setCookie) << "a new session each time";
+    }
+
+    const std::string caFile = MakeTemporaryDirectory() + "/ca.pem";
+    DemoDirectoryProcess secure({"--companies", "20", "--require-cookie", "--https", caFile});
+    ASSERT_GT(secure.port(), 0);
+    httplib::SSLClient client(kSearchHost, secure.port());
+    client.set_hostname_addr_map({{kSearchHost, "127.0.0.1"}});
+    client.set_ca_cert_path(caFile.c_str());
+    const httplib::Result overHttps = client.Get(list);
+    ASSERT_TRUE(overHttps);
+    EXPECT_EQ(overHttps->get_header_value("Set-Cookie"), setCookie + "; Secure");
+}
+
 TEST(DemoRulesFile, ShippedRulesFileIsItsUtf8SourceInGbk) {
     std::string source = std::string(HARVIO_SOURCE_DIR_FOR_TESTS) + "/";
     std::string utf8 = ReadWholeFile(source + "tools/demo-directory/reg.alibaba.utf8");

@@ -20,8 +20,8 @@ std::size_t CountLineEnds(std::string_view text) {
     return count;
 }
 
-// Request line, the fixed header lines, the Host line and the blank line.
-constexpr std::size_t kGetLineEnds = 1 + std::size(kFixedHeaderLines) + 1 + 1;
+// Request line, the fixed header lines, the User-Agent line, the Host line and the blank line.
+constexpr std::size_t kGetLineEnds = 1 + std::size(kFixedHeaderLines) + 1 + 1 + 1;
 
 void CheckRequests(std::string_view url) {
     UrlParts parts;

@@ -67,10 +67,48 @@ TEST(ChunkedDecoderTest, LeadingZerosAreOnlyPartOfTheSize) {
     EXPECT_EQ(Decode("0005\r\nHel").result, -1) << "a cut chunk is no last chunk";
 }
 
-TEST(ChunkedDecoderTest, SizeLineWithoutDigitsCopiesNothing) {
-    const Decoded decoded = Decode("zz\r\n\r\n4\r\nrest\r\n0\r\n");
-    EXPECT_EQ(decoded.result, 0);
-    EXPECT_EQ(decoded.body, "rest");
+// RFC 9112 §7.1: chunk = chunk-size [ chunk-ext ] CRLF chunk-data CRLF, chunk-size = 1*HEXDIG,
+// chunk-ext = *( BWS ";" ... ). Anything else where a size line or a line end must be is refused.
+TEST(ChunkedDecoderTest, MalformedSizeLinesAndDataWithoutLineEndAreRefused) {
+    for (const std::string& chunked : std::vector<std::string>{
+             "0x5\r\nhello\r\n0\r\n\r\n", "5xyz\r\nhello\r\n0\r\n\r\n", "\r\nhello\r\n0\r\n\r\n",
+             "zz\r\n\r\n4\r\nrest\r\n0\r\n", ";ext\r\nhello\r\n0\r\n", "5 5\r\nhello\r\n0\r\n",
+             "5\rX\nhello\r\n0\r\n", "5;a\rb\r\nhello\r\n0\r\n", "5\r\nhelloXY0\r\n\r\n",
+             "5\r\nhello\rX0\r\n\r\n", "5\r\nhello\r\n0x\r\n\r\n", "0x", "5\r\nhello\r\n-1"}) {
+        EXPECT_EQ(Decode(chunked).result, kChunkedMalformed) << chunked;
+    }
+    EXPECT_EQ(Decode("5 ;a=\"b c\"\r\nhello\r\n0 \r\n\r\n").body, "hello")
+        << "BWS before ';' and after the size";
+}
+
+// The end of a body as it arrives, whatever the read boundaries: where its trailers end, with
+// bytes after it (the next response of a kept connection) no part of it.
+TEST(ChunkedDecoderTest, BodyEndIsFoundExactlyWhileTheBodyArrives) {
+    const struct {
+        std::string body;
+        std::string after;
+        bool readable;
+    } cases[] = {
+        {"5\r\nhello\r\n0\r\n\r\n", "HTTP/1.1 200 OK\r\n", true},
+        {"5;x=1\nhello\n000\nX-T: 1\n\n", "next", true},
+        {"3\r\n\r\n0\r\n0\r\nT: \r\n\r\n", "\r\n", true},
+        {"0x5\r\n", "hello\r\n0\r\n\r\n", false},
+        {"5\r\nhelloX", "Y0\r\n\r\n", false},
+        {"5\r\nhello\rX", "0\r\n\r\n", false},
+        {"10000000000000000\r\n", "", false},
+    };
+    for (const auto& chunked : cases) {
+        const std::string received = chunked.body + chunked.after;
+        ChunkedBodyEnd end;
+        std::size_t arrived = 0;
+        while (arrived < received.size() && !end.Reached(std::string_view(received).substr(0, arrived)))
+            ++arrived;
+        EXPECT_EQ(arrived, chunked.body.size()) << received;
+        EXPECT_EQ(end.Length(), chunked.readable ? chunked.body.size() : std::string::npos) << received;
+    }
+    ChunkedBodyEnd huge;
+    EXPECT_FALSE(huge.Reached("ffffffffffffffff\r\nabc"))
+        << "waits for data that cannot come, until the close";
 }
 
 }  // namespace

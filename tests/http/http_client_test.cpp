@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "http/connect_to_map.h"
+#include "http/cookie_jar.h"
 #include "http/support/request_lines.h"
 #include "http/trace_output.h"
+#include "http/user_agent.h"
 #include "support/loopback.h"
 #include "support/scripted_server.h"
 #include "support/temp_dir.h"
@@ -43,7 +45,8 @@ TEST_F(HttpClientTest, PlainGetSendsTheExactRequestAndReturnsTheBody) {
     EXPECT_EQ(client.responseHeaders.at("Content-Type"), "text/html");
     EXPECT_STREQ(client.lastError, "earlier failure");
     ASSERT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(server.Requests()[0], "GET /a?b=1 HTTP/1.1\r\n" + kFixedLines + "Host: 127.0.0.1\r\n\r\n");
+    EXPECT_EQ(server.Requests()[0], "GET /a?b=1 HTTP/1.1\r\n" + kFixedLines +
+                                        "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n\r\n");
 }
 
 TEST_F(HttpClientTest, ResponsesSplitAtAnyReadBoundaryGiveTheSameBody) {
@@ -77,6 +80,68 @@ TEST_F(HttpClientTest, ConnectToKeepsRequestLineAndHostLine) {
               "GET /list/p2.html HTTP/1.1\r\n" + kFixedLines + "Host: www.directory.test\r\n\r\n");
 }
 
+TEST_F(HttpClientTest, UserAgentSetAtStartUpReplacesTheBuiltInOneButNeverForgesLines) {
+    ScriptedServer server(ScriptedServer::Answer("HTTP/1.1 200 OK\r\n\r\nok"));
+    ASSERT_TRUE(AddConnectTo("dir.test:80:127.0.0.1:" + std::to_string(server.Port())));
+    const std::string agent = "Mozilla/5.0 (X11; Linux x86_64; rv:128.0) Gecko/20100101 Firefox/128.0";
+    ASSERT_TRUE(SetUserAgent(agent));
+    for (const char* forged : {"agent\r\nX-Injected: 1", "agent\n", "agent\x7f", ""}) {
+        EXPECT_FALSE(SetUserAgent(forged)) << forged;
+    }
+    client.GetHtml("http://dir.test/a", "");
+    ResetUserAgent();
+    std::string expected = "GET /a HTTP/1.1\r\n" + kFixedLines + "Host: dir.test\r\n\r\n";
+    const std::size_t line = expected.find("User-Agent: ") + 12;
+    expected.replace(line, expected.find("\r\n", line) - line, agent);
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0], expected);
+}
+
+// The cookies of a redirect's response go with the request that follows it, as far as their
+// domain, path and Secure flag allow; without a jar no cookie is ever sent.
+TEST_F(HttpClientTest, CookiesFollowRedirectsAcrossTheHostsOfTheirDomain) {
+    ScriptedServer server([](ScriptedConnection& connection, int index) {
+        connection.ReadRequest();
+        connection.Send(index % 2 == 0 ? "HTTP/1.1 302 Found\r\nLocation: http://img.dir.test/x/p\r\n"
+                                         "Set-Cookie: site=1; Domain=dir.test; Path=/\r\n"
+                                         "set-cookie: host=2\r\n"
+                                         "Set-Cookie: safe=3; Domain=dir.test; Path=/; Secure\r\n"
+                                         "Set-Cookie: deep=4; Domain=dir.test; Path=/x\r\n"
+                                         "Set-Cookie: other=5; Domain=other.test\r\n\r\n"
+                                       : "HTTP/1.1 200 OK\r\n\r\nthere");
+    });
+    ASSERT_TRUE(AddConnectTo(":80:127.0.0.1:" + std::to_string(server.Port())));
+    const std::string redirected = "GET /x/p HTTP/1.1\r\n" + kFixedLines + "Host: img.dir.test\r\n";
+
+    ASSERT_EQ(client.GetHtml("http://www.dir.test/", ""), 5);
+    client.SetCookieJar(std::make_shared<CookieJar>());
+    ASSERT_EQ(client.GetHtml("http://www.dir.test/", ""), 5);
+
+    ASSERT_EQ(server.Requests().size(), 4u);
+    EXPECT_EQ(server.Requests()[1], redirected + "\r\n");
+    EXPECT_EQ(server.Requests()[2].find("Cookie"), std::string::npos) << "the jar starts empty";
+    EXPECT_EQ(server.Requests()[3], redirected + "Cookie: deep=4; site=1\r\n\r\n");
+}
+
+TEST_F(HttpClientTest, CookieIsSentBackUntilAResponseExpiresIt) {
+    const char* const responses[] = {"Set-Cookie: sid=a1\r\nSet-Cookie: seen=1",
+                                     "Set-Cookie: sid=a1; Max-Age=0", "X-Empty: 1"};
+    ScriptedServer server([&responses](ScriptedConnection& connection, int index) {
+        connection.ReadRequest();
+        connection.Send(std::string("HTTP/1.1 200 OK\r\n") + responses[index] + "\r\n\r\nok");
+    });
+    auto jar = std::make_shared<CookieJar>();
+    client.SetCookieJar(jar);
+    for (int request = 0; request < 3; ++request) EXPECT_EQ(client.GetHtml(server.Url("p").c_str(), ""), 2);
+
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].find("Cookie"), std::string::npos);
+    EXPECT_NE(requests[1].find("\r\nCookie: sid=a1; seen=1\r\n\r\n"), std::string::npos) << requests[1];
+    EXPECT_NE(requests[2].find("\r\nCookie: seen=1\r\n\r\n"), std::string::npos) << requests[2];
+    EXPECT_EQ(jar->Count(), 1u);
+}
+
 TEST_F(HttpClientTest, TraceLineNamesEveryRequestedUrl) {
     TempDir dir;
     std::FILE* trace = std::fopen(dir.File("trace.txt").c_str(), "w+");
@@ -102,7 +167,8 @@ TEST_F(HttpClientTest, FormDataIsPostedAsUrlEncodedBody) {
     ASSERT_EQ(client.GetHtml(server.Url("search").c_str(), "kw=%C9%FA&p=2"), 4);
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0], "POST /search HTTP/1.1\r\n" + kFixedLines +
-                                        "Host: 127.0.0.1\r\n"
+                                        "Host: 127.0.0.1:" + std::to_string(server.Port()) +
+                                        "\r\n"
                                         "Content-Type: application/x-www-form-urlencoded\r\n"
                                         "Content-Length: 13\r\n\r\nkw=%C9%FA&p=2");
 }
@@ -155,16 +221,20 @@ TEST_F(HttpClientTest, ResponseWithoutBlankLineFailsAndKeepsTheLastError) {
     }
 }
 
-TEST_F(HttpClientTest, HeaderTableJoinsCookiesAndConcatenatesOtherRepeats) {
+TEST_F(HttpClientTest, HeaderTableJoinsRepeatsAndKeepsCookiesApart) {
     ScriptedServer server(ScriptedServer::AnswerInPieces(
-        "HTTP/1.1 200 OK\r\nSet-Cookie: a=1\r\nX-A: 1\r\nno separator here\r\nSet-Cookie: b=2\r\n"
-        "X-A: 2\r\nset-cookie: c=3\r\nset-cookie: d=4\r\n\r\nok",
+        "HTTP/1.1 200 OK\r\nSet-Cookie: a=1; Path=/\r\nX-A: 1\r\nSet-Cookie: b=2\r\n"
+        "X-A: 2\r\nset-cookie: c=3\r\nset-cookie:d=4\r\n\r\nok",
         5));
     ASSERT_EQ(client.GetHtml(server.Url().c_str(), ""), 2);
-    EXPECT_EQ(client.responseHeaders.at("Set-Cookie"), "a=1;b=2");
-    EXPECT_EQ(client.responseHeaders.at("X-A"), "12");
-    EXPECT_EQ(client.responseHeaders.at("set-cookie"), "c=3d=4");
-    EXPECT_EQ(client.responseHeaders.size(), 3u);
+    EXPECT_EQ(client.responseHeaders.at("Set-Cookie"), "a=1; Path=/\nb=2\nc=3\nd=4");
+    EXPECT_EQ(client.responseHeaders.at("X-A"), "1, 2");
+    EXPECT_EQ(client.responseHeaders.size(), 2u);
+
+    ScriptedServer refusing(
+        ScriptedServer::Answer("HTTP/1.1 200 OK\r\nX-A: 1\r\nno separator here\r\n\r\nok"));
+    EXPECT_EQ(client.GetHtml(refusing.Url().c_str(), ""), -1);
+    EXPECT_EQ(client.lastError, "header line without colon for:" + refusing.Url());
 }
 
 TEST_F(HttpClientTest, HeadsUpToTheLimitAreReadAndLongerOnesRefused) {

@@ -57,7 +57,8 @@ TEST_F(NameLookupTest, EveryAddressOfANameIsTriedInTurnWhateverItsFamily) {
     }
     EXPECT_GE(dns.Questions(), 2);
     EXPECT_EQ(v6->Requests().at(0).substr(0, 16), "GET / HTTP/1.1\r\n");
-    EXPECT_NE(v6->Requests().at(0).find("\r\nHost: six.test\r\n"), std::string::npos);
+    EXPECT_NE(v6->Requests().at(0).find("\r\nHost: six.test:" + std::to_string(v6->Port()) + "\r\n"),
+              std::string::npos);
 }
 
 TEST_F(NameLookupTest, BracketedIPv6LiteralsAreConnectedToDirectly) {
@@ -66,7 +67,9 @@ TEST_F(NameLookupTest, BracketedIPv6LiteralsAreConnectedToDirectly) {
     const DnsStub dns = DnsStub::Silent();
     SetNameServersForTesting(dns.Address());
     ASSERT_EQ(client.GetHtml(v6->Url("p").c_str(), ""), 3) << client.lastError;
-    EXPECT_NE(v6->Requests().at(0).find("\r\nHost: [::1]\r\n"), std::string::npos) << v6->Requests()[0];
+    EXPECT_NE(v6->Requests().at(0).find("\r\nHost: [::1]:" + std::to_string(v6->Port()) + "\r\n"),
+              std::string::npos)
+        << v6->Requests()[0];
     EXPECT_EQ(dns.Questions(), 0);
 }
 

@@ -123,6 +123,7 @@ TEST(Utf8ToGb18030, InvalidBytesBecomeOneReplacementEachNeverHalfCharacters) {
         {"cut before ASCII", "\xE4\xB8z\xE4", r + "z" + r},
         {"stray continuation bytes", "\x80\xBF", r + r},
         {"overlong", "\xC0\x80\xE0\x80\x80", r + r + r + r + r},
+        {"overlong form of a character in the table", "\xE0\x84\x81", r + r + r},
         {"surrogate", "\xED\xA0\x80", r + r + r},
         {"beyond U+10FFFF", "\xF4\x90\x80\x80", r + r + r + r},
         {"a lead byte never used", "\xFF" + Utf8(u8"中"), r + "中"},

@@ -52,6 +52,14 @@ TEST_F(PageDecodingTest, CodingsAreUndoneAndDeclaredCharsetsConverted) {
         {"undeclared GBK left alone", Response("", kGbkPage), kGbkPage},
         {"undeclared UTF-8", Response("Content-Type: text/html\r\n", kUtf8Page), kGbkPage},
         {"unknown coding as sent", Response("Content-Encoding: br\r\n", "\x1b\x07raw"), "\x1b\x07raw"},
+        {"no blank after the colons",
+         Response("Content-Encoding:gzip\r\nContent-Type:text/html;charset=utf-8\r\n",
+                  Compressed(kUtf8Page, 31)),
+         kGbkPage},
+        {"the last of two types",
+         Response("Content-Type: text/html; charset=gbk\r\ncontent-type: text/html; charset=utf-8\r\n",
+                  kUtf8Page),
+         kGbkPage},
     };
     for (const auto& page : cases) {
         SCOPED_TRACE(page.what);

@@ -51,7 +51,7 @@ TEST_F(ProxyTest, FormDataThroughAProxyIsPostedToTheWholeUrl) {
 
     ASSERT_EQ(proxy.Requests().size(), 1u);
     EXPECT_EQ(proxy.Requests()[0], "POST http://dir.test:8080/search HTTP/1.1\r\n" + kFixedLines +
-                                       "Host: dir.test\r\n"
+                                       "Host: dir.test:8080\r\n"
                                        "Content-Type: application/x-www-form-urlencoded\r\n"
                                        "Content-Length: 3\r\n\r\nq=1");
 }
@@ -112,7 +112,8 @@ TEST_F(ProxyTest, RealProxyCarriesTheRequestToTheSite) {
     ASSERT_EQ(site.Requests().size(), 1u);
     const std::string forwarded = site.Requests()[0];
     EXPECT_EQ(forwarded.substr(0, 17), "GET /a?b=1 HTTP/1") << forwarded;
-    EXPECT_NE(forwarded.find("Host: 127.0.0.1"), std::string::npos) << forwarded;
+    EXPECT_NE(forwarded.find("Host: 127.0.0.1:" + std::to_string(site.Port()) + "\r\n"), std::string::npos)
+        << forwarded;
 }
 
 TEST_F(ProxyTest, ReadersAlwaysSeeAWholeValueWhileTheWindowWrites) {

@@ -85,7 +85,7 @@ TEST(RequestTargetTest, ProxiesGetTheWholeNormalisedUrlAndControlBytesStayRefuse
     }
     ASSERT_EQ(proxy.Requests().size(), 1u);
     EXPECT_EQ(proxy.Requests()[0], "GET http://dir.test:8080/a%20b/?k=%C9%FA HTTP/1.1\r\n" + kFixedLines +
-                                       "Host: dir.test\r\n\r\n");
+                                       "Host: dir.test:8080\r\n\r\n");
 }
 
 }  // namespace

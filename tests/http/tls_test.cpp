@@ -176,7 +176,8 @@ TEST_F(TlsTest, ThroughAProxyHttpsGoesByConnectAndTlsInsideTheTunnel) {
 
     ASSERT_EQ(proxied.GetHtml(site.Url("a?b=1").c_str(), ""), 14) << proxied.lastError;
     ASSERT_EQ(site.Requests().size(), 1u);
-    EXPECT_EQ(site.Requests()[0], "GET /a?b=1 HTTP/1.1\r\n" + kFixedLines + "Host: 127.0.0.1\r\n\r\n");
+    EXPECT_EQ(site.Requests()[0], "GET /a?b=1 HTTP/1.1\r\n" + kFixedLines +
+                                      "Host: 127.0.0.1:" + std::to_string(site.Port()) + "\r\n\r\n");
 }
 
 TEST_F(TlsTest, TheTunnelIsAskedForByHostAndPortAndARefusalFailsTheRequest) {

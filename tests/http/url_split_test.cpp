@@ -98,18 +98,44 @@ TEST(LeadingPortNumberTest, KeepsOnlyTheLowSixteenBits) {
     EXPECT_EQ(LeadingPortNumber("-80"), 0);
 }
 
-TEST(RequestBuilderTest, HostOnlyUrlsRequestTheRootWithoutPortInHostLine) {
+TEST(RequestBuilderTest, HostOnlyUrlsRequestTheRoot) {
     for (const std::string& url : std::vector<std::string>{"http://host.test", "http://host.test/"}) {
         std::string request;
         UrlParts parts;
         ASSERT_TRUE(BuildRequest(url, "", false, request, parts));
         EXPECT_EQ(request.substr(0, 16), "GET / HTTP/1.1\r\n") << url;
     }
-    std::string request;
+}
+
+// RFC 9110 section 7.2: Host carries the port unless it is the scheme's default.
+TEST(RequestBuilderTest, HostLineCarriesAPortThatIsNotTheSchemesDefault) {
+    const struct {
+        const char* url;
+        const char* host;
+    } cases[] = {
+        {"http://host.test/a", "host.test"},           {"http://host.test:80/a", "host.test"},
+        {"http://host.test:8123/a", "host.test:8123"}, {"http://host.test:443/", "host.test:443"},
+        {"https://host.test/", "host.test"},           {"https://host.test:443/", "host.test"},
+        {"https://host.test:80/", "host.test:80"},     {"HTTPS://host.test:8443/", "host.test:8443"},
+        {"http://[::1]:8080/", "[::1]:8080"},          {"http://[::1]/", "[::1]"},
+    };
+    for (const auto& hostCase : cases) {
+        std::string request;
+        UrlParts parts;
+        ASSERT_TRUE(BuildRequest(hostCase.url, "", false, request, parts));
+        EXPECT_NE(request.find(std::string("\r\nHost: ") + hostCase.host + "\r\n\r\n"), std::string::npos)
+            << hostCase.url << "\n"
+            << request;
+    }
+}
+
+TEST(RequestBuilderTest, CookieLineFollowsTheHostLine) {
+    std::string get, post;
     UrlParts parts;
-    ASSERT_TRUE(BuildRequest("http://host.test:8080/a", "", false, request, parts));
-    EXPECT_NE(request.find("\r\nHost: host.test\r\n\r\n"), std::string::npos);
-    EXPECT_EQ(request.find("8080"), std::string::npos);
+    ASSERT_TRUE(BuildRequest("http://host.test/a", "", false, get, parts, "a=1; b=2"));
+    ASSERT_TRUE(BuildRequest("http://host.test/a", "k=v", true, post, parts, "a=1"));
+    EXPECT_NE(get.find("\r\nHost: host.test\r\nCookie: a=1; b=2\r\n\r\n"), std::string::npos) << get;
+    EXPECT_NE(post.find("\r\nHost: host.test\r\nCookie: a=1\r\nContent-Type: "), std::string::npos) << post;
 }
 
 TEST(RequestBuilderTest, QueryStringCarriesEitherThePathOrTheWholeUrl) {

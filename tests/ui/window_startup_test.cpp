@@ -14,7 +14,9 @@
 #include "app/command_line_options.h"
 #include "app/harvio_app.h"
 #include "app/harvio_dlg.h"
+#include "app/user_agent_setting.h"
 #include "http/proxy_settings.h"
+#include "http/user_agent.h"
 #include "platform/administrator_check.h"
 #include "platform/program_directory.h"
 #include "platform/qt/message_box.h"
@@ -107,7 +109,7 @@ TEST_F(StartUpTest, RunsTheMainWindowUntilTheUserLeavesItThenHoldsTheMarkerToThe
     EXPECT_TRUE(afterwards.Acquire(lockName));
 }
 
-TEST_F(StartUpTest, AProxyFromTheCommandLineTicksTheProxyBoxForEverySearch) {
+TEST_F(StartUpTest, AProxyFromTheCommandLineTicksTheProxyBoxAndAUserAgentServesEverySearch) {
     SetAdministratorCheckForTesting(true);
     bool ticked = false;
     QTimer::singleShot(0, [&ticked] {
@@ -117,10 +119,13 @@ TEST_F(StartUpTest, AProxyFromTheCommandLineTicksTheProxyBoxForEverySearch) {
         SetNextMessageAnswers({MessageAnswer::Yes});
         window->reject();
     });
-    CHarvioApp app(ParseCommandLine({"harvio", "--proxy", "127.0.0.1:3128"}));
+    CHarvioApp app(
+        ParseCommandLine({"harvio", "--proxy", "127.0.0.1:3128", "--user-agent", "Agent/2 (X11)"}));
     app.SetInstanceLockNameForTesting(lockName);
     app.InitInstance();
     EXPECT_TRUE(ticked);
+    EXPECT_EQ(CurrentUserAgent(), "Agent/2 (X11)");
+    ResetUserAgent();
     EXPECT_EQ(proxyAddress.Get(), "127.0.0.1");
     EXPECT_EQ(proxyPortText.Get(), "3128");
     proxyAddress.Set("");
@@ -128,15 +133,16 @@ TEST_F(StartUpTest, AProxyFromTheCommandLineTicksTheProxyBoxForEverySearch) {
 }
 
 TEST(CommandLineTest, CollectsConnectToRulesAndTheProxy) {
-    const CommandLineOptions options =
-        ParseCommandLine({"harvio", "--connect-to", "a.example:80:127.0.0.1:8080",
-                          "--connect-to=b.example:80::9090", "--proxy=h:81"});
+    const CommandLineOptions options = ParseCommandLine(
+        {"harvio", "--connect-to", "a.example:80:127.0.0.1:8080", "--connect-to=b.example:80::9090",
+         "--proxy=h:81", "--user-agent", "A/1 (X; Y, Z)"});
     EXPECT_EQ(options.error, "");
     EXPECT_EQ(options.connectTo,
               (std::vector<std::string>{"a.example:80:127.0.0.1:8080", "b.example:80::9090"}));
     ASSERT_TRUE(options.proxyHost);
     EXPECT_EQ(*options.proxyHost, "h");
     EXPECT_EQ(options.proxyPort, "81");
+    EXPECT_EQ(options.userAgent, "A/1 (X; Y, Z)");
 }
 
 TEST(CommandLineTest, LeavesOtherArgumentsAndNeedsNothing) {
@@ -153,6 +159,9 @@ TEST(CommandLineTest, RefusesAMissingValueOrAProxyWithoutPort) {
     EXPECT_NE(ParseCommandLine({"harvio", "--proxy", ":3128"}).error, "");
     EXPECT_NE(ParseCommandLine({"harvio", "--proxy", "127.0.0.1:"}).error, "");
     EXPECT_NE(ParseCommandLine({"harvio", "--proxy", "127.0.0.1:80x"}).error, "");
+    EXPECT_NE(ParseCommandLine({"harvio", "--user-agent"}).error, "");
+    EXPECT_NE(ParseCommandLine({"harvio", "--user-agent="}).error, "");
+    EXPECT_NE(ParseCommandLine({"harvio", "--user-agent", "A\r\nX-Injected: 1"}).error, "");
 }
 
 TEST(CaFileSettingTest, TakesTheKeyBeforeAnySectionWithRelativePathsFromTheIniFolder) {
@@ -170,6 +179,31 @@ TEST(CaFileSettingTest, TakesTheKeyBeforeAnySectionWithRelativePathsFromTheIniFo
     const char* source = std::getenv("HARVIO_SOURCE_DIR");
     ASSERT_NE(source, nullptr);
     EXPECT_EQ(ConfiguredCaFile(QString::fromUtf8(source) + "/config/harvio.ini"), "");
+}
+
+TEST(UserAgentSettingTest, TakesTheWholeLineOfTheKeyBeforeAnySection) {
+    TempDir dir;
+    const std::string chrome =
+        "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/131.0.0.0";
+    const struct {
+        std::string ini;
+        std::string userAgent;
+    } cases[] = {
+        {"userAgent=\n[WebSearch]\n", ""},
+        {"[WebSearch]\nuserAgent=Other/1\n", ""},
+        {"; the agent\ncaFile=\nuserAgent=" + chrome + "\n[WebSearch]\n", chrome},
+        {"userAgent = \"" + chrome + "\"\r\n", chrome},
+        {"userAgent=\xE6\xB5\x8B\xE8\xAF\x95/1", "\xE6\xB5\x8B\xE8\xAF\x95/1"},
+    };
+    for (const auto& setting : cases) {
+        std::ofstream(dir.File("harvio.ini")) << setting.ini;
+        EXPECT_EQ(ConfiguredUserAgent(QString::fromStdString(dir.File("harvio.ini").string())),
+                  setting.userAgent)
+            << setting.ini;
+    }
+    EXPECT_EQ(ConfiguredUserAgent(QString::fromStdString(dir.File("none.ini").string())), "");
+    EXPECT_EQ(ConfiguredUserAgent(QString::fromUtf8(std::getenv("HARVIO_SOURCE_DIR")) + "/config/harvio.ini"),
+              "");
 }
 
 }  // namespace

@@ -12,20 +12,25 @@ bool DemoFaults::Enabled() const {
     return false;
 }
 
-DemoFault DemoFaults::For(const std::string& url) const {
-    // FNV-1a over seed and address, then a splitmix64 finish to spread the bits.
+uint64_t SeededHash(uint64_t seed, const std::string& text) {
+    // FNV-1a over seed and text, then a splitmix64 finish to spread the bits.
     uint64_t hash = 0xCBF29CE484222325ULL;
     auto mix = [&hash](unsigned char byte) {
         hash ^= byte;
         hash *= 0x100000001B3ULL;
     };
     for (int shift = 0; shift < 64; shift += 8) mix(static_cast<unsigned char>(seed >> shift));
-    for (char c : url) mix(static_cast<unsigned char>(c));
+    for (char c : text) mix(static_cast<unsigned char>(c));
     hash ^= hash >> 30;
     hash *= 0xBF58476D1CE4E5B9ULL;
     hash ^= hash >> 27;
     hash *= 0x94D049BB133111EBULL;
     hash ^= hash >> 31;
+    return hash;
+}
+
+DemoFault DemoFaults::For(const std::string& url) const {
+    const uint64_t hash = SeededHash(seed, url);
     double draw = static_cast<double>(hash >> 11) / static_cast<double>(1ULL << 53);
 
     double bound = 0;

@@ -52,6 +52,9 @@ public:
     DemoFault For(const std::string& url) const;
 };
 
+// A well-spread 64-bit hash of the text under the seed: the same for the same seed and text.
+uint64_t SeededHash(uint64_t seed, const std::string& text);
+
 // The kinds the demo writes to the socket itself, which it cannot do inside TLS.
 bool FaultWrittenByHand(DemoFault fault);
 

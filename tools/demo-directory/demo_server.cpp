@@ -70,6 +70,15 @@ DemoServer::DemoServer(DemoSite& site, const DemoWireOptions& options, const Cer
 }
 
 void DemoServer::Answer(const httplib::Request& request, httplib::Response& response) {
+    // Without a valid session the page is not drawn at all, so that its faults and retries
+    // count only the requests that reach it.
+    if (session && !session->Carries(request.get_header_value("Cookie"))) {
+        response.status = 302;
+        response.set_header("Location", request.target);
+        response.set_header("Set-Cookie", session->NewSessionCookie(wireOptions.https));
+        response.set_content("<html><body>A session begins.</body></html>", "text/html");
+        return;
+    }
     DemoReply reply = site.Answer(RequestHost(request), request.target);
     response.status = reply.status;
     const DemoWireBody wire = ToWire(wireOptions, reply.body);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tools/certificates/certificate_authority.h"
+#include "tools/demo-directory/demo_session.h"
 #include "tools/demo-directory/demo_site.h"
 #include "tools/demo-directory/demo_wire.h"
 
@@ -37,6 +38,8 @@ public:
     void SetSlowStart(std::chrono::milliseconds delay) { slowStart = delay; }
     // One line per request on standard error: host, target, status and fault.
     void EnableRequestLog();
+    // Every page asks for a session cookie first (see DemoSession); call before Serve.
+    void RequireSessionCookie(uint64_t seed) { session = std::make_unique<DemoSession>(seed); }
 
 private:
     void Answer(const httplib::Request& request, httplib::Response& response);
@@ -46,4 +49,5 @@ private:
     std::unique_ptr<httplib::Server> server;
     std::atomic<bool> running{true};
     std::chrono::milliseconds slowStart{1500};
+    std::unique_ptr<DemoSession> session;  // null: no cookie required
 };

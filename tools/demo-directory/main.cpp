@@ -94,6 +94,9 @@ int main(int argc, char** argv) {
     }
     bool requestLog = false;
     app.add_flag("--log", requestLog, "one line per request on standard error");
+    bool requireCookie = false;
+    app.add_flag("--require-cookie", requireCookie,
+                 "redirect every request without a valid session cookie to itself, setting a new one");
     app.add_option("--slow-ms", slowMilliseconds, "delay of the slow-start fault")->capture_default_str();
     int trickleMilliseconds = static_cast<int>(faults.trickleInterval.count());
     app.add_option("--trickle-ms", trickleMilliseconds, "pause between the bytes of the trickle fault")
@@ -167,5 +170,6 @@ int main(int argc, char** argv) {
     DemoServer server(site, wire, identity.certificate ? &identity : nullptr);
     server.SetSlowStart(faults.slowStart);
     if (requestLog) server.EnableRequestLog();
+    if (requireCookie) server.RequireSessionCookie(seed);
     return Serve(server, port);
 }

@@ -20,7 +20,8 @@ std::string RawResponse::Header(const std::string& name) const {
     return head.substr(start, head.find("\r\n", start) - start);
 }
 
-RawResponse RawGet(int port, const std::string& host, const std::string& target) {
+RawResponse RawGet(int port, const std::string& host, const std::string& target,
+                   const std::string& extraLines) {
     RawResponse response;
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return response;
@@ -33,7 +34,8 @@ RawResponse RawGet(int port, const std::string& host, const std::string& target)
         return response;
     }
     response.connected = true;
-    std::string request = "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\nConnection: close\r\n\r\n";
+    std::string request =
+        "GET " + target + " HTTP/1.1\r\nHost: " + host + "\r\n" + extraLines + "Connection: close\r\n\r\n";
     if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(request.size())) {
         close(fd);
         return response;

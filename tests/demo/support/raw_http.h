@@ -13,4 +13,6 @@ struct RawResponse {
     std::string Header(const std::string& name) const;
 };
 
-RawResponse RawGet(int port, const std::string& host, const std::string& target);
+// `extraLines` are whole header lines ("Cookie: a=1\r\n") sent after the Host line.
+RawResponse RawGet(int port, const std::string& host, const std::string& target,
+                   const std::string& extraLines = "");
