@@ -86,6 +86,8 @@ CHarvioDlg::CHarvioDlg(QWidget* parent)
 
 CHarvioDlg::~CHarvioDlg() {
     EndSearchForClose();
+    // The book outlives the window: no report of its writer may reach a window that is gone.
+    if (book_ != nullptr) book_->SetTroubleReport(nullptr);
 }
 
 QWidget* CHarvioDlg::Control(int id) const {
