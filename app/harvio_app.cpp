@@ -70,8 +70,10 @@ std::unique_ptr<WindowBook> OpenWindowBook() {
 }
 
 // The rows an earlier version's journal left: read once, then the journal is retired (renamed,
-// never emptied) and its rows go on in the book like any other.
+// never emptied) and its rows go on in the book like any other. Without a book the journal stays
+// as it is, for a later run that has one.
 void TakeOverJournal(WindowBook* book) {
+    if (book == nullptr) return;
     const std::string path = ResultJournalPath();
     QFile file(Path(path));
     if (!file.exists() || !file.open(QIODevice::ReadOnly)) return;
@@ -84,7 +86,6 @@ void TakeOverJournal(WindowBook* book) {
                        QStringLiteral("上次运行的搜索结果日志无法读取，已另存为 %1。").arg(Path(retired)),
                        MessageButtons::Ok);
     }
-    if (book == nullptr) return;
     for (const JournalRow& row : journal.rows) book->AddRow(row.cells, row.checked);
     book->Flush();
 }

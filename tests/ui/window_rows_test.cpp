@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -209,6 +210,60 @@ TEST_F(WindowRowsTest, AnEarlierJournalIsReadOnceRestoredAndRetired) {
     ASSERT_GE(unreadable.messages.size(), 2u);
     EXPECT_TRUE(unreadable.messages.front().startsWith(QString::fromUtf8("上次运行的搜索结果日志无法读取")))
         << unreadable.messages.front().toStdString();
+}
+
+// A book the window cannot use is told in a box and never written: a later version's stays as it
+// is (and so does an earlier journal, for a run that has a book), a file that is no book is moved
+// aside whole and a new book begun.
+TEST_F(WindowRowsTest, ABookOfALaterVersionOrNoBookAtAllIsToldAndKeptWhole) {
+    const std::filesystem::path folder = dir.File("data") / "harvio";
+    std::filesystem::create_directories(folder);
+    const struct {
+        const char* name;
+        std::string bookBytes;  // empty: made by SQLite as a later version would
+        const char* boxStart;
+        bool movedAside;
+    } kCases[] = {
+        {"a later version's book", "", "客户名录", false},
+        {"no database at all", std::string(4096, 'x'), "客户名录", true},
+    };
+    for (const auto& test : kCases) {
+        SCOPED_TRACE(test.name);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        if (test.bookBytes.empty()) {
+            sqlite3* raw = nullptr;
+            ASSERT_EQ(sqlite3_open(LeadBookPath().c_str(), &raw), SQLITE_OK);
+            sqlite3_exec(raw, "CREATE TABLE later(x); PRAGMA user_version = 99;", nullptr, nullptr, nullptr);
+            sqlite3_close(raw);
+        } else {
+            std::ofstream(LeadBookPath(), std::ios::binary) << test.bookBytes;
+        }
+        const std::string before = ReadFile(LeadBookPath());
+        const std::string journal = JournalRowLine("kept", true);
+        std::ofstream(ResultJournalPath(), std::ios::binary) << journal;
+
+        const ProgramRun run = RunProgramOnce(instanceName, MessageAnswer::Yes);
+        ASSERT_TRUE(run.windowShown);
+        ASSERT_FALSE(run.messages.empty());
+        EXPECT_TRUE(run.messages.front().startsWith(QString::fromUtf8(test.boxStart)))
+            << run.messages.front().toStdString();
+        if (!test.movedAside) {
+            EXPECT_EQ(ReadFile(LeadBookPath()), before);
+            EXPECT_EQ(ReadFile(ResultJournalPath()), journal) << "left for a run that has a book";
+            EXPECT_TRUE(run.rows.empty());
+            continue;
+        }
+        int movedAside = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            if (entry.path().filename().string().rfind("leads.sqlite.unreadable-", 0) != 0) continue;
+            ++movedAside;
+            EXPECT_EQ(ReadFile(entry.path()), before);
+        }
+        EXPECT_EQ(movedAside, 1);
+        ASSERT_GE(run.messages.size(), 2u);
+        EXPECT_EQ(run.messages[1], RestoreQuestion(1)) << "the journal's row goes on in the new book";
+    }
 }
 
 TEST_F(WindowRowsTest, KnownCompaniesShowGreyAndTheMenuTicksNewOrUnexportedCompanies) {
