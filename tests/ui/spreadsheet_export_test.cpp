@@ -10,6 +10,8 @@
 #include <QStringEncoder>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <utility>
 
 #include "app/harvio_dlg.h"
 #include "engine/result_row.h"
@@ -126,7 +128,13 @@ protected:
     void Export(void (*exportRows)(const SpreadsheetExportContext&), const std::string& chosen) {
         SetNextMessageAnswers({MessageAnswer::Yes});
         const int marked = CountMarkedRows(list);
-        const MarkedRows rows{marked, MarkedRowCells(list, marked), nullptr};
+        ResultRowSource cellsOf = MarkedRowCells(list, marked);
+        const MarkedRows rows{marked,
+                              [this, cellsOf](ResultCells& cells) {
+                                  if (duringExport) std::exchange(duringExport, nullptr)();
+                                  return cellsOf(cells);
+                              },
+                              nullptr};
         SpreadsheetExportContext context{rows, nullptr, directory.Path().string(),
                                          [this](const QString& text) { statusLine = text; }};
         context.now = [] { return kFivePastNine; };
@@ -147,6 +155,7 @@ protected:
 
     TempDir directory;
     CMyListCtrl list;
+    std::function<void()> duringExport;  // runs once, while the rows are taken
     QString statusLine;
     QString suggestedPath;
 };
@@ -193,6 +202,91 @@ TEST_F(SpreadsheetExportTest, ACancelledDialogWritesNothingAndAFailureKeepsTheEa
     std::filesystem::create_directory(earlier + ".part");  // the new file cannot be written
     Export(OnExportUtf8Csv, earlier);
     EXPECT_EQ(ReadFile(earlier), "earlier");
+}
+
+// Excel holds 32,767 characters in a cell, counting one beyond the Basic Multilingual Plane
+// twice: a longer text is cut there, never inside a character, and a shorter one is kept whole
+// however many bytes it takes.
+TEST_F(SpreadsheetExportTest, LongCellsAreCutAtWholeCharactersAsExcelCountsThem) {
+    const auto repeated = [](const std::string& utf8, int times) {
+        std::string text;
+        for (int time = 0; time < times; ++time) text += utf8;
+        return text;
+    };
+    const struct {
+        const char* name;
+        std::string cell;
+        std::string kept;
+    } kCases[] = {
+        {"20,000 Chinese characters", repeated("阀", 20000), repeated("阀", 20000)},
+        {"40,000 letters", std::string(40000, 'a'), std::string(32767, 'a')},
+        {"exactly the limit", std::string(32767, 'a'), std::string(32767, 'a')},
+        {"a pair that would cross the limit", std::string(32766, 'a') + "𠮷", std::string(32766, 'a')},
+        {"a pair that ends at the limit", std::string(32765, 'a') + "𠮷b", std::string(32765, 'a') + "𠮷"},
+    };
+    const std::string path = directory.File("long.xlsx").string();
+    for (const auto& test : kCases) {
+        SCOPED_TRACE(test.name);
+        ResultCells cells;
+        cells[11] = Gb18030(test.cell);
+        bool given = false;
+        const WrittenFile written = WriteResultWorkbook(
+            path, [&](ResultCells& next) { return !std::exchange(given, true) && (next = cells, true); },
+            ExistingFile::kReplace);
+        ASSERT_TRUE(written.written) << written.failure;
+        const auto rows = WorkbookSheetRows(ReadFile(path));
+        ASSERT_TRUE(rows && rows->size() == 2u);
+        EXPECT_EQ((*rows)[1][11].size(), test.kept.size());
+        EXPECT_TRUE((*rows)[1][11] == test.kept);
+    }
+}
+
+// The save dialog asks before a file that is there is replaced; a file another program makes
+// while the rows are written is kept, and the export says so.
+TEST_F(SpreadsheetExportTest, AFileThatAppearsDuringAnExportIsKept) {
+    using Writer = WrittenFile (*)(const std::string&, const ResultRowSource&, ExistingFile);
+    const struct {
+        const char* name;
+        Writer write;
+    } kWriters[] = {
+        {"workbook", WriteResultWorkbook}, {"UTF-8 CSV", WriteUtf8Csv}, {"GBK CSV", WriteResultCsv}};
+    for (const auto& writer : kWriters) {
+        SCOPED_TRACE(writer.name);
+        const std::string path = directory.File(std::string(writer.name) + ".out").string();
+        bool first = true;
+        const WrittenFile written = writer.write(
+            path,
+            [&](ResultCells&) {
+                if (std::exchange(first, false)) std::ofstream(path) << "stranger";
+                return false;
+            },
+            ExistingFile::kKeep);
+        EXPECT_FALSE(written.written);
+        EXPECT_TRUE(written.keptExisting);
+        EXPECT_EQ(ReadFile(path), "stranger");
+        EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+        EXPECT_TRUE(writer
+                        .write(
+                            path, [](ResultCells&) { return false; }, ExistingFile::kReplace)
+                        .written)
+            << "a file the user chose to replace is replaced";
+        EXPECT_NE(ReadFile(path), "stranger");
+    }
+
+    for (const auto exportRows : {OnExportWorkbook, OnExportUtf8Csv}) {
+        const std::string path = directory.File("appeared").string();
+        std::filesystem::remove(path);
+        duringExport = [path] { std::ofstream(path) << "stranger"; };
+        TakeShownMessages();
+        Export(exportRows, path);
+        EXPECT_EQ(ReadFile(path), "stranger");
+        EXPECT_EQ(statusLine,
+                  QString::fromUtf8("导出未完成：文件 %1 在导出时由另一个程序建立，已保留该文件。")
+                      .arg(QString::fromStdString(path)));
+        const std::vector<QString> shown = TakeShownMessages();
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.back(), statusLine);
+    }
 }
 
 TEST_F(SpreadsheetExportTest, TheListShowsFourByteCharactersWhole) {
