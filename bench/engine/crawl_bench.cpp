@@ -11,11 +11,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "book/book_search.h"
+#include "book/company_key.h"
 #include "engine/search_engine_alibaba.h"
 #include "http/connect_to_map.h"
 #include "http/tls_trust.h"
@@ -27,6 +31,8 @@ extern char** environ;
 namespace {
 
 using namespace std::chrono_literals;
+
+constexpr int kReuseDays = 30;  // the shipped setting
 
 std::string DemoDirectoryProgram() {
     if (const char* named = std::getenv("HARVIO_DEMO_DIRECTORY")) return named;
@@ -101,6 +107,40 @@ std::string CrawlRules(const std::string& caFile) {
     return path;
 }
 
+// The pacing of the benchmarks: short waits, so that the figures show the engine's own cost.
+EnginePacing ShortPacing() {
+    EnginePacing pacing;
+    pacing.requestDelay = 0ms;
+    pacing.workerStartWait = 1ms;
+    pacing.drainPoll = 10ms;
+    pacing.pauseLength = 1ms;
+    pacing.resultPoll = 5ms;
+    return pacing;
+}
+
+// One whole search of the demo directory on the port with the rules; every record goes to take,
+// and the engine to prepare before the search starts. The number of records.
+int64_t SearchDemoDirectory(int port, const std::string& rules,
+                            const std::function<void(SearchEngine_Alibaba&)>& prepare,
+                            const std::function<void(const CompanyRecord&)>& take) {
+    ClearConnectTo();
+    AddConnectTo("::127.0.0.1:" + std::to_string(port));
+    SearchEngine_Alibaba engine(ShortPacing());
+    engine.LoadRulesFrom(rules);
+    prepare(engine);
+    SearchCondition condition;
+    condition.keyword = "有限公司";  // about two thirds of the directory, over many pages
+    engine.SetCondition(condition);
+    engine.StartSearch();
+    int64_t rows = 0;
+    while (std::unique_ptr<CompanyRecord> record = engine.GetNextCompany()) {
+        take(*record);
+        ++rows;
+    }
+    ClearConnectTo();
+    return rows;
+}
+
 // state.range(1): 1 over HTTPS with UTF-8 pages and gzip bodies, 0 plain HTTP with GBK pages.
 void BM_CrawlDemoDirectory(benchmark::State& state) {
     const bool https = state.range(1) != 0;
@@ -112,31 +152,16 @@ void BM_CrawlDemoDirectory(benchmark::State& state) {
     }
     std::FILE* quiet = std::fopen("/dev/null", "w");
     SetTraceStream(quiet);
-    ClearConnectTo();
-    AddConnectTo("::127.0.0.1:" + std::to_string(site.port));
     SetExtraCaFile(caFile);
     const std::string rules = CrawlRules(caFile);
-    EnginePacing pacing;
-    pacing.requestDelay = 0ms;
-    pacing.workerStartWait = 1ms;
-    pacing.drainPoll = 10ms;
-    pacing.pauseLength = 1ms;
-    pacing.resultPoll = 5ms;
     int64_t rows = 0;
-    for (auto _ : state) {
-        SearchEngine_Alibaba engine(pacing);
-        engine.LoadRulesFrom(rules);
-        SearchCondition condition;
-        condition.keyword = "有限公司";  // about two thirds of the directory, over many pages
-        engine.SetCondition(condition);
-        engine.StartSearch();
-        while (std::unique_ptr<CompanyRecord> record = engine.GetNextCompany()) ++rows;
-    }
+    for (auto _ : state)
+        rows += SearchDemoDirectory(
+            site.port, rules, [](SearchEngine_Alibaba&) {}, [](const CompanyRecord&) {});
     state.counters["rows"] =
         benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kAvgIterations);
     state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
     state.counters["peak_rss_KiB"] = PeakResidentKiB();
-    ClearConnectTo();
     SetExtraCaFile("");
     if (https) {
         std::remove(caFile.c_str());
@@ -145,6 +170,59 @@ void BM_CrawlDemoDirectory(benchmark::State& state) {
     SetTraceStream(stdout);
     std::fclose(quiet);
 }
+
+// A search of the 300-company demo with the lead book, as harvio-cli search makes it: with
+// repeated 0 the book starts empty, with 1 it holds the same search made just before, so that
+// every company comes from the book and only the result pages are read.
+void BM_SearchWithTheLeadBook(benchmark::State& state) {
+    const bool repeated = state.range(0) != 0;
+    DemoDirectory site(300, "");
+    char folder[] = "/tmp/harvio-book-search-bench-XXXXXX";
+    if (site.port == 0 || mkdtemp(folder) == nullptr) {
+        state.SkipWithError("the demo directory did not start");
+        return;
+    }
+    std::FILE* quiet = std::fopen("/dev/null", "w");
+    SetTraceStream(quiet);
+    const std::string rules = CrawlRules("");
+    const std::string bookPath = std::string(folder) + "/leads.sqlite";
+    const auto searchWithBook = [&](const std::shared_ptr<LeadBook>& book) {
+        std::shared_ptr<BookSearch> search;
+        return SearchDemoDirectory(
+            site.port, rules,
+            [&](SearchEngine_Alibaba& engine) {
+                search = std::make_shared<BookSearch>(book, SiteNameOf(engine.Rules()),
+                                                      CompanyKeyer(engine.Rules()), kReuseDays);
+                search->Begin(SearchCondition{});
+                engine.SetKnownCompanies(search);
+            },
+            [&](const CompanyRecord& record) {
+                FoundCompany found;
+                search->Keep(record, found);
+            });
+    };
+    int64_t rows = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove_all(folder);
+        auto book = std::make_shared<LeadBook>();
+        book->Open(bookPath);
+        if (repeated) searchWithBook(book);
+        state.ResumeTiming();
+        rows = searchWithBook(book);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+    std::filesystem::remove_all(folder);
+    SetTraceStream(stdout);
+    std::fclose(quiet);
+}
+BENCHMARK(BM_SearchWithTheLeadBook)
+    ->ArgNames({"repeated"})
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK(BM_CrawlDemoDirectory)
     ->ArgNames({"companies", "https"})
