@@ -109,13 +109,11 @@ std::string CrawlRules(const std::string& caFile) {
 
 // The pacing of the benchmarks: short waits, so that the figures show the engine's own cost.
 EnginePacing ShortPacing() {
-    EnginePacing pacing;
-    pacing.requestDelay = 0ms;
-    pacing.workerStartWait = 1ms;
-    pacing.drainPoll = 10ms;
-    pacing.pauseLength = 1ms;
-    pacing.resultPoll = 5ms;
-    return pacing;
+    return {.requestDelay = 0ms,
+            .workerStartWait = 1ms,
+            .drainPoll = 10ms,
+            .pauseLength = 1ms,
+            .resultPoll = 5ms};
 }
 
 // One whole search of the demo directory on the port with the rules; every record goes to take,

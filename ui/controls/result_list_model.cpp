@@ -1,17 +1,9 @@
 #include "ui/controls/result_list_model.h"
 
-#include <QDateTime>
 #include <algorithm>
 
 #include "engine/gbk_characters.h"
-
-namespace {
-
-QString BookDate(int64_t when) {
-    return QDateTime::fromSecsSinceEpoch(when).toString(QStringLiteral("yyyy-MM-dd"));
-}
-
-}  // namespace
+#include "ui/controls/book_dates.h"
 
 ResultListModel::ResultListModel(QObject* parent)
     : QAbstractTableModel(parent), gbkDecoder_(kCellEncoding, QStringConverter::Flag::Stateless) {}
@@ -47,9 +39,7 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             if (!row.facts.knownBefore) return QVariant();
             return QStringLiteral("已收录：首次 %1，最后导出 %2")
-                .arg(BookDate(row.facts.firstFound), row.facts.lastExported == 0
-                                                         ? QStringLiteral("尚未导出")
-                                                         : BookDate(row.facts.lastExported));
+                .arg(BookDate(row.facts.firstFound), LastExportedText(row.facts.lastExported));
         default:
             return QVariant();
     }

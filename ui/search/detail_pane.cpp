@@ -1,11 +1,11 @@
 #include "ui/search/detail_pane.h"
 
-#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QVariant>
 
+#include "ui/controls/book_dates.h"
 #include "ui/controls/my_list_ctrl.h"
 #include "ui/search/gbk_text.h"
 
@@ -60,17 +60,11 @@ void ShowRowInDetailPane(const CMyListCtrl& list, int row, const ControlById& co
 }
 
 void ShowBookDates(const RowBookFacts& facts, const ControlById& control) {
-    const auto date = [](int64_t when) {
-        return QDateTime::fromSecsSinceEpoch(when).toString(QStringLiteral("yyyy-MM-dd"));
-    };
     const bool known = facts.firstFound != 0;
     if (auto* box = qobject_cast<QLineEdit*>(control(kFirstFoundBox)))
-        box->setText(known ? date(facts.firstFound) : QString());
-    if (auto* box = qobject_cast<QLineEdit*>(control(kLastExportedBox))) {
-        box->setText(!known                    ? QString()
-                     : facts.lastExported == 0 ? QStringLiteral("尚未导出")
-                                               : date(facts.lastExported));
-    }
+        box->setText(known ? BookDate(facts.firstFound) : QString());
+    if (auto* box = qobject_cast<QLineEdit*>(control(kLastExportedBox)))
+        box->setText(known ? LastExportedText(facts.lastExported) : QString());
 }
 
 QByteArray DetailBoxBytes(const QWidget* box) {
