@@ -2,19 +2,12 @@
 
 #include <QFile>
 
+#include "platform/settings_value.h"
+
 std::string ConfiguredUserAgent(const QString& iniPath) {
-    QFile file(iniPath);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    std::string value;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.startsWith(QLatin1Char('['))) break;  // the keys before any section end here
-        const qsizetype equals = line.indexOf(QLatin1Char('='));
-        if (equals < 0 || line.left(equals).trimmed() != QLatin1String("userAgent")) continue;
-        QString text = line.mid(equals + 1).trimmed();
-        if (text.size() >= 2 && text.startsWith(QLatin1Char('"')) && text.endsWith(QLatin1Char('"')))
-            text = text.mid(1, text.size() - 2);
-        value = text.toStdString();
-    }
+    std::string value =
+        ReadTopLevelSetting(QFile::encodeName(iniPath).toStdString(), "userAgent").value_or(std::string());
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
     return value;
 }
