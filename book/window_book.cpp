@@ -40,12 +40,11 @@ RowBookFacts WindowBook::KeepRecord(BookSearch& search, const CompanyRecord& rec
     row.checked = true;  // the search ticks every row it adds
     row.cells = cells;
     FoundCompany found;
-    bool queued;
-    {
-        std::lock_guard<std::mutex> lock(queueMutex_);
-        queued = !queue_.empty() || writing_;
-    }
-    // Behind a write still pending the record waits its turn, so that the book keeps the order.
+    // The window's own writes (ticks, exports) go through in a moment: the record waits for them
+    // rather than show before it is in the book.
+    if (!failing_ && WritesPending()) Flush();
+    // Behind a write that keeps failing the record waits its turn, so that the book keeps the order.
+    const bool queued = WritesPending();
     bool written = false;
     if (!queued) {
         written = search.Keep(record, found, &row);
@@ -100,6 +99,11 @@ void WindowBook::Hand(Write write) {
         queue_.push_back(std::move(write));
     }
     queueChanged_.notify_all();
+}
+
+bool WindowBook::WritesPending() {
+    std::lock_guard<std::mutex> lock(queueMutex_);
+    return !queue_.empty() || writing_;
 }
 
 void WindowBook::Flush() {

@@ -71,6 +71,7 @@ private:
     using Write = std::function<bool(LeadBook&)>;
 
     void Hand(Write write);
+    bool WritesPending();
     void WriterLoop();
     void NoteOutcome(bool written);
 

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "book/support/book_fixture.h"
 
@@ -90,8 +92,21 @@ TEST(WindowBook, RowsKnownBeforeAreToldAndClearKeepsRowsAddedSince) {
     EXPECT_FALSE(fresh.knownBefore);
     EXPECT_EQ(fresh.firstFound, 5000);
 
+    // A record that comes while a tick of the window waits for the book (another program holds
+    // it) is in the book once it is handed back to be shown.
+    RawBook other(folder.Path());
+    other.Run("BEGIN IMMEDIATE");
+    window.SetChecked(known.rowId, false);
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other.Run("COMMIT");
+    });
+    const RowBookFacts behindTick = window.KeepRecord(*search, CompanyNumber(4), {"4"});
+    EXPECT_TRUE(book->Lookup(behindTick.company)) << "shown only once kept";
+    release.join();
+
     window.MarkExported({known.company});
-    window.RemoveRows(fresh.rowId);
+    window.RemoveRows(behindTick.rowId);
     const RowBookFacts later = window.AddRow({"3"}, false);
     window.Flush();
     EXPECT_EQ(book->Lookup(known.company)->lastExported, 5000);
