@@ -86,7 +86,8 @@ int RunProgram(const std::vector<std::string>& command, const std::string& stdou
     // MakeTemporaryDirectory names the shared temporary folder when it cannot make one: never ours.
     std::string ownFolder = dataHome.empty() ? MakeTemporaryDirectory() : std::string();
     if (ownFolder == "/tmp") ownFolder.clear();
-    std::vector<std::string> environment = {"XDG_DATA_HOME=" + (dataHome.empty() ? ownFolder + "/data" : dataHome)};
+    std::vector<std::string> environment = {"XDG_DATA_HOME=" +
+                                            (dataHome.empty() ? ownFolder + "/data" : dataHome)};
     for (char** variable = environ; *variable != nullptr; ++variable) {
         if (std::string_view(*variable).rfind("XDG_DATA_HOME=", 0) != 0) environment.push_back(*variable);
     }
