@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
                                       ->check(CLI::Range(0.0, 1.0));
     }
     bool requestLog = false;
-    app.add_flag("--log", requestLog, "one line per request on standard error");
+    app.add_flag("--log", requestLog,
+                 "one line per request on standard error: host, target, status and the connection it came on");
     bool requireCookie = false;
     app.add_flag("--require-cookie", requireCookie,
                  "redirect every request without a valid session cookie to itself, setting a new one");
