@@ -45,6 +45,7 @@ void ConnectionPool::Keep(const std::string& place, std::unique_ptr<SocketConnec
     std::lock_guard<std::mutex> lock(mutex);
     if (closed) return;  // `connection` closes as it goes
     DropStale(dropped);
+    ++keepsOf[place];
     idle.push_front({place, std::move(connection), now()});
     std::size_t forPlace = 0;
     for (auto kept = idle.begin(); kept != idle.end();) {
@@ -54,7 +55,14 @@ void ConnectionPool::Keep(const std::string& place, std::unique_ptr<SocketConnec
             ++kept;
         }
     }
-    while (idle.size() > kIdleInAll) dropped.splice(dropped.end(), idle, std::prev(idle.end()));
+    if (idle.size() <= kIdleInAll) return;
+    // The place kept least often goes first, the longest unused among equals: a host that served
+    // one company before the hosts that serve them all. The one just kept stays.
+    auto victim = std::prev(idle.end());
+    for (auto kept = victim; kept != idle.begin(); --kept) {
+        if (keepsOf[kept->place] < keepsOf[victim->place]) victim = kept;
+    }
+    dropped.splice(dropped.end(), idle, victim);
 }
 
 void ConnectionPool::Close() {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -15,8 +16,10 @@ class SocketConnection;
 // handshake. A place names the scheme, host and port of the site and where the connection really
 // goes (the proxy, or the connect-to target). A connection is in the pool or with one thread,
 // never with two. At most kIdlePerPlace connections wait for one place (one per thread of a
-// search) and kIdleInAll in all, the longest unused closed first; one unused for kIdleLimit is
-// closed the next time the pool is asked, so that the pool needs no thread of its own.
+// search) and kIdleInAll in all, so that a site whose companies each have a host of their own
+// is never held by dozens of idle sockets: over that, one of the place kept least often goes.
+// One unused for kIdleLimit is closed the next time the pool is asked, so that the pool needs no
+// thread of its own.
 class ConnectionPool {
 public:
     using Clock = std::chrono::steady_clock;
@@ -57,5 +60,6 @@ private:
     std::function<Clock::time_point()> now;
     mutable std::mutex mutex;
     std::list<Idle> idle;  // the most recently kept first
+    std::map<std::string, std::size_t> keepsOf;  // connections kept for each place so far
     bool closed = false;
 };

@@ -66,8 +66,16 @@ TlsStream::~TlsStream() {
 }
 
 void TlsStream::End() {
+    // A connection freed without close_notify has its session marked unfit for resumption, as
+    // one cut off by an attacker would be; a healthy one says goodbye without waiting for the answer.
+    if (session != nullptr && established && !broken) {
+        SSL_shutdown(session);
+        ERR_clear_error();
+    }
     if (session != nullptr) SSL_free(session);
     session = nullptr;
+    established = false;
+    broken = false;
     context.reset();
 }
 
@@ -108,13 +116,15 @@ TlsStream::Step TlsStream::StepFor(int result) {
         case SSL_ERROR_ZERO_RETURN:
             return Step::kClosed;
         default:
+            broken = true;
             return Step::kFailed;
     }
 }
 
 TlsStream::Step TlsStream::Handshake(std::string& problem) {
     const int result = SSL_do_handshake(session);
-    if (result == 1) return Step::kDone;
+    established = result == 1;
+    if (established) return Step::kDone;
     const Step step = StepFor(result);
     if (step == Step::kWantRead || step == Step::kWantWrite) return step;
     const long verified = SSL_get_verify_result(session);

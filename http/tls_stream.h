@@ -34,6 +34,8 @@ public:
     // kWantRead when it was no data (a session ticket), kDone when data came unasked, kClosed
     // when the peer closed.
     Step PeekIdle();
+    // Sends close_notify when the session is healthy (so that it stays fit for resumption), then
+    // frees it.
     void End();
 
 private:
@@ -43,5 +45,7 @@ private:
 
     std::shared_ptr<SSL_CTX> context;
     SSL* session = nullptr;
-    std::string place;  // "host:port", under which the sessions it receives are kept
+    std::string place;         // "host:port", under which the sessions it receives are kept
+    bool established = false;  // the handshake is done
+    bool broken = false;       // a fatal error ended the session
 };
