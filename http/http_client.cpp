@@ -39,6 +39,7 @@ constexpr int kHttpNotFound = 404;
 constexpr int kHttpForbidden = 403;
 constexpr int kHttpServerError = 500;
 constexpr int kHttpTooManyRequests = 429;
+constexpr int kHttpRequestTimeout = 408;
 constexpr int kHttpUnavailable = 503;
 
 enum RequestResult {
@@ -412,10 +413,12 @@ int HttpClient::Impl::Exchange(const std::string& url, const Url& target, const 
     for (;;) {
         bool reusable = false;
         const int result = SendAndReceive(*connection, url, request, reused, response, length, reusable);
-        // A kept connection that ends unanswered was closed by its server while it was idle, so
-        // the server never saw the request: it goes once more on a new connection, without a
-        // second wait before it, since the pacing has already waited for this one request.
-        if (result == kUnanswered && reused) {
+        // A kept connection that ends unanswered, or whose server says it waited too long (408),
+        // was closed by its server while it was idle, so the server never saw the request: it
+        // goes once more on a new connection, without a second wait before it, since the pacing
+        // has already waited for this one request.
+        if (reused &&
+            (result == kUnanswered || (result == 0 && response.statusCode == kHttpRequestTimeout))) {
             reused = false;
             if (const int opened = OpenNew(connection, url, target, proxy, route.to, deadline); opened != 0)
                 return opened;

@@ -21,7 +21,7 @@ struct HttpTimings {
     std::chrono::milliseconds requestDelay{500};         // before every request, redirects included
     std::chrono::milliseconds firstByteTimeout{30000};   // for the first byte of the response
     std::chrono::milliseconds nextByteTimeout{30000};    // for every later byte, TLS handshake included
-    std::chrono::milliseconds responseTimeout{120000};   // for one whole exchange, from the lookup on
+    std::chrono::milliseconds responseTimeout{120000};   // for one whole exchange, from the wait's end on
     std::chrono::milliseconds longestRetryWait{300000};  // the most a Retry-After wait lasts
 };
 

@@ -501,11 +501,12 @@ TEST_F(HttpClientTest, AConnectionCarriesTheNextRequestOnlyWhenItsResponseLeaves
         {"an interim response first", "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n" + rows, 1},
         {"HTTP/1.0 with keep-alive", "HTTP/1.0 200 OK\r\nConnection: keep-alive\r\n" + rows, 1},
         {"close asked", "HTTP/1.1 200 OK\r\nConnection: close\r\n" + rows, 3},
-        {"close among the options", "HTTP/1.1 200 OK\r\nConnection: Keep-Alive\r\nConnection: X, CLOSE\r\n" + rows,
-         3},
+        {"close among the options",
+         "HTTP/1.1 200 OK\r\nConnection: Keep-Alive\r\nConnection: X, CLOSE\r\n" + rows, 3},
         {"HTTP/1.0 without keep-alive", "HTTP/1.0 200 OK\r\n" + rows, 3},
         {"a length beside chunks",
-         "HTTP/1.1 200 OK\r\nContent-Length: 4\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nrows\r\n0\r\n\r\n", 3},
+         "HTTP/1.1 200 OK\r\nContent-Length: 4\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nrows\r\n0\r\n\r\n",
+         3},
         {"bytes past the length", "HTTP/1.1 200 OK\r\n" + rows + "EXTRA", 3},
         {"a server that closes idle connections", "HTTP/1.1 200 OK\r\n" + rows, 3, true},
     };
@@ -535,8 +536,16 @@ TEST_F(HttpClientTest, AKeptConnectionEndingUnansweredIsReplacedOnceButABegunAns
         int requests;
     } cases[] = {
         {"closed unanswered", [](ScriptedConnection&) {}, 4, "earlier failure", 3},
+        {"waited too long",
+         [](ScriptedConnection& connection) {
+             connection.Send(
+                 "HTTP/1.1 408 Request Timeout\r\nConnection: close\r\nContent-Length: 0\r\n\r\n");
+         },
+         4, "earlier failure", 3},
         {"half a body",
-         [](ScriptedConnection& connection) { connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\nrows"); },
+         [](ScriptedConnection& connection) {
+             connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\nrows");
+         },
          -1, "body cut short for:", 2},
         {"no answer in time", [](ScriptedConnection& connection) { connection.StaySilent(5000ms); }, -3,
          "get Html Connect TimeOut", 2},
@@ -556,7 +565,8 @@ TEST_F(HttpClientTest, AKeptConnectionEndingUnansweredIsReplacedOnceButABegunAns
         std::strcpy(client.lastError, "earlier failure");
         const auto started = std::chrono::steady_clock::now();
         EXPECT_EQ(client.GetHtml(url.c_str(), ""), row.result);
-        EXPECT_LT(std::chrono::steady_clock::now() - started, 2 * kDelay) << "the request waits its turn once";
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 2 * kDelay)
+            << "the request waits its turn once";
         EXPECT_EQ(client.lastError, row.lastError + std::string(row.result == 4 ? "" : url));
         EXPECT_EQ(server.Requests().size(), static_cast<std::size_t>(row.requests));
     }
