@@ -25,6 +25,8 @@
 #include <thread>
 #include <vector>
 
+#include "tools/serve_until_stopped.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -91,7 +93,7 @@ public:
         : target(target), targetLength(targetLength), roundTrip(roundTrip), stopFd(eventfd(0, EFD_CLOEXEC)) {}
 
     // The port listened on, or -1.
-    int Listen(int port) {
+    int Bind(int port) {
         listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -178,27 +180,7 @@ int main(int argc, char** argv) {
     std::memcpy(&target, found->ai_addr, found->ai_addrlen);
     freeaddrinfo(found);
 
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     signal(SIGPIPE, SIG_IGN);
-
     Relay relay(target, targetLength, std::chrono::milliseconds(roundTripMs));
-    const int bound = relay.Listen(port);
-    if (bound < 0) {
-        std::fprintf(stderr, "cannot listen on 127.0.0.1:%d\n", port);
-        return 1;
-    }
-    std::printf("listening on 127.0.0.1:%d\n", bound);
-    std::fflush(stdout);
-    std::thread signalWaiter([&] {
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
-        relay.Stop();
-    });
-    relay.Serve();
-    signalWaiter.join();
-    return 0;
+    return ServeUntilStopped(relay, port);
 }
