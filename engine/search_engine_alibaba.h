@@ -64,7 +64,7 @@ private:
     void PauseWhenDue(SearchRun& run);
     // The record of one link: taken from the known companies, read, or none.
     std::unique_ptr<CompanyRecord> CompanyOfLink(SearchRun& run, PageSource& source, const std::string& link);
-    void FailStart(const std::string& reason);
+    void FailStart(SearchRun& run, const std::string& reason);
     void EndRunning();
     void WakeWaits();
 

@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "tools/demo-directory/demo_catalogue.h"
 #include "tools/demo-directory/demo_server.h"
 #include "tools/demo-directory/demo_site.h"
 #include "tools/demo-directory/demo_truth.h"
+#include "tools/serve_until_stopped.h"
 
 namespace {
 
@@ -19,37 +19,8 @@ constexpr int kDefaultPort = 8765;
 constexpr int kDefaultCompanies = 300;
 constexpr long kCertificateLifetime = 30L * 24 * 3600;
 constexpr long kCertificateBackdate = 3600;  // clocks of client and server may differ a little
-const std::vector<std::string> kDemoServerNames = {"DNS:*.demo-b2b.test", "DNS:demo-b2b.test", "DNS:localhost",
-                                                   "IP:127.0.0.1", "IP:::1"};
-
-// Serves until SIGINT or SIGTERM; the signals are taken by a waiting thread, not a handler,
-// so that stopping the server happens in ordinary code.
-int Serve(DemoServer& server, int port) {
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
-    int bound = server.Bind(port);
-    if (bound < 0) {
-        std::fprintf(stderr, "cannot listen on 127.0.0.1:%d\n", port);
-        return 1;
-    }
-    std::printf("listening on 127.0.0.1:%d\n", bound);
-    std::fflush(stdout);
-
-    std::thread signalWaiter([&] {
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
-        server.Stop();
-    });
-    server.Serve();
-    // Serve also ends without a signal when the listening socket fails: wake the waiter then.
-    pthread_kill(signalWaiter.native_handle(), SIGTERM);
-    signalWaiter.join();
-    return 0;
-}
+const std::vector<std::string> kDemoServerNames = {"DNS:*.demo-b2b.test", "DNS:demo-b2b.test",
+                                                   "DNS:localhost", "IP:127.0.0.1", "IP:::1"};
 
 }  // namespace
 
@@ -80,11 +51,11 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(0.0, 1.0));
     app.add_option("--fault-seed", faults.seed, "seed of the fault draw")->capture_default_str();
     const char* const kindOptions[kDemoFaultKinds] = {
-        "--fault-404",         "--fault-403",         "--fault-500",        "--fault-reset",
-        "--fault-slow",        "--fault-chunked",     "--fault-redirect",   "--fault-truncate",
-        "--fault-keep-open",   "--fault-trickle",     "--fault-continue",   "--fault-bare-lf",
-        "--fault-lower-case",  "--fault-zero-chunks", "--fault-cut-short",  "--fault-esc-location",
-        "--fault-429",         "--fault-503"};
+        "--fault-404",        "--fault-403",         "--fault-500",       "--fault-reset",
+        "--fault-slow",       "--fault-chunked",     "--fault-redirect",  "--fault-truncate",
+        "--fault-keep-open",  "--fault-trickle",     "--fault-continue",  "--fault-bare-lf",
+        "--fault-lower-case", "--fault-zero-chunks", "--fault-cut-short", "--fault-esc-location",
+        "--fault-429",        "--fault-503"};
     double kindRates[kDemoFaultKinds] = {};
     CLI::Option* kindOptionHandles[kDemoFaultKinds];
     for (int kind = 0; kind < kDemoFaultKinds; ++kind) {
@@ -93,7 +64,9 @@ int main(int argc, char** argv) {
                                       ->check(CLI::Range(0.0, 1.0));
     }
     bool requestLog = false;
-    app.add_flag("--log", requestLog, "one line per request on standard error");
+    app.add_flag(
+        "--log", requestLog,
+        "one line per request on standard error: host, target, status and the connection it came on");
     bool requireCookie = false;
     app.add_flag("--require-cookie", requireCookie,
                  "redirect every request without a valid session cookie to itself, setting a new one");
@@ -105,7 +78,8 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     std::string caFile;
     DemoWireOptions wire;
-    app.add_option("--https", caFile, "serve HTTPS with a fresh test CA, whose certificate goes to this file");
+    app.add_option("--https", caFile,
+                   "serve HTTPS with a fresh test CA, whose certificate goes to this file");
     app.add_flag("--utf8", wire.utf8, "send the pages as UTF-8");
     app.add_flag("--gzip", wire.gzip, "send the bodies gzip-compressed");
     std::string layoutName = "standard";
@@ -157,7 +131,8 @@ int main(int argc, char** argv) {
     CertificateAuthority::Issued identity;
     if (wire.https) {
         // Made afresh at each start; clients trust the demo by adding the CA written to caFile.
-        const CertificateAuthority authority("Harvio demo test CA", -kCertificateBackdate, kCertificateLifetime);
+        const CertificateAuthority authority("Harvio demo test CA", -kCertificateBackdate,
+                                             kCertificateLifetime);
         identity = authority.Issue(kDemoServerNames, -kCertificateBackdate, kCertificateLifetime);
         std::ofstream authorityFile(caFile, std::ios::binary);
         authorityFile << authority.CertificatePem();
@@ -171,5 +146,5 @@ int main(int argc, char** argv) {
     server.SetSlowStart(faults.slowStart);
     if (requestLog) server.EnableRequestLog();
     if (requireCookie) server.RequireSessionCookie(seed);
-    return Serve(server, port);
+    return ServeUntilStopped(server, port);
 }
