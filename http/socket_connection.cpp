@@ -1,6 +1,7 @@
 #include "http/socket_connection.h"
 
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -94,6 +95,10 @@ SocketStatus SocketConnection::ConnectTo(const SocketAddress& address) {
     Close();
     socketFd = socket(address.storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
     if (socketFd < 0) return SocketStatus::kNoSocket;
+    // On a kept connection a request written in more than one piece (a TLS record, a proxy's
+    // CONNECT) must not wait for the server's delayed acknowledgement of the last answer.
+    const int on = 1;
+    setsockopt(socketFd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     if (connect(socketFd, reinterpret_cast<const sockaddr*>(&address.storage), address.length) == 0) {
         return SocketStatus::kDone;
     }

@@ -142,7 +142,11 @@ int64_t SearchDemoDirectory(int port, const std::string& rules,
 // state.range(1): 1 over HTTPS with UTF-8 pages and gzip bodies, 0 plain HTTP with GBK pages.
 void BM_CrawlDemoDirectory(benchmark::State& state) {
     const bool https = state.range(1) != 0;
-    const std::string caFile = https ? "/tmp/harvio-crawl-bench-ca-" + std::to_string(getpid()) + ".pem" : "";
+    // Each demo directory makes its own CA, and the client keeps the trust it built from a CA
+    // file's name: one name per directory.
+    const std::string caFile = https ? "/tmp/harvio-crawl-bench-ca-" + std::to_string(getpid()) + "-" +
+                                           std::to_string(state.range(0)) + ".pem"
+                                     : "";
     DemoDirectory site(static_cast<int>(state.range(0)), caFile);
     if (site.port == 0) {
         state.SkipWithError("the demo directory did not start");

@@ -90,7 +90,8 @@ void DropConnection(const httplib::Request& request) {
 
 }  // namespace
 
-DemoServer::DemoServer(DemoSite& site, const DemoWireOptions& options, const CertificateAuthority::Issued* identity)
+DemoServer::DemoServer(DemoSite& site, const DemoWireOptions& options,
+                       const CertificateAuthority::Issued* identity)
     : site(site), wireOptions(options) {
     if (identity != nullptr) {
         auto secure = std::make_unique<httplib::SSLServer>(identity->certificate.get(), identity->key.get());
@@ -101,6 +102,9 @@ DemoServer::DemoServer(DemoSite& site, const DemoWireOptions& options, const Cer
     }
     server->new_task_queue = [] { return new NumberedConnections(kServingThreads); };
     server->set_keep_alive_max_count(kRequestsPerConnection);
+    // A kept connection's answer must not wait for the client's delayed acknowledgement of the
+    // previous one, as directory sites' servers do not.
+    server->set_tcp_nodelay(true);
     server->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
         Answer(request, response);
     });
@@ -141,24 +145,26 @@ void DemoServer::Answer(const httplib::Request& request, httplib::Response& resp
             break;
         case DemoFault::Chunked: {
             auto body = std::make_shared<std::string>(wire.body);
-            response.set_chunked_content_provider(wire.contentType, [body](std::size_t offset, httplib::DataSink& sink) {
-                if (offset >= body->size()) {
-                    sink.done();
-                    return true;
-                }
-                std::size_t length = std::min(kChunkSize, body->size() - offset);
-                return sink.write(body->data() + offset, length);
-            });
+            response.set_chunked_content_provider(
+                wire.contentType, [body](std::size_t offset, httplib::DataSink& sink) {
+                    if (offset >= body->size()) {
+                        sink.done();
+                        return true;
+                    }
+                    std::size_t length = std::min(kChunkSize, body->size() - offset);
+                    return sink.write(body->data() + offset, length);
+                });
             return;
         }
         case DemoFault::Truncated: {
             auto body = std::make_shared<std::string>(wire.body);
             std::size_t sent = WireCutOffset(wireOptions, reply.body, reply.truncateAt);
-            response.set_content_provider(body->size(), wire.contentType,
-                                          [body, sent](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                                              if (offset < sent) sink.write(body->data() + offset, sent - offset);
-                                              return false;  // the connection closes mid-body
-                                          });
+            response.set_content_provider(
+                body->size(), wire.contentType,
+                [body, sent](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                    if (offset < sent) sink.write(body->data() + offset, sent - offset);
+                    return false;  // the connection closes mid-body
+                });
             return;
         }
         default:
@@ -177,7 +183,8 @@ int DemoServer::Bind(int port) {
 void DemoServer::EnableRequestLog() {
     server->set_logger([](const httplib::Request& request, const httplib::Response& response) {
         std::fprintf(stderr, "%s %s %d connection %u%s\n", request.get_header_value("Host").c_str(),
-                     request.target.c_str(), response.status, servedConnection, servedResumed ? " resumed" : "");
+                     request.target.c_str(), response.status, servedConnection,
+                     servedResumed ? " resumed" : "");
     });
 }
 
