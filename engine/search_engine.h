@@ -31,6 +31,9 @@ public:
     // The rule and field counters of the latest search (running or over); none before the first.
     // Cheap, and safe to read while the search runs.
     virtual std::shared_ptr<const RuleCounters> SearchCounters() const { return nullptr; }
+    // Loads the rules of another site (a profile) in place of the ones held, between searches;
+    // false, the rules unchanged, when the file can't be read.
+    virtual bool LoadRulesFrom(const std::string&) { return false; }
 
     SearchCondition condition;
     std::map<std::string, bool> seenUrls;

@@ -29,25 +29,35 @@ SearchEngine_Alibaba::~SearchEngine_Alibaba() {
 }
 
 void SearchEngine_Alibaba::LoadRules() {
-    // The window's start-up: the file is checked as it loads, and what the loader did not
-    // report itself (unknown keys, labels without a field, missing keys) joins the trace.
-    ExtractionRules loaded;
-    std::vector<RulesFinding> findings;
-    if (!LoadCheckedRulesFile(RulesFilePath(), loaded, findings)) return;
-    rules = std::move(loaded);
-    for (const RulesFinding& finding : findings) {
-        if (!TracedByLoader(finding)) TraceLine("rules file %s", DescribeFinding(finding).c_str());
-    }
+    LoadRulesFrom(RulesFilePath());
 }
 
 bool SearchEngine_Alibaba::LoadRulesFrom(const std::string& path) {
+    // The file is checked as it loads, and what the loader did not report itself (unknown keys,
+    // labels without a field, missing keys) joins the trace.
     ExtractionRules loaded;
-    if (!LoadRulesFile(path, loaded)) return false;
-    rules = std::move(loaded);
+    std::vector<RulesFinding> findings;
+    if (!LoadCheckedRulesFile(path, loaded, findings)) return false;
+    UseRules(std::move(loaded));
+    for (const RulesFinding& finding : findings) {
+        if (!TracedByLoader(finding)) TraceLine("rules file %s", DescribeFinding(finding).c_str());
+    }
     return true;
 }
 
+void SearchEngine_Alibaba::UseRules(ExtractionRules loaded) {
+    auto shared = std::make_shared<const ExtractionRules>(std::move(loaded));
+    std::lock_guard<std::mutex> lock(rulesLock);
+    rules = std::move(shared);
+}
+
+std::shared_ptr<const ExtractionRules> SearchEngine_Alibaba::CurrentRules() const {
+    std::lock_guard<std::mutex> lock(rulesLock);
+    return rules;
+}
+
 void SearchEngine_Alibaba::SetCondition(const SearchCondition& newCondition) {
+    plainCondition = newCondition;
     condition = newCondition;
     condition.keyword = UrlEncode(condition.keyword);
     condition.province = UrlEncode(condition.province);
@@ -70,7 +80,8 @@ void SearchEngine_Alibaba::StartSearch() {
     StopSearch();
     std::unique_lock<std::mutex> life(lifecycleLock);
     auto run = std::make_shared<SearchRun>();
-    run->counters = std::make_shared<RuleCounters>(rules);
+    run->rules = CurrentRules();
+    run->counters = std::make_shared<RuleCounters>(*run->rules);
     {
         std::lock_guard<std::mutex> lock(activeRunLock);
         activeRun = run;
@@ -86,7 +97,10 @@ void SearchEngine_Alibaba::StartSearch() {
         urlQueue.clear();
         busyWorkers = 0;
         errorText.clear();
-        searchUrl = rules.searchBaseUrl;
+        resultPages = std::make_unique<ResultPages>(*run->rules, plainCondition);
+        searchUrl = resultPages->First();
+        nextPageTrail = NextPageTrail();
+        nextPageLink.reset();
     }
     {
         std::lock_guard<std::mutex> lock(resultsLock);
@@ -97,24 +111,24 @@ void SearchEngine_Alibaba::StartSearch() {
     totalCompanies = 0;
     running = true;
 
-    if (rules.searchBaseUrl.empty()) return FailStart("the rules give no search address (searchBaseUrl)");
-    if (!BuildQuery(searchUrl, condition)) return FailStart("no search condition is set");
+    if (!resultPages->Failure().empty()) return FailStart(resultPages->Failure());
 
     // Page 1 is read without the lifecycle lock, so that a stop never waits for the read: the
     // stop takes this search as the active one and aborts the read.
     auto client = MakeClient(*run);
     life.unlock();
     std::unique_lock<std::mutex> lock(engineLock);
-    if (!ParseListPage(*client, searchUrl, true, *run->counters)) {
+    if (!ParseListPage(*client, searchUrl, true, *run)) {
         const std::string reason = "result page 1 could not be read: " + errorText;
         lock.unlock();
         if (!run->Stopped()) FailStart(reason);
         return;
     }
-    const ListPageTotals totals = ReadListPageTotals(rules, BodyOf(*client), run->counters.get());
+    const ListPageTotals totals = ReadListPageTotals(*run->rules, BodyOf(*client), run->counters.get());
     totalPages = totals.totalPages;
     currentPage = 1;
     totalCompanies = totals.totalCompanies;
+    if (run->rules->nextPageReg) NoteLinkedPage(*client, searchUrl, *run);
     lock.unlock();
 
     life.lock();
@@ -204,11 +218,11 @@ std::unique_ptr<CompanyRecord> SearchEngine_Alibaba::GetNextCompany() {
 std::unique_ptr<CompanyRecord> SearchEngine_Alibaba::ParseCompany(HttpClient& client,
                                                                   const std::string& link) {
     ClientPageSource source(client);
-    return ExtractCompany(rules, source, link);
+    return ExtractCompany(*CurrentRules(), source, link);
 }
 
 bool SearchEngine_Alibaba::ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch,
-                                         RuleCounters& counters) {
+                                         SearchRun& run) {
     if (fetch) {
         int result = 0;
         for (int attempt = 0; attempt < kListPageAttempts && result <= 0; ++attempt) {
@@ -220,8 +234,17 @@ bool SearchEngine_Alibaba::ParseListPage(HttpClient& client, const std::string& 
             return false;
         }
     }
-    QueueCompanyLinks(rules, BodyOf(client), seenUrls, urlQueue, &counters);
+    QueueCompanyLinks(*run.rules, BodyOf(client), client.pageAddress, seenUrls, urlQueue, run.counters.get());
     return true;
+}
+
+void SearchEngine_Alibaba::NoteLinkedPage(HttpClient& client, const std::string& asked, SearchRun& run) {
+    nextPageTrail.NoteRead(asked, client.pageAddress);
+    nextPageLink = NextResultPage(*run.rules, BodyOf(client), client.pageAddress, run.counters.get());
+    // No total is known: the figures grow with the walk.
+    totalPages = nextPageTrail.PagesRead();
+    currentPage = nextPageTrail.PagesRead();
+    if (!run.rules->compTotalCompanyReg) totalCompanies = static_cast<uint32_t>(seenUrls.size());
 }
 
 std::string SearchEngine_Alibaba::LastErrorText() {
@@ -238,23 +261,12 @@ void SearchEngine_Alibaba::PauseWhenDue(SearchRun& run) {
 }
 
 void SearchEngine_Alibaba::PageWalker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client) {
-    while (running && !run->Stopped()) {
-        const uint32_t page = currentPage + 1;
-        if (page > totalPages) {
-            currentPage = totalPages.load();
-            break;
-        }
-        currentPage = page;
-        const std::string address = ResultPageAddress(searchUrl, page);
-        {
-            std::lock_guard<std::mutex> lock(engineLock);
-            ParseListPage(*client, address, true, *run->counters);
-        }
-        queueChanged.notify_all();
-        if (run->Stopped()) return;
-        TraceLine("%u", ++requestCount);
-        PauseWhenDue(*run);
+    if (run->rules->nextPageReg) {
+        WalkNextPageLinks(*run, *client);
+    } else {
+        WalkNumberedPages(*run, *client);
     }
+    if (run->Stopped()) return;
 
     // The search ends once no link waits and no worker still reads a company, so that the
     // records of companies in progress arrive before GetNextCompany reports the end.
@@ -272,6 +284,45 @@ void SearchEngine_Alibaba::PageWalker(std::shared_ptr<SearchRun> run, std::uniqu
     EndRunning();
 }
 
+void SearchEngine_Alibaba::WalkNumberedPages(SearchRun& run, HttpClient& client) {
+    while (running && !run.Stopped()) {
+        const uint32_t page = currentPage + 1;
+        if (page > totalPages) {
+            currentPage = totalPages.load();
+            break;
+        }
+        currentPage = page;
+        const std::string address = resultPages->Numbered(page);
+        {
+            std::lock_guard<std::mutex> lock(engineLock);
+            ParseListPage(client, address, true, run);
+        }
+        queueChanged.notify_all();
+        if (run.Stopped()) return;
+        TraceLine("%u", ++requestCount);
+        PauseWhenDue(run);
+    }
+}
+
+void SearchEngine_Alibaba::WalkNextPageLinks(SearchRun& run, HttpClient& client) {
+    while (running && !run.Stopped()) {
+        const std::optional<std::string> address = nextPageTrail.Next(nextPageLink);
+        if (!address) break;
+        bool read = false;
+        {
+            std::lock_guard<std::mutex> lock(engineLock);
+            read = ParseListPage(client, *address, true, run);
+            if (read) NoteLinkedPage(client, *address, run);
+        }
+        queueChanged.notify_all();
+        if (run.Stopped()) return;
+        TraceLine("%u", ++requestCount);
+        // A page that can't be read gives no link to the page after it: the walk ends there.
+        if (!read) break;
+        PauseWhenDue(run);
+    }
+}
+
 void SearchEngine_Alibaba::CompanyWorker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client) {
     ClientPageSource source(*client, &run->gate);
     std::unique_lock<std::mutex> lock(engineLock);
@@ -284,7 +335,7 @@ void SearchEngine_Alibaba::CompanyWorker(std::shared_ptr<SearchRun> run, std::un
         lock.unlock();
 
         std::unique_ptr<CompanyRecord> record =
-            ExtractCompany(rules, source, link, nullptr, run->counters.get());
+            ExtractCompany(*run->rules, source, link, nullptr, run->counters.get());
         if (record) {
             {
                 std::lock_guard<std::mutex> resultLock(resultsLock);
