@@ -8,8 +8,8 @@
 #include "cli/exit_codes.h"
 #include "cli/gbk_text.h"
 #include "cli/record_output.h"
-#include "engine/result_files.h"
 #include "cli/rule_health_table.h"
+#include "engine/result_files.h"
 #include "engine/result_row.h"
 #include "engine/rule_counters.h"
 #include "engine/search_engine_alibaba.h"
@@ -35,8 +35,9 @@ CLI::App* AddSearchCommand(CLI::App& app, SearchOptions& options) {
     command->add_option("--industry", options.industry, "industry code, as the site names it");
     command->add_option("--biztype", options.bizType, "business model code, as the site names it");
     command->add_option("--out", options.outFile, "append the companies to FILE instead of standard output");
-    command->add_option("--format", options.format,
-                        "csv (the window's export), jsonl, or xlsx (a new Excel workbook, needs --out)")
+    command
+        ->add_option("--format", options.format,
+                     "csv (the window's export), jsonl, or xlsx (a new Excel workbook, needs --out)")
         ->check(CLI::IsMember({"csv", "jsonl", "xlsx"}));
     command->add_flag("--stats", options.stats,
                       "after the search, the rules' and fields' figures on stderr; exit 5 when the site "
@@ -81,12 +82,15 @@ int RunSearch(const SearchOptions& options) {
     engine->SetCondition(condition);
     engine->StartSearch();
     if (!engine->startFailure.empty()) {
-        std::fprintf(stderr, "search not started: %s\n", EscapeControlBytes(GbkToUtf8(engine->startFailure)).c_str());
+        std::fprintf(stderr, "search not started: %s\n",
+                     EscapeControlBytes(GbkToUtf8(engine->startFailure)).c_str());
         if (out != stdout) std::fclose(out);
         return kExitNotStarted;
     }
 
     const bool csv = options.format == "csv";
+    // A site paged by next-page links states no page count: the pages read are counted instead.
+    const bool followsNextPages = static_cast<bool>(engine->Rules().nextPageReg);
     if (csv) WriteText(out, CsvHeaderLine());
     int companies = 0;
     std::vector<ResultCells> rows;  // a workbook is written once the search has ended
@@ -97,8 +101,14 @@ int RunSearch(const SearchOptions& options) {
         } else {
             WriteText(out, csv ? CsvLine(BuildResultCells(*record, companies)) : JsonLine(*record));
         }
-        std::fprintf(stderr, "companies so far %d, company count %u, page %u of %u\n", companies,
-                     engine->totalCompanies.load(), engine->currentPage.load(), engine->totalPages.load());
+        if (followsNextPages) {
+            std::fprintf(stderr, "companies so far %d, company count %u, pages read %u\n", companies,
+                         engine->totalCompanies.load(), engine->currentPage.load());
+        } else {
+            std::fprintf(stderr, "companies so far %d, company count %u, page %u of %u\n", companies,
+                         engine->totalCompanies.load(), engine->currentPage.load(),
+                         engine->totalPages.load());
+        }
     }
     if (engine->status == -1) {
         std::fprintf(stderr, "a result page could not be read: %s\n",

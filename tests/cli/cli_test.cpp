@@ -145,8 +145,16 @@ TEST_F(CliTest, RulesOfTheGeneralFamilyLeaveMemberFieldsOut) {
 TEST_F(CliTest, RulesWithoutACompanyOrWithBadInputFail) {
     const std::string home = SavePage("home", "<html>no links</html>");
     const std::string other = SavePage("other", "<html>x</html>");
-    EXPECT_EQ(Run({"rules", "--rules", rulesPath, "--family", "general", home, other, other}).exitCode, 1);
-    EXPECT_EQ(Run({"rules", "--rules", rulesPath, "--family", "general", home, other}).exitCode, 2);
+    const std::string empty = SavePage("empty", "");
+    // A home page without links is a company read from that page alone; an empty one is none.
+    const CliRun alone = Run({"rules", "--rules", rulesPath, "--family", "general", home});
+    EXPECT_EQ(alone.exitCode, 0) << alone.err;
+    EXPECT_EQ(Lines(alone.out).front(), "validate\t0");
+    EXPECT_EQ(Run({"rules", "--rules", rulesPath, "--family", "general", empty, other, other}).exitCode, 1);
+    EXPECT_EQ(
+        Run({"rules", "--rules", rulesPath, "--family", "general", home, other, other, other, other, other})
+            .exitCode,
+        2);
     EXPECT_EQ(Run({"rules", "--rules", rulesPath, home, other, other}).exitCode, 2);
     EXPECT_EQ(Run({"rules", "--rules", rulesPath, "--family", "shop", home, other, other}).exitCode, 2);
     EXPECT_EQ(
