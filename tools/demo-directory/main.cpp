@@ -19,8 +19,8 @@ constexpr int kDefaultPort = 8765;
 constexpr int kDefaultCompanies = 300;
 constexpr long kCertificateLifetime = 30L * 24 * 3600;
 constexpr long kCertificateBackdate = 3600;  // clocks of client and server may differ a little
-const std::vector<std::string> kDemoServerNames = {"DNS:*.demo-b2b.test", "DNS:demo-b2b.test", "DNS:localhost",
-                                                   "IP:127.0.0.1", "IP:::1"};
+const std::vector<std::string> kDemoServerNames = {"DNS:*.demo-b2b.test", "DNS:demo-b2b.test",
+                                                   "DNS:localhost", "IP:127.0.0.1", "IP:::1"};
 
 // Serves until SIGINT or SIGTERM; the signals are taken by a waiting thread, not a handler,
 // so that stopping the server happens in ordinary code.
@@ -80,11 +80,11 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(0.0, 1.0));
     app.add_option("--fault-seed", faults.seed, "seed of the fault draw")->capture_default_str();
     const char* const kindOptions[kDemoFaultKinds] = {
-        "--fault-404",         "--fault-403",         "--fault-500",        "--fault-reset",
-        "--fault-slow",        "--fault-chunked",     "--fault-redirect",   "--fault-truncate",
-        "--fault-keep-open",   "--fault-trickle",     "--fault-continue",   "--fault-bare-lf",
-        "--fault-lower-case",  "--fault-zero-chunks", "--fault-cut-short",  "--fault-esc-location",
-        "--fault-429",         "--fault-503"};
+        "--fault-404",        "--fault-403",         "--fault-500",       "--fault-reset",
+        "--fault-slow",       "--fault-chunked",     "--fault-redirect",  "--fault-truncate",
+        "--fault-keep-open",  "--fault-trickle",     "--fault-continue",  "--fault-bare-lf",
+        "--fault-lower-case", "--fault-zero-chunks", "--fault-cut-short", "--fault-esc-location",
+        "--fault-429",        "--fault-503"};
     double kindRates[kDemoFaultKinds] = {};
     CLI::Option* kindOptionHandles[kDemoFaultKinds];
     for (int kind = 0; kind < kDemoFaultKinds; ++kind) {
@@ -105,9 +105,17 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     std::string caFile;
     DemoWireOptions wire;
-    app.add_option("--https", caFile, "serve HTTPS with a fresh test CA, whose certificate goes to this file");
+    app.add_option("--https", caFile,
+                   "serve HTTPS with a fresh test CA, whose certificate goes to this file");
     app.add_flag("--utf8", wire.utf8, "send the pages as UTF-8");
     app.add_flag("--gzip", wire.gzip, "send the bodies gzip-compressed");
+    std::string siteStyle = "classic";
+    app.add_option("--site", siteStyle,
+                   "classic: the directory's own pages; modern: a site of today (query-string search, "
+                   "\"下一页\" links, relative links, one page of facts per company, a session cookie, "
+                   "UTF-8 and gzip)")
+        ->check(CLI::IsMember({"classic", "modern"}))
+        ->capture_default_str();
     std::string layoutName = "standard";
     app.add_option("--layout", layoutName,
                    "company pages after a site change: standard, renamed-label (the contact's label) or "
@@ -115,6 +123,12 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
     wire.https = !caFile.empty();
+    const bool modern = siteStyle == "modern";
+    if (modern) {
+        wire.utf8 = true;
+        wire.gzip = true;
+        requireCookie = true;
+    }
     faults.trickleInterval = std::chrono::milliseconds(trickleMilliseconds);
     DemoLayout layout = DemoLayout::Standard;
     if (!ParseDemoLayout(layoutName, layout)) {
@@ -142,6 +156,7 @@ int main(int argc, char** argv) {
 
     DemoCatalogue catalogue(companies, seed);
     DemoSite site(catalogue, faults);
+    site.SetStyle(modern ? DemoSiteStyle::Modern : DemoSiteStyle::Classic);
     site.SetLayout(layout);
     if (!truthFile.empty()) {
         std::ofstream out(truthFile, std::ios::binary | std::ios::trunc);
@@ -157,7 +172,8 @@ int main(int argc, char** argv) {
     CertificateAuthority::Issued identity;
     if (wire.https) {
         // Made afresh at each start; clients trust the demo by adding the CA written to caFile.
-        const CertificateAuthority authority("Harvio demo test CA", -kCertificateBackdate, kCertificateLifetime);
+        const CertificateAuthority authority("Harvio demo test CA", -kCertificateBackdate,
+                                             kCertificateLifetime);
         identity = authority.Issue(kDemoServerNames, -kCertificateBackdate, kCertificateLifetime);
         std::ofstream authorityFile(caFile, std::ios::binary);
         authorityFile << authority.CertificatePem();
