@@ -169,7 +169,7 @@ bool NamesMemberPage(const std::string& pageTemplate) {
 // A member page's address: the filled template as it stands when it is a URL, else read against
 // the member's home page (a template such as "/time/{id}.html").
 std::string MemberPageAddress(const std::string& filled, const std::string& homeAddress) {
-    if (Url::Parse(filled)) return filled;
+    if (filled.empty() || Url::Parse(filled)) return filled;
     const std::optional<Url> home = Url::Parse(homeAddress);
     const std::optional<Url> resolved = home ? home->Resolve(filled) : std::nullopt;
     return resolved ? resolved->Href() : filled;

@@ -223,19 +223,25 @@ std::unique_ptr<CompanyRecord> SearchEngine_Alibaba::ParseCompany(HttpClient& cl
 
 bool SearchEngine_Alibaba::ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch,
                                          SearchRun& run) {
-    if (fetch) {
-        int result = 0;
-        for (int attempt = 0; attempt < kListPageAttempts && result <= 0; ++attempt) {
-            result = client.GetHtml(pageAddress.c_str(), "");
-        }
-        if (result <= 0) {
-            status = -1;
-            errorText = client.lastError;
-            return false;
-        }
+    if (fetch && !FetchListPage(client, pageAddress)) {
+        FailListPage(client);
+        return false;
     }
     QueueCompanyLinks(*run.rules, BodyOf(client), client.pageAddress, seenUrls, urlQueue, run.counters.get());
     return true;
+}
+
+bool SearchEngine_Alibaba::FetchListPage(HttpClient& client, const std::string& pageAddress) {
+    int result = 0;
+    for (int attempt = 0; attempt < kListPageAttempts && result <= 0; ++attempt) {
+        result = client.GetHtml(pageAddress.c_str(), "");
+    }
+    return result > 0;
+}
+
+void SearchEngine_Alibaba::FailListPage(const HttpClient& client) {
+    status = -1;
+    errorText = client.lastError;
 }
 
 void SearchEngine_Alibaba::NoteLinkedPage(HttpClient& client, const std::string& asked, SearchRun& run) {
@@ -308,11 +314,17 @@ void SearchEngine_Alibaba::WalkNextPageLinks(SearchRun& run, HttpClient& client)
     while (running && !run.Stopped()) {
         const std::optional<std::string> address = nextPageTrail.Next(nextPageLink);
         if (!address) break;
-        bool read = false;
+        // The page is fetched without the engine lock, so that the workers take links meanwhile:
+        // a site of 20 companies a page would otherwise hold them at every page.
+        const bool read = FetchListPage(client, *address);
         {
             std::lock_guard<std::mutex> lock(engineLock);
-            read = ParseListPage(client, *address, true, run);
-            if (read) NoteLinkedPage(client, *address, run);
+            if (read) {
+                ParseListPage(client, *address, false, run);
+                NoteLinkedPage(client, *address, run);
+            } else {
+                FailListPage(client);
+            }
         }
         queueChanged.notify_all();
         if (run.Stopped()) return;

@@ -58,6 +58,10 @@ private:
     // and queues its new company links. False when the page could not be read. The caller holds
     // engineLock.
     bool ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch, SearchRun& run);
+    // Up to kListPageAttempts requests; false when none gave the page.
+    bool FetchListPage(HttpClient& client, const std::string& pageAddress);
+    // Keeps the failure of a list page; the caller holds engineLock.
+    void FailListPage(const HttpClient& client);
 
     void PageWalker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client);
     // Result pages 2 up to the stated total, by number.

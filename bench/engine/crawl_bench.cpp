@@ -1,7 +1,8 @@
 // Whole searches of the demo directory by the engine in-process, with short waits, so that the
-// figures show the engine's own cost: time per search and the process's peak memory. The demo
-// directory's program is started on a free loopback port for each size (the one beside this
-// build, or the one HARVIO_DEMO_DIRECTORY names).
+// figures show the engine's own cost: time per search and the process's peak memory; and a
+// search of each layout with waits, against the bound those waits set. The demo directory's
+// program is started on a free loopback port for each case (the one beside this build, or the
+// one HARVIO_DEMO_DIRECTORY names).
 #include <benchmark/benchmark.h>
 #include <signal.h>
 #include <spawn.h>
@@ -27,6 +28,8 @@ extern char** environ;
 namespace {
 
 using namespace std::chrono_literals;
+
+constexpr int kBoundCompanies = 300;  // about 200 rows over 5 (classic) or 10 (modern) result pages
 
 std::string DemoDirectoryProgram() {
     if (const char* named = std::getenv("HARVIO_DEMO_DIRECTORY")) return named;
@@ -56,12 +59,13 @@ double PeakResidentKiB() {
 // with a CA file it serves HTTPS, UTF-8 pages and gzip bodies, as today's directory sites do.
 class DemoDirectory {
 public:
-    DemoDirectory(int companies, const std::string& caFile) {
+    DemoDirectory(int companies, const std::string& caFile, bool modern = false) {
         int ends[2];
         if (pipe(ends) != 0) return;
         std::vector<std::string> arguments = {DemoDirectoryProgram(), "--port", "0", "--companies",
                                               std::to_string(companies)};
         if (!caFile.empty()) arguments.insert(arguments.end(), {"--https", caFile, "--utf8", "--gzip"});
+        if (modern) arguments.insert(arguments.end(), {"--site", "modern"});
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
@@ -145,6 +149,74 @@ void BM_CrawlDemoDirectory(benchmark::State& state) {
     SetTraceStream(stdout);
     std::fclose(quiet);
 }
+
+// state.range(0): 0 the classic layout, 1 the modern one (one page per company, a contact page
+// for some, a session cookie). The waits are a fifth of the program's, the worker starts and the
+// rest short; the bound is what they alone take: page 1 (and its session redirect), the worker
+// starts, the company requests of the busiest of the three workers, and the rests after every
+// 500 counted requests. Reported as wall time over that bound.
+void BM_CrawlAgainstThePacingBound(benchmark::State& state) {
+    const bool modern = state.range(0) != 0;
+    DemoDirectory site(kBoundCompanies, "", modern);
+    if (site.port == 0) {
+        state.SkipWithError("the demo directory did not start");
+        return;
+    }
+    std::FILE* quiet = std::fopen("/dev/null", "w");
+    SetTraceStream(quiet);
+    ClearConnectTo();
+    AddConnectTo("::127.0.0.1:" + std::to_string(site.port));
+    EnginePacing pacing;
+    pacing.requestDelay = 100ms;
+    pacing.workerStartWait = 10ms;
+    pacing.pauseLength = 200ms;
+    pacing.resultPoll = 5ms;
+    double boundSeconds = 0;
+    double wallSeconds = 0;
+    int64_t rows = 0;
+    for (auto _ : state) {
+        SearchEngine_Alibaba engine(pacing);
+        engine.LoadRulesFrom(SourceDirectory() +
+                             (modern ? "/config/sites/demo-modern.rules" : "/config/reg.alibaba"));
+        SearchCondition condition;
+        condition.keyword = "有限公司";
+        engine.SetCondition(condition);
+        const auto started = std::chrono::steady_clock::now();
+        engine.StartSearch();
+        int64_t companyRequests = 0;
+        while (std::unique_ptr<CompanyRecord> record = engine.GetNextCompany()) {
+            ++rows;
+            companyRequests += 1 + !record->contactUrl.empty() + !record->introduceUrl.empty();
+            if (record->validate == 1 && !record->timeInfoUrl.empty()) companyRequests += 2;
+        }
+        wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        state.SetIterationTime(wallSeconds);
+        const int firstPageRequests = modern ? 2 : 1;
+        const int64_t workers = SearchEngine_Alibaba::kCompanyWorkerCount;
+        const int64_t rests =
+            (static_cast<int64_t>(SearchEngine_Alibaba::kRequestsPerCompany) * rows + engine.currentPage) /
+            SearchEngine_Alibaba::kPauseRequestCount;
+        const auto bound = pacing.requestDelay * firstPageRequests + pacing.workerStartWait * workers +
+                           pacing.requestDelay * ((companyRequests + workers - 1) / workers) +
+                           pacing.pauseLength * rests;
+        boundSeconds = std::chrono::duration<double>(bound).count();
+        state.counters["company_requests"] = static_cast<double>(companyRequests);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+    state.counters["bound_s"] = boundSeconds;
+    state.counters["wall_over_bound"] = boundSeconds > 0 ? wallSeconds / boundSeconds : 0;
+    ClearConnectTo();
+    SetTraceStream(stdout);
+    std::fclose(quiet);
+}
+
+BENCHMARK(BM_CrawlAgainstThePacingBound)
+    ->ArgName("modern")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_CrawlDemoDirectory)
     ->ArgNames({"companies", "https"})

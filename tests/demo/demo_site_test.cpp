@@ -10,6 +10,7 @@
 #include "demo/support/demo_directory_process.h"
 #include "demo/support/raw_http.h"
 #include "tools/demo-directory/demo_catalogue.h"
+#include "tools/demo-directory/demo_modern_map.h"
 #include "tools/demo-directory/demo_query.h"
 #include "tools/demo-directory/demo_site_map.h"
 #include "tools/demo-directory/gbk_text.h"
@@ -478,10 +479,82 @@ TEST(DemoSiteWire, RequiredSessionCookieRedirectsEveryRequestWithoutAValidOneToI
     EXPECT_EQ(overHttps->get_header_value("Set-Cookie"), setCookie + "; Secure");
 }
 
-TEST(DemoRulesFile, ShippedRulesFileIsItsUtf8SourceInGbk) {
+TEST(DemoRulesFile, ShippedRulesFilesAreTheirUtf8SourcesInGbk) {
     std::string source = std::string(HARVIO_SOURCE_DIR_FOR_TESTS) + "/";
-    std::string utf8 = ReadWholeFile(source + "tools/demo-directory/reg.alibaba.utf8");
-    std::string shipped = ReadWholeFile(source + "config/reg.alibaba");
-    ASSERT_FALSE(utf8.empty());
-    EXPECT_EQ(Utf8ToGbk(utf8).value_or(""), shipped);
+    for (const auto& [utf8Source, shippedFile] :
+         {std::pair{"tools/demo-directory/reg.alibaba.utf8", "config/reg.alibaba"},
+          std::pair{"tools/demo-directory/demo-modern.rules.utf8", "config/sites/demo-modern.rules"}}) {
+        std::string utf8 = ReadWholeFile(source + utf8Source);
+        std::string shipped = ReadWholeFile(source + shippedFile);
+        ASSERT_FALSE(utf8.empty()) << utf8Source;
+        EXPECT_EQ(Utf8ToGbk(utf8).value_or(""), shipped) << shippedFile;
+    }
+}
+
+// The modern layout seen from the wire: a session first, then UTF-8 gzip pages whose "下一页"
+// links walk the query's companies in order, each company's pages at their own address only.
+TEST(DemoSiteModern, NextPageLinksWalkTheQueryAndEveryPageLivesAtItsOwnAddress) {
+    DemoDirectoryProcess site({"--companies", "60", "--site", "modern"});
+    ASSERT_GT(site.port(), 0);
+    httplib::Client client("127.0.0.1", site.port());
+    const auto get = [&](const std::string& host, const std::string& target, const std::string& cookie) {
+        httplib::Headers headers = {{"Host", host}};
+        if (!cookie.empty()) headers.emplace("Cookie", cookie);
+        return client.Get(target, headers);
+    };
+    DemoConditions query;
+    query.keyword = "有限公司";
+    std::string target = demo_modern::SearchTarget(query, 1);
+    const auto refused = get(demo_modern::kHost, target, "");
+    ASSERT_TRUE(refused);
+    ASSERT_EQ(refused->status, 302);
+    const std::string setCookie = refused->get_header_value("Set-Cookie");
+    const std::string cookie = setCookie.substr(0, setCookie.find(';'));
+
+    const DemoCatalogue catalogue(60, 1);
+    const std::vector<const DemoCompany*> found = catalogue.Search(query);
+    std::vector<std::string> listed;
+    for (int page = 1; !target.empty(); ++page) {
+        const auto response = get(demo_modern::kHost, target, cookie);
+        ASSERT_TRUE(response);
+        ASSERT_EQ(response->status, 200) << target;
+        EXPECT_EQ(response->get_header_value("Content-Type"), "text/html; charset=utf-8");
+        const std::string& body = response->body;  // undone by the client
+        EXPECT_EQ(body.find("共"), std::string::npos) << "no totals";
+        for (std::size_t at = body.find("data-id=\""); at != std::string::npos;
+             at = body.find("data-id=\"", at + 1))
+            listed.push_back(body.substr(at + 9, body.find('"', at + 9) - at - 9));
+        const std::string next = "<a class=\"next\" rel=\"next\" href=\"";
+        const std::size_t at = body.find(next);
+        target.clear();
+        if (at == std::string::npos) break;
+        std::string link = body.substr(at + next.size(), body.find('"', at + next.size()) - at - next.size());
+        ASSERT_EQ(link.front(), '?') << "a query-only link";
+        for (std::size_t amp = link.find("&amp;"); amp != std::string::npos;
+             amp = link.find("&amp;", amp + 1))
+            link.replace(amp, 5, "&");
+        target = "/search" + link;
+        EXPECT_EQ(target, demo_modern::SearchTarget(query, page + 1));
+    }
+    // Every found company in list order; from page 2 on the page before's last one comes again.
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        if (i > 0 && i % demo_modern::kCompaniesPerPage == 0)
+            expected.push_back(std::to_string(found[i - 1]->id));
+        expected.push_back(std::to_string(found[i]->id));
+    }
+    EXPECT_EQ(listed, expected);
+
+    for (const DemoCompany* company : {found[0], found[1], found[2], found[3]}) {
+        const std::string home = demo_modern::HomeUrl(*company);
+        EXPECT_EQ(get(HostOf(home), TargetOf(home), cookie)->status, 200) << home;
+        EXPECT_EQ(get(HostOf(home), TargetOf(home) + "&x=1", cookie)->status, 404) << home;
+        const std::string contact = demo_modern::ContactUrl(*company);
+        EXPECT_EQ(get(HostOf(contact), TargetOf(contact), cookie)->status,
+                  demo_modern::HasContactPage(*company) ? 200 : 404)
+            << contact;
+    }
+    EXPECT_EQ(get(demo_modern::kHost, "/search?q=%FF&page=1", cookie)->status, 404) << "not UTF-8";
+    EXPECT_EQ(get(demo_modern::kHost, "/search?q=a&page=0", cookie)->status, 404);
+    EXPECT_EQ(get(demo_site::kSearchHost, ListTarget("k-a", 1), cookie)->status, 404) << "no classic pages";
 }
