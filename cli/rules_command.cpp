@@ -25,7 +25,10 @@ int PrintListPage(const ExtractionRules& rules, const std::string& body, const s
     std::map<std::string, bool> seenUrls;
     std::list<std::string> urlQueue;
     QueueCompanyLinks(rules, body, pageAddress, seenUrls, urlQueue);
-    std::printf("totalPages\t%u\ntotalCompanies\t%u\n", totals.totalPages, totals.totalCompanies);
+    // A site paged by next-page links may state no totals at all.
+    if (rules.compTotalPageReg || !rules.nextPageReg) std::printf("totalPages\t%u\n", totals.totalPages);
+    if (rules.compTotalCompanyReg || !rules.nextPageReg)
+        std::printf("totalCompanies\t%u\n", totals.totalCompanies);
     for (const std::string& link : urlQueue) std::printf("link\t%s\n", PrintableValue(link).c_str());
     if (const std::optional<std::string> next = NextResultPage(rules, body, pageAddress))
         std::printf("nextPage\t%s\n", PrintableValue(*next).c_str());

@@ -279,6 +279,7 @@ TEST_F(CompanyParserTest, MissingRuleNeverMatches) {
     EXPECT_TRUE(record->regTime.empty());
     EXPECT_EQ(record->compName, "公司1");
     EXPECT_EQ(source.asked.size(), 3u);  // no time page address, so no member page
+    EXPECT_TRUE(record->timeInfoUrl.empty());
     EXPECT_EQ(rules.validateRules.count("诚信通年限"), 0u);
 }
 
