@@ -5,10 +5,9 @@
 
 namespace {
 
-constexpr std::string_view kUtf8Charset = "UTF-8";
-
+// A charset the check names as wrong is read as the default.
 QueryCharset CharsetOf(const ExtractionRules& rules) {
-    return rules.queryCharset == kUtf8Charset ? QueryCharset::utf8 : QueryCharset::gbk;
+    return QueryCharsetNamed(rules.queryCharset).value_or(QueryCharset::gbk);
 }
 
 // The address as a URL writes it, so that two spellings of one page compare equal.

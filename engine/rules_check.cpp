@@ -52,14 +52,11 @@ const FamilyNeeds kFamilyNeeds[] = {
       {"companySiteLinkReg", &ExtractionRules::companySiteLinkReg}}},
 };
 
-// The name of the key that is asked for when a family gives none of its address keys: the
-// prefixes of the directory's own layout.
+// A family that gives none of its address keys is asked for the prefixes, which the directory's
+// own layout uses.
 bool IsPrefixKey(const NeededKey& key) {
     return key.text != nullptr;
 }
-
-constexpr std::string_view kUtf8Charset = "UTF-8";
-constexpr std::string_view kGbkCharset = "GBK";
 
 void AddMissing(std::vector<RulesFinding>& findings, const char* key) {
     findings.push_back({RulesFinding::Kind::missingKey, 0, key, "missing, a search needs it"});
@@ -81,8 +78,7 @@ void CheckSearchAddress(const ExtractionRules& rules, std::vector<RulesFinding>&
             AddWrongValue(findings, "searchUrlTemplate",
                           "no {page}: the result pages after the first need it, or nextPageReg");
     }
-    if (!rules.queryCharset.empty() && rules.queryCharset != kUtf8Charset &&
-        rules.queryCharset != kGbkCharset)
+    if (!QueryCharsetNamed(rules.queryCharset))
         AddWrongValue(findings, "queryCharset", "GBK or UTF-8, not " + rules.queryCharset);
     if (!rules.nextPageReg) {
         if (!rules.compTotalPageReg) AddMissing(findings, "compTotalPageReg");

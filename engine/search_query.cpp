@@ -172,6 +172,12 @@ std::string ResultPageAddress(const std::string& searchUrl, uint32_t page) {
     return address;
 }
 
+std::optional<QueryCharset> QueryCharsetNamed(std::string_view name) {
+    if (name.empty() || name == "GBK") return QueryCharset::gbk;
+    if (name == "UTF-8") return QueryCharset::utf8;
+    return std::nullopt;
+}
+
 std::optional<std::string> FillSearchTemplate(std::string_view pattern, const SearchCondition& condition,
                                               QueryCharset charset, uint32_t page) {
     if (!AnyCondition(condition)) return std::nullopt;

@@ -26,6 +26,10 @@ std::string ResultPageAddress(const std::string& searchUrl, uint32_t page);
 inline constexpr std::string_view kPagePlaceholder = "{page}";
 enum class QueryCharset { gbk, utf8 };
 
+// The charset the rules' queryCharset names: "GBK" (also when it names none) or "UTF-8"; none for
+// any other name.
+std::optional<QueryCharset> QueryCharsetNamed(std::string_view name);
+
 // The template filled: each condition (plain GBK text) in the charset's bytes, percent-encoded
 // for where it stands. In the query a blank is "+", in the path "%20"; every byte but letters,
 // digits and "-._~" is escaped, so that "&", "#", "+", "/", "=" and "%" stay part of the value.
