@@ -62,4 +62,8 @@ function(harvio_add_test name)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
                        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HARVIO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  if(name IN_LIST HARVIO_THREADED_TESTS)
+    set_tests_properties(${name} PROPERTIES LABELS threads)
+    add_dependencies(threaded_tests ${name})
+  endif()
 endfunction()

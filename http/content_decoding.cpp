@@ -6,6 +6,8 @@
 #include <cctype>
 #include <memory>
 
+#include "http/ascii_text.h"
+
 namespace {
 
 // zlib's window-bits argument selects the wrapper it expects.
@@ -14,13 +16,6 @@ constexpr int kZlibWindowBits = 15;
 constexpr int kRawDeflateWindowBits = -15;
 constexpr std::size_t kOutputStep = 64 * 1024;
 constexpr unsigned char kGzipMagic[] = {0x1f, 0x8b};
-
-bool EqualsNoCase(std::string_view text, std::string_view lowerWord) {
-    return text.size() == lowerWord.size() &&
-           std::equal(text.begin(), text.end(), lowerWord.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == b;
-           });
-}
 
 std::string_view TrimBlanks(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };

@@ -3,17 +3,15 @@
 #include <string>
 #include <string_view>
 
-// Converts a page whose Content-Type charset, or a <meta charset>/<meta http-equiv> near its start,
-// names an encoding other than GBK/GB2312/GB18030 to GB18030, in place. Undeclared pages and GBK
-// family pages are left alone. Returns false (body untouched) when the named charset is unknown.
-// A byte order mark at the very start counts as a declaration and outranks the others, as in
-// browsers. Bytes that are not valid in the named encoding become U+FFFD, never half characters.
-bool ConvertPageToGb18030(std::string_view contentTypeHeader, std::string& body);
+// The encoding a page is read in (an Encoding Standard name), decided as browsers decide it: a
+// byte order mark; else the Content-Type header's charset, where it names an encoding; else a
+// meta tag in the page's first 1,024 bytes; else a meta tag further on in its head. A page that
+// declares none of these is UTF-8 when its bytes are UTF-8 with multi-byte characters, else GBK.
+std::string_view PageEncoding(std::string_view contentTypeHeader, std::string_view body);
 
-// The charset a page declares, lower-cased, from its byte order mark, its Content-Type header or a
-// meta tag near its start, in that order; empty when it declares none.
-std::string DeclaredPageCharset(std::string_view contentTypeHeader, std::string_view body);
-
-// Whether a charset label (lower-case) names GBK or an encoding whose bytes the engine reads as
-// they are: GB2312, GB18030 and their aliases.
-bool IsGbkFamilyCharset(std::string_view label);
+// Converts a page to GB18030 in place from the encoding PageEncoding decides, and returns that
+// encoding. GBK and gb18030 pages are left as they are, as are pages of the replacement encoding
+// (labels such as iso-2022-kr and hz-gb-2312), whose text browsers replace by a single U+FFFD:
+// the engine runs no script a hidden escape sequence could smuggle in, and the bytes keep what the
+// page holds. Bytes not valid in the encoding become U+FFFD, never half characters.
+std::string_view ConvertPageToGb18030(std::string_view contentTypeHeader, std::string& body);

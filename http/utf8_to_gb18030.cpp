@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "http/utf8_sequence.h"
+
 namespace {
 
 constexpr std::uint32_t kBmpSize = 0x10000;
@@ -16,7 +18,6 @@ constexpr char32_t kSurrogateLast = 0xDFFF;
 constexpr char32_t kFirstThreeByte = 0x800;  // lower code points have shorter UTF-8 forms
 constexpr char32_t kFirstSupplementary = 0x10000;
 constexpr std::size_t kMaxGb18030Length = 4;
-constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 
 // The converter's tables, read once from iconv: the GB18030 mapping of the BMP is a table in the
 // standard, and reading it per page through iconv is several times slower than a lookup.
@@ -110,54 +111,6 @@ char* PutReplacement(char* out) {
     return out + kGb18030Replacement.size();
 }
 
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-// Decodes the character at `in`, a non-ASCII lead byte. Returns the bytes it spans, or, when the
-// sequence is invalid, the length of its longest valid start (at least 1) with codePoint unset.
-std::size_t DecodeSequence(const unsigned char* in, const unsigned char* end, char32_t& codePoint, bool& valid) {
-    const unsigned char lead = in[0];
-    std::size_t length = 0;
-    unsigned char secondLow = 0x80;
-    unsigned char secondHigh = 0xBF;  // the second byte's range rules out overlong forms and surrogates
-    valid = false;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        codePoint = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        codePoint = lead & 0x0F;
-        if (lead == 0xE0) secondLow = 0xA0;
-        if (lead == 0xED) secondHigh = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        codePoint = lead & 0x07;
-        if (lead == 0xF0) secondLow = 0x90;
-        if (lead == 0xF4) secondHigh = 0x8F;
-    } else {
-        return 1;
-    }
-    if (end - in < 2 || in[1] < secondLow || in[1] > secondHigh) return 1;
-    codePoint = (codePoint << 6) | (in[1] & 0x3F);
-    for (std::size_t i = 2; i < length; ++i) {
-        if (in + i >= end || !IsContinuation(in[i])) return i;
-        codePoint = (codePoint << 6) | (in[i] & 0x3F);
-    }
-    valid = true;
-    return length;
-}
-
-// The end of the run of ASCII bytes at `in`, eight bytes at a time.
-const unsigned char* AsciiRunEnd(const unsigned char* in, const unsigned char* end) {
-    while (end - in >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, in, sizeof word);
-        if (word & kHighBits) break;
-        in += 8;
-    }
-    while (in < end && *in < 0x80) ++in;
-    return in;
-}
-
 // The GB18030 bytes of the character at `in` (not ASCII) into `bytes`; returns their count and
 // sets `consumed` to the input bytes the character (or its invalid start) spans.
 inline std::size_t ConvertCharacter(const unsigned char* in, const unsigned char* end, const Gb18030Tables& tables,
@@ -165,7 +118,7 @@ inline std::size_t ConvertCharacter(const unsigned char* in, const unsigned char
     // Chinese text is three-byte sequences of the BMP with two-byte codes: the short way. An
     // overlong form (below U+0800) is no character and goes the long way; surrogates have no
     // table entry.
-    if ((in[0] & 0xF0) == 0xE0 && end - in >= 3 && IsContinuation(in[1]) && IsContinuation(in[2])) {
+    if ((in[0] & 0xF0) == 0xE0 && end - in >= 3 && IsUtf8Continuation(in[1]) && IsUtf8Continuation(in[2])) {
         const char32_t codePoint = (in[0] & 0x0F) << 12 | (in[1] & 0x3F) << 6 | (in[2] & 0x3F);
         const std::uint32_t packed = tables.bmp[codePoint];
         if (codePoint >= kFirstThreeByte && packed != 0 && packed <= 0xFFFF) {
@@ -177,7 +130,7 @@ inline std::size_t ConvertCharacter(const unsigned char* in, const unsigned char
     }
     char32_t codePoint = 0;
     bool valid = false;
-    consumed = DecodeSequence(in, end, codePoint, valid);
+    consumed = DecodeUtf8Sequence(in, end, codePoint, valid);
     char* written;
     if (!valid) {
         written = PutReplacement(bytes);

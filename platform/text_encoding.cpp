@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 
 // Converts in chunks; a sequence that does not convert is replaced when a replacement is given,
@@ -21,15 +22,17 @@ std::optional<std::string> TextConverter::Convert(std::string_view text,
         converted.append(chunk, static_cast<std::size_t>(out - chunk));
         if (result != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
         if (replacement == nullptr) return std::nullopt;
-        // An invalid or cut-off sequence: mark it and go on after its first byte.
+        // An invalid or cut-off sequence: mark it and go on after its first code unit.
         converted += *replacement;
-        ++in;
-        --inLeft;
+        const std::size_t skipped = std::min(sourceUnit_, inLeft);
+        in += skipped;
+        inLeft -= skipped;
     }
     return converted;
 }
 
-TextConverter::TextConverter(const char* from, const char* to) : converter_(iconv_open(to, from)) {}
+TextConverter::TextConverter(const char* from, const char* to, std::size_t sourceUnit)
+    : converter_(iconv_open(to, from)), sourceUnit_(sourceUnit) {}
 
 TextConverter::~TextConverter() {
     if (converter_ != reinterpret_cast<iconv_t>(-1)) iconv_close(converter_);
@@ -44,6 +47,6 @@ std::optional<std::string> ConvertText(std::string_view text, const char* from, 
 }
 
 std::string ConvertTextReplacing(std::string_view text, const char* from, const char* to,
-                                 std::string_view replacement) {
-    return TextConverter(from, to).ConvertReplacing(text, replacement);
+                                 std::string_view replacement, std::size_t sourceUnit) {
+    return TextConverter(from, to, sourceUnit).ConvertReplacing(text, replacement);
 }

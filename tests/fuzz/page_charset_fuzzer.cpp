@@ -1,11 +1,16 @@
 // Sniffs and converts arbitrary pages (the Content-Type header is the input's first line): a page
 // that is not converted stays byte for byte, and every converted page, like every UTF-8 text, is
-// whole GB18030 characters, never a half one.
+// whole GB18030 characters, never a half one. The prescan reads no byte past its first 1,024,
+// and it and the walk over the head only ever name encodings of the table, never UTF-16 from a
+// meta tag nor x-user-defined.
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "http/encoding_labels.h"
+#include "http/encoding_prescan.h"
 #include "http/page_charset.h"
 #include "http/utf8_to_gb18030.h"
 
@@ -41,11 +46,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t lineEnd = input.find('\n');
     const std::string_view contentType = input.substr(0, lineEnd);
     const std::string page(lineEnd == std::string_view::npos ? std::string_view() : input.substr(lineEnd + 1));
-    const std::string charset = DeclaredPageCharset(contentType, page);
     std::string body = page;
-    const bool converted = ConvertPageToGb18030(contentType, body);
-    const bool leftAlone = charset.empty() || IsGbkFamilyCharset(charset);
-    if ((!converted || leftAlone) && body != page) std::abort();
-    if (converted && !leftAlone && !IsWholeGb18030(body)) std::abort();
+    const std::string_view encoding = ConvertPageToGb18030(contentType, body);
+    if (encoding != PageEncoding(contentType, page) || EncodingForLabel(encoding) != encoding) std::abort();
+    const bool leftAlone =
+        encoding == kGbkEncoding || encoding == kGb18030Encoding || encoding == kReplacementEncoding;
+    if (leftAlone ? body != page : !IsWholeGb18030(body)) std::abort();
+
+    const bool xmlDeclaration = page.starts_with(std::string_view("<\0?\0x\0", 6)) ||
+                                page.starts_with(std::string_view("\0<\0?\0x", 6));
+    const std::optional<std::string_view> prescanned = PrescanEncoding(page);
+    if (prescanned != PrescanEncoding(std::string_view(page).substr(0, kPrescanLength))) std::abort();
+    for (const std::optional<std::string_view> found : {prescanned, HeadMetaEncoding(page)}) {
+        if (!found) continue;
+        if (EncodingForLabel(*found) != *found || *found == kUserDefinedEncoding) std::abort();
+        if ((*found == kUtf16LeEncoding || *found == kUtf16BeEncoding) && !xmlDeclaration) std::abort();
+    }
     return 0;
 }
