@@ -93,6 +93,31 @@ private:
     pid_t child = -1;
 };
 
+// The demo directory served to this process: every host goes to its port and the engine's trace
+// is silenced, both undone at the end of the scope.
+class ServedDemoDirectory {
+public:
+    ServedDemoDirectory(int companies, const std::string& caFile, bool modern = false)
+        : site(companies, caFile, modern) {
+        if (site.port == 0) return;
+        quiet = std::fopen("/dev/null", "w");
+        SetTraceStream(quiet);
+        ClearConnectTo();
+        AddConnectTo("::127.0.0.1:" + std::to_string(site.port));
+    }
+    ~ServedDemoDirectory() {
+        if (site.port == 0) return;
+        ClearConnectTo();
+        SetTraceStream(stdout);
+        if (quiet != nullptr) std::fclose(quiet);
+    }
+    bool Serving() const { return site.port != 0; }
+
+private:
+    DemoDirectory site;
+    std::FILE* quiet = nullptr;
+};
+
 // The rules file of the crawl: the shipped one, or its https form written beside the CA file.
 std::string CrawlRules(const std::string& caFile) {
     const std::string shipped = SourceDirectory() + "/config/reg.alibaba";
@@ -109,15 +134,11 @@ std::string CrawlRules(const std::string& caFile) {
 void BM_CrawlDemoDirectory(benchmark::State& state) {
     const bool https = state.range(1) != 0;
     const std::string caFile = https ? "/tmp/harvio-crawl-bench-ca-" + std::to_string(getpid()) + ".pem" : "";
-    DemoDirectory site(static_cast<int>(state.range(0)), caFile);
-    if (site.port == 0) {
+    const ServedDemoDirectory site(static_cast<int>(state.range(0)), caFile);
+    if (!site.Serving()) {
         state.SkipWithError("the demo directory did not start");
         return;
     }
-    std::FILE* quiet = std::fopen("/dev/null", "w");
-    SetTraceStream(quiet);
-    ClearConnectTo();
-    AddConnectTo("::127.0.0.1:" + std::to_string(site.port));
     SetExtraCaFile(caFile);
     const std::string rules = CrawlRules(caFile);
     EnginePacing pacing;
@@ -140,14 +161,11 @@ void BM_CrawlDemoDirectory(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kAvgIterations);
     state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
     state.counters["peak_rss_KiB"] = PeakResidentKiB();
-    ClearConnectTo();
     SetExtraCaFile("");
     if (https) {
         std::remove(caFile.c_str());
         std::remove(rules.c_str());
     }
-    SetTraceStream(stdout);
-    std::fclose(quiet);
 }
 
 // state.range(0): 0 the classic layout, 1 the modern one (one page per company, a contact page
@@ -157,15 +175,11 @@ void BM_CrawlDemoDirectory(benchmark::State& state) {
 // 500 counted requests. Reported as wall time over that bound.
 void BM_CrawlAgainstThePacingBound(benchmark::State& state) {
     const bool modern = state.range(0) != 0;
-    DemoDirectory site(kBoundCompanies, "", modern);
-    if (site.port == 0) {
+    const ServedDemoDirectory site(kBoundCompanies, "", modern);
+    if (!site.Serving()) {
         state.SkipWithError("the demo directory did not start");
         return;
     }
-    std::FILE* quiet = std::fopen("/dev/null", "w");
-    SetTraceStream(quiet);
-    ClearConnectTo();
-    AddConnectTo("::127.0.0.1:" + std::to_string(site.port));
     EnginePacing pacing;
     pacing.requestDelay = 100ms;
     pacing.workerStartWait = 10ms;
@@ -205,9 +219,6 @@ void BM_CrawlAgainstThePacingBound(benchmark::State& state) {
     state.counters["rows"] = static_cast<double>(rows);
     state.counters["bound_s"] = boundSeconds;
     state.counters["wall_over_bound"] = boundSeconds > 0 ? wallSeconds / boundSeconds : 0;
-    ClearConnectTo();
-    SetTraceStream(stdout);
-    std::fclose(quiet);
 }
 
 BENCHMARK(BM_CrawlAgainstThePacingBound)

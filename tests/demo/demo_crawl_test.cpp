@@ -439,7 +439,9 @@ TEST_F(DemoCrawl, ModernLayoutSearchGivesTheTruthRowsOfTheClassicOne) {
     EXPECT_EQ(Matched(crawl.health, "nextPageReg"), crawl.totalPages - 1);
     // Each page's advertisement is a link a search cannot follow.
     for (const RuleFigures& rule : crawl.health.rules) {
-        if (rule.name == "generalCompReg") EXPECT_EQ(rule.skipped, crawl.totalPages);
+        if (rule.name == "generalCompReg") {
+            EXPECT_EQ(rule.skipped, crawl.totalPages);
+        }
     }
 }
 

@@ -8,7 +8,6 @@
 namespace {
 
 using demo_modern::PageKind;
-using Facts = std::vector<std::pair<std::string, std::string>>;
 
 std::string Head(const std::string& title) {
     return "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -30,7 +29,7 @@ std::string EscapedLink(std::string link) {
     return escaped;
 }
 
-std::string FactList(const Facts& facts, const std::string& cssClass) {
+std::string FactList(const PageFacts& facts, const std::string& cssClass) {
     std::string html = "<dl class=\"" + cssClass + "\">\n";
     for (const auto& [label, value] : facts) {
         html += "<dt data-field=\"" + cssClass + "\">" + label + "：</dt><dd>" + value + "</dd>\n";
@@ -38,7 +37,7 @@ std::string FactList(const Facts& facts, const std::string& cssClass) {
     return html + "</dl>\n";
 }
 
-Facts ContactFacts(const DemoCompany& company) {
+PageFacts ContactFacts(const DemoCompany& company) {
     return {{"联系人", ContactText(company)},  {"电话", PhoneText(company)},
             {"移动电话", company.mobile},      {"传真", company.fax},
             {"地址", AddressText(company)},    {"邮编", company.zipCode},
@@ -58,16 +57,7 @@ std::string FactsPage(const DemoCompany& company) {
     if (company.introduction != DemoIntroduction::NoLink) {
         html += "<section class=\"profile\">\n<h2>公司介绍</h2>\n<p class=\"intro\">" +
                 IntroductionBody(company, "<br>", "") + "</p>\n" +
-                FactList({{"公司名称", company.name},
-                          {"企业类型", company.companyType},
-                          {"公司成立时间", company.foundTime},
-                          {"法定代表人/负责人", company.legalPerson},
-                          {"注册资本", company.regCapital},
-                          {"员工人数", company.employeeCount},
-                          {"年营业额", company.annualTurnover},
-                          {"主要市场", company.mainMarket}},
-                         "reg") +
-                "</section>\n";
+                FactList(RegistrationFacts(company), "reg") + "</section>\n";
     }
     html += "<section class=\"business\">\n" +
             FactList({{"主营产品或服务", ProductsText(company)},

@@ -65,3 +65,10 @@ std::string IntroductionBody(const DemoCompany& company, const std::string& line
     }
     return body;
 }
+
+PageFacts RegistrationFacts(const DemoCompany& company) {
+    return {{"公司名称", company.name},           {"企业类型", company.companyType},
+            {"公司成立时间", company.foundTime},  {"法定代表人/负责人", company.legalPerson},
+            {"注册资本", company.regCapital},     {"员工人数", company.employeeCount},
+            {"年营业额", company.annualTurnover}, {"主要市场", company.mainMarket}};
+}

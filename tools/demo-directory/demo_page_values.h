@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/demo-directory/demo_company.h"
@@ -10,6 +11,9 @@
 
 inline constexpr const char* kWideSpace = "　";    // GBK A1 A1
 inline constexpr const char* kWideSolidus = "／";  // GBK A3 AF
+
+// A page's facts: label and value, in the order the page lists them.
+using PageFacts = std::vector<std::pair<std::string, std::string>>;
 
 std::string JoinedValues(const std::vector<std::string>& items, const std::string& separator);
 
@@ -25,3 +29,5 @@ std::string WebSiteText(const DemoCompany& company);
 // what comes between.
 std::string IntroductionBody(const DemoCompany& company, const std::string& lineBreak,
                              const std::string& between);
+// The business registration facts, from the name to the main market.
+PageFacts RegistrationFacts(const DemoCompany& company);

@@ -91,20 +91,13 @@ std::string CompanySitePage(const DemoCompany& company, PageKind kind) {
                         {"公司网址", WebSiteText(company)}}) +
                     "</div>\r\n";
             break;
-        default:
+        default: {
             html += "<div class=\"intro\">\r\n<h2>公司介绍</h2>\r\n<div class=\"intro-text\">" +
                     IntroductionBody(company, "<br>", "") + "</div>\r\n</div>\r\n";
-            html += "<div class=\"reg\">\r\n<h2>工商注册信息</h2>\r\n" +
-                    Dl({{"公司名称", company.name},
-                        {"企业类型", company.companyType},
-                        {"公司成立时间", company.foundTime},
-                        {"法定代表人/负责人", company.legalPerson},
-                        {"注册资本", company.regCapital},
-                        {"员工人数", company.employeeCount},
-                        {"年营业额", company.annualTurnover},
-                        {"主要市场", company.mainMarket},
-                        {"经营品牌", company.brand}}) +
-                    "</div>\r\n";
+            PageFacts registration = RegistrationFacts(company);
+            registration.emplace_back("经营品牌", company.brand);
+            html += "<div class=\"reg\">\r\n<h2>工商注册信息</h2>\r\n" + Dl(registration) + "</div>\r\n";
+        }
     }
     return html + kFoot;
 }
@@ -150,15 +143,7 @@ std::string GeneralPage(const DemoCompany& company, PageKind kind) {
             break;
         default:
             html += Table({{"公司介绍", IntroductionBody(company, "<br>", "")}}, "profile");
-            html += "<h3>工商注册信息</h3>\r\n" + Table({{"公司名称", company.name},
-                                                         {"企业类型", company.companyType},
-                                                         {"公司成立时间", company.foundTime},
-                                                         {"法定代表人/负责人", company.legalPerson},
-                                                         {"注册资本", company.regCapital},
-                                                         {"员工人数", company.employeeCount},
-                                                         {"年营业额", company.annualTurnover},
-                                                         {"主要市场", company.mainMarket}},
-                                                        "reg");
+            html += "<h3>工商注册信息</h3>\r\n" + Table(RegistrationFacts(company), "reg");
     }
     return html + kFoot;
 }
