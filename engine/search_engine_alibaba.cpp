@@ -71,6 +71,8 @@ std::unique_ptr<HttpClient> SearchEngine_Alibaba::MakeClient(SearchRun& run) con
     client->SetTimings(timings);
     client->SetCanceller(run.canceller);
     client->SetCookieJar(run.cookies);
+    client->SetConnectionPool(run.connections);
+    client->SetLookupCache(run.lookups);
     // A request repeated after Retry-After waits at the gate too, so that it keeps the pause.
     client->SetRequestGate([&gate = run.gate] { return gate.Pass(); });
     return client;
@@ -111,7 +113,7 @@ void SearchEngine_Alibaba::StartSearch() {
     totalCompanies = 0;
     running = true;
 
-    if (!resultPages->Failure().empty()) return FailStart(resultPages->Failure());
+    if (!resultPages->Failure().empty()) return FailStart(*run, resultPages->Failure());
 
     // Page 1 is read without the lifecycle lock, so that a stop never waits for the read: the
     // stop takes this search as the active one and aborts the read.
@@ -121,7 +123,7 @@ void SearchEngine_Alibaba::StartSearch() {
     if (!ParseListPage(*client, searchUrl, true, *run)) {
         const std::string reason = "result page 1 could not be read: " + errorText;
         lock.unlock();
-        if (!run->Stopped()) FailStart(reason);
+        if (!run->Stopped()) FailStart(*run, reason);
         return;
     }
     const ListPageTotals totals = ReadListPageTotals(*run->rules, BodyOf(*client), run->counters.get());
@@ -144,9 +146,10 @@ void SearchEngine_Alibaba::StartSearch() {
     run->threads.emplace_back(&SearchEngine_Alibaba::PageWalker, this, run, MakeClient(*run));
 }
 
-void SearchEngine_Alibaba::FailStart(const std::string& reason) {
+void SearchEngine_Alibaba::FailStart(SearchRun& run, const std::string& reason) {
     status = -1;
     startFailure = reason;
+    run.connections->Close();
     EndRunning();
 }
 
@@ -287,6 +290,8 @@ void SearchEngine_Alibaba::PageWalker(std::shared_ptr<SearchRun> run, std::uniqu
     }
     if (run->Stopped()) return;
     lock.unlock();
+    // No request is under way any more: the idle connections have served the search.
+    run->connections->Close();
     EndRunning();
 }
 

@@ -77,7 +77,7 @@ private:
     void CompanyWorker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client);
     std::unique_ptr<HttpClient> MakeClient(SearchRun& run) const;
     void PauseWhenDue(SearchRun& run);
-    void FailStart(const std::string& reason);
+    void FailStart(SearchRun& run, const std::string& reason);
     void EndRunning();
     void WakeWaits();
 

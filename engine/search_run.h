@@ -7,7 +7,9 @@
 #include "engine/extraction_rules.h"
 #include "engine/pause_gate.h"
 #include "engine/rule_counters.h"
+#include "http/connection_pool.h"
 #include "http/cookie_jar.h"
+#include "http/host_lookup_cache.h"
 #include "http/request_canceller.h"
 
 // The threads and the stop of one search. Stop aborts every request and wait of this search at
@@ -20,6 +22,10 @@ struct SearchRun {
     std::shared_ptr<RuleCounters> counters;  // this search's rule health, kept after it ends
     // The cookies every client of this search sends and keeps; they end with the search.
     std::shared_ptr<CookieJar> cookies = std::make_shared<CookieJar>();
+    // The idle connections and the host lookups every client of this search shares; the idle
+    // connections close when the search ends or stops.
+    std::shared_ptr<ConnectionPool> connections = std::make_shared<ConnectionPool>();
+    std::shared_ptr<HostLookupCache> lookups = std::make_shared<HostLookupCache>();
     std::vector<std::thread> threads;  // changed only under the engine's lifecycle lock
 
     bool Stopped() const { return canceller->IsCancelled(); }
@@ -28,5 +34,6 @@ struct SearchRun {
     void Stop() {
         canceller->Cancel();
         gate.Stop();
+        connections->Close();
     }
 };

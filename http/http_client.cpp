@@ -11,9 +11,11 @@
 #include "http/body_codings.h"
 #include "http/chunked_decoder.h"
 #include "http/connect_to_map.h"
+#include "http/connection_pool.h"
 #include "http/content_decoding.h"
 #include "http/control_byte.h"
 #include "http/cookie_jar.h"
+#include "http/host_lookup_cache.h"
 #include "http/page_charset.h"
 #include "http/proxy_tunnel.h"
 #include "http/request_builder.h"
@@ -37,6 +39,7 @@ constexpr int kHttpNotFound = 404;
 constexpr int kHttpForbidden = 403;
 constexpr int kHttpServerError = 500;
 constexpr int kHttpTooManyRequests = 429;
+constexpr int kHttpRequestTimeout = 408;
 constexpr int kHttpUnavailable = 503;
 
 enum RequestResult {
@@ -46,7 +49,15 @@ enum RequestResult {
     kForbidden = -4,
     kServerError = -5,
     kBadChunk = -6,
+    // Within an exchange only: the connection ended before any byte of the answer came.
+    kUnanswered = -100,
 };
+
+// Whether the connection of an exchange that ended so may carry the next request: its response
+// was read to the end its framing names, whatever its status.
+bool LeavesConnectionUsable(int result) {
+    return result >= 0 || result == kNotFound || result == kForbidden || result == kServerError;
+}
 
 // The length of the body once all of it is in, as its framing says, whether or not the server
 // closes the connection: its Content-Length, or its chunks and trailers. Bytes after it are no
@@ -63,6 +74,13 @@ std::optional<std::size_t> FramedBodyLength(const ParsedResponse& response, Chun
 }
 
 }  // namespace
+
+// Where the connection of a request goes: the address really connected to (the proxy, the
+// connect-to target or the site itself), and the place it is kept under in the pool.
+struct Route {
+    ConnectTarget to;
+    std::string place;
+};
 
 // How one exchange ended: a result, a redirect to follow, or a wait before asking again.
 struct FetchOutcome {
@@ -81,20 +99,41 @@ struct HttpClient::Impl {
     // One request and response. A 429 or 503 with a Retry-After asks for a wait instead when
     // `mayRetry`.
     FetchOutcome FetchOnce(const std::string& url, const std::string& formData, bool mayRetry);
+    Route RouteOf(const Url& target, const ProxySetting& proxy) const;
+    // What a response read whole means: its cookies kept, its status, its redirect or its body.
+    FetchOutcome ReadOutcome(const std::string& url, const Url& target, ParsedResponse& response,
+                             std::size_t length, bool mayRetry,
+                             const std::optional<CookieRequest>& cookieRequest);
     // The waits of a retry: Retry-After (capped), then the request gate. False when stopped.
     bool WaitToRetry(std::chrono::seconds retryAfter);
+    // Sends the request on the given connection, else on a kept one of its place, else on a new
+    // one, and reads the response. `connection` stays set when the response leaves it fit for
+    // another request.
+    int Exchange(const std::string& url, const Url& target, const ProxySetting& proxy, const Route& route,
+                 const std::string& request, std::unique_ptr<SocketConnection>& connection,
+                 ParsedResponse& response, std::size_t& length);
+    // A new connection in `connection`, open for an exchange that must end by the deadline; on
+    // failure its result, and no connection.
+    int OpenNew(std::unique_ptr<SocketConnection>& connection, const std::string& url, const Url& target,
+                const ProxySetting& proxy, const ConnectTarget& to, Clock::time_point deadline);
+    // kUnanswered for a kept connection that refuses the request or ends before any byte of the
+    // answer; `reusable` as ReceiveResponse sets it.
+    int SendAndReceive(SocketConnection& connection, const std::string& url, const std::string& request,
+                       bool reused, ParsedResponse& response, std::size_t& length, bool& reusable);
     // Opens the connection to the site (over TLS for https), its connect-to target or the proxy
     // (through a CONNECT tunnel for https); a negative result with lastError on failure.
     int OpenConnection(SocketConnection& connection, const std::string& url, const Url& target,
-                       const ProxySetting& proxy);
+                       const ProxySetting& proxy, const ConnectTarget& to);
     // Where the response's Location leads, as an absolute http or https URL; kFailed with
     // lastError when the client does not follow it.
     int RedirectTarget(const std::string& url, const Url& target, const std::string& location,
                        std::string& next);
     // Reads the response into htmlBuffer, past any interim 1xx responses, until the end of its
-    // Content-Length or until the server closes; the received count in `length`.
+    // Content-Length or chunks, or until the server closes; the received count in `length`.
+    // kUnanswered when the connection ended before any byte. `reusable` tells of a response that
+    // ended where its framing says, with nothing after it, on a connection meant to persist.
     int ReceiveResponse(SocketConnection& connection, const std::string& url, ParsedResponse& response,
-                        std::size_t& length);
+                        std::size_t& length, bool& reusable);
     // The body as the caller sees it: de-chunked, cut to its Content-Length, its content coding
     // undone and its charset converted, at the start of htmlBuffer.
     int DeliverBody(const std::string& url, const ParsedResponse& response, std::size_t length);
@@ -115,6 +154,8 @@ struct HttpClient::Impl {
     std::shared_ptr<RequestCanceller> canceller;
     std::function<bool()> requestGate;
     std::shared_ptr<CookieJar> cookies;
+    std::shared_ptr<ConnectionPool> connections = std::make_shared<ConnectionPool>();
+    std::shared_ptr<HostLookupCache> lookups = std::make_shared<HostLookupCache>();
     std::string page;  // the body while it is decoded; its room is kept from page to page
 };
 
@@ -149,6 +190,14 @@ void HttpClient::SetRequestGate(std::function<bool()> gate) {
 
 void HttpClient::SetCookieJar(std::shared_ptr<CookieJar> jar) {
     impl->cookies = std::move(jar);
+}
+
+void HttpClient::SetConnectionPool(std::shared_ptr<ConnectionPool> pool) {
+    impl->connections = pool ? std::move(pool) : std::make_shared<ConnectionPool>();
+}
+
+void HttpClient::SetLookupCache(std::shared_ptr<HostLookupCache> cache) {
+    impl->lookups = cache ? std::move(cache) : std::make_shared<HostLookupCache>();
 }
 
 int HttpClient::GetHtml(const char* url, const char* formData) {
@@ -234,11 +283,9 @@ int HttpClient::Impl::StepResult(SocketStatus status, const std::string& url,
 }
 
 int HttpClient::Impl::OpenConnection(SocketConnection& connection, const std::string& url, const Url& target,
-                                     const ProxySetting& proxy) {
+                                     const ProxySetting& proxy, const ConnectTarget& to) {
     const std::string host(target.Host());
-    const ConnectTarget to =
-        proxy.enabled ? ConnectTarget{proxyHost, proxyPort} : ResolveConnectTo(host, target.Port());
-    const SocketStatus connected = connection.Connect(to.host, to.port);
+    const SocketStatus connected = connection.Connect(to.host, to.port, *lookups);
     int result = StepResult(connected, url, [&] {
         if (connected == SocketStatus::kNoSocket) {
             SetLastError("socket creat error.");
@@ -255,7 +302,7 @@ int HttpClient::Impl::OpenConnection(SocketConnection& connection, const std::st
         if (result != 0) return result;
     }
     std::string problem;
-    const SocketStatus secured = connection.StartTls(host, timings.nextByteTimeout, problem);
+    const SocketStatus secured = connection.StartTls(host, target.Port(), timings.nextByteTimeout, problem);
     return StepResult(secured, url, [&] { SetLastError("%s for:%s", problem.c_str(), url.c_str()); });
 }
 
@@ -281,11 +328,29 @@ int HttpClient::Impl::RedirectTarget(const std::string& url, const Url& target, 
 
 FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::string& formData, bool mayRetry) {
     FetchOutcome outcome;
-    if (!Wait(timings.requestDelay)) {
+    const Clock::time_point turn = Clock::now() + timings.requestDelay;
+    if (canceller && canceller->IsCancelled()) {
         outcome.result = Cancelled(url);
         return outcome;
     }
     const ProxySetting proxy = ProxyForRequest();
+    const std::optional<Url> destination = ParseRequestUrl(url);
+    Route route;
+    std::unique_ptr<SocketConnection> connection;
+    int opened = 0;
+    // A new connection is made while the request waits for its turn, so that its handshakes cost
+    // the search no time; the request itself goes no earlier than the wait ends.
+    if (destination) {
+        route = RouteOf(*destination, proxy);
+        if (!connections->Holds(route.place))
+            opened = OpenNew(connection, url, *destination, proxy, route.to, turn + timings.responseTimeout);
+    }
+    if (!Wait(std::max(std::chrono::duration_cast<std::chrono::milliseconds>(turn - Clock::now()),
+                       std::chrono::milliseconds(0)))) {
+        outcome.result = Cancelled(url);
+        return outcome;
+    }
+    // The cookies as they stand once the wait is over: another thread's response may have set some.
     const std::optional<CookieRequest> cookieRequest =
         cookies ? CookieRequestFor(url) : std::optional<CookieRequest>();
     const std::string cookieHeader = cookieRequest ? cookies->CookieHeader(*cookieRequest) : std::string();
@@ -299,21 +364,90 @@ FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::stri
         outcome.result = kFailed;
         return outcome;
     }
+    if ((outcome.result = opened) != 0) return outcome;
 
-    SocketConnection connection(WakeFd(), Clock::now() + timings.responseTimeout);
-    if ((outcome.result = OpenConnection(connection, url, *target, proxy)) != 0) return outcome;
-    outcome.result = StepResult(connection.SendAll(request), url, [&] {
-        SetLastError("send QueryGetString error for queryGet:%s", url.c_str());
-    });
-    if (outcome.result != 0) return outcome;
-    outcome.result = StepResult(connection.WaitReadable(timings.firstByteTimeout), url,
-                                [&] { SetLastError("select() error for Html."); });
-    if (outcome.result != 0) return outcome;
     ParsedResponse response;
     std::size_t length = 0;
-    if ((outcome.result = ReceiveResponse(connection, url, response, length)) != 0) return outcome;
-    connection.Close();
+    outcome.result = Exchange(url, *target, proxy, route, request, connection, response, length);
+    if (outcome.result != 0) return outcome;
+    outcome = ReadOutcome(url, *target, response, length, mayRetry, cookieRequest);
+    // A response the client could not take as it came leaves the connection in doubt.
+    if (connection && LeavesConnectionUsable(outcome.result))
+        connections->Keep(route.place, std::move(connection));
+    return outcome;
+}
 
+Route HttpClient::Impl::RouteOf(const Url& target, const ProxySetting& proxy) const {
+    Route route;
+    route.to = proxy.enabled ? ConnectTarget{proxyHost, proxyPort}
+                             : ResolveConnectTo(std::string(target.Host()), target.Port());
+    route.place = target.Origin() + (proxy.enabled ? " via " : " at ") + route.to.host + ":" +
+                  std::to_string(route.to.port);
+    return route;
+}
+
+int HttpClient::Impl::OpenNew(std::unique_ptr<SocketConnection>& connection, const std::string& url,
+                              const Url& target, const ProxySetting& proxy, const ConnectTarget& to,
+                              Clock::time_point deadline) {
+    connection = std::make_unique<SocketConnection>(WakeFd(), deadline);
+    const int result = OpenConnection(*connection, url, target, proxy, to);
+    if (result != 0) connection.reset();
+    return result;
+}
+
+int HttpClient::Impl::Exchange(const std::string& url, const Url& target, const ProxySetting& proxy,
+                               const Route& route, const std::string& request,
+                               std::unique_ptr<SocketConnection>& connection, ParsedResponse& response,
+                               std::size_t& length) {
+    const Clock::time_point deadline = Clock::now() + timings.responseTimeout;
+    bool reused = false;
+    if (!connection) {
+        connection = connections->Take(route.place);
+        reused = connection != nullptr;
+        if (reused) {
+            connection->Renew(WakeFd(), deadline);
+        } else if (const int opened = OpenNew(connection, url, target, proxy, route.to, deadline);
+                   opened != 0) {
+            return opened;
+        }
+    }
+    for (;;) {
+        bool reusable = false;
+        const int result = SendAndReceive(*connection, url, request, reused, response, length, reusable);
+        // A kept connection that ends unanswered, or whose server says it waited too long (408),
+        // was closed by its server while it was idle, so the server never saw the request: it
+        // goes once more on a new connection, without a second wait before it, since the pacing
+        // has already waited for this one request.
+        if (reused &&
+            (result == kUnanswered || (result == 0 && response.statusCode == kHttpRequestTimeout))) {
+            reused = false;
+            if (const int opened = OpenNew(connection, url, target, proxy, route.to, deadline); opened != 0)
+                return opened;
+            continue;
+        }
+        if (result != 0 || !reusable) connection.reset();
+        return result == kUnanswered ? kFailed : result;
+    }
+}
+
+int HttpClient::Impl::SendAndReceive(SocketConnection& connection, const std::string& url,
+                                     const std::string& request, bool reused, ParsedResponse& response,
+                                     std::size_t& length, bool& reusable) {
+    const SocketStatus sent = connection.SendAll(request);
+    if (reused && (sent == SocketStatus::kFailed || sent == SocketStatus::kClosed)) return kUnanswered;
+    int result = StepResult(sent, url,
+                            [&] { SetLastError("send QueryGetString error for queryGet:%s", url.c_str()); });
+    if (result != 0) return result;
+    result = StepResult(connection.WaitReadable(timings.firstByteTimeout), url,
+                        [&] { SetLastError("select() error for Html."); });
+    if (result != 0) return result;
+    return ReceiveResponse(connection, url, response, length, reusable);
+}
+
+FetchOutcome HttpClient::Impl::ReadOutcome(const std::string& url, const Url& target,
+                                           ParsedResponse& response, std::size_t length, bool mayRetry,
+                                           const std::optional<CookieRequest>& cookieRequest) {
+    FetchOutcome outcome;
     // Cookies of any response count, a redirect's or a failure's included.
     if (cookieRequest) {
         for (const std::string& setCookie : response.setCookieLines)
@@ -346,7 +480,7 @@ FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::stri
             break;
     }
     if (!response.location.empty()) {
-        outcome.result = RedirectTarget(url, *target, response.location, outcome.redirectTarget);
+        outcome.result = RedirectTarget(url, target, response.location, outcome.redirectTarget);
         return outcome;
     }
     outcome.result = DeliverBody(url, response, length);
@@ -354,7 +488,7 @@ FetchOutcome HttpClient::Impl::FetchOnce(const std::string& url, const std::stri
 }
 
 int HttpClient::Impl::ReceiveResponse(SocketConnection& connection, const std::string& url,
-                                      ParsedResponse& response, std::size_t& length) {
+                                      ParsedResponse& response, std::size_t& length, bool& reusable) {
     // One byte of the buffer stays free for the NUL after the data.
     const std::size_t capacity = kHtmlBufferSize - 1;
     length = 0;
@@ -367,7 +501,10 @@ int HttpClient::Impl::ReceiveResponse(SocketConnection& connection, const std::s
             const std::optional<std::size_t> bodyLength = FramedBodyLength(
                 response, chunkedEnd, {client.htmlBuffer + response.bodyStart, length - response.bodyStart});
             if (bodyLength) {
-                length = response.bodyStart + *bodyLength;
+                const std::size_t end = response.bodyStart + *bodyLength;
+                // Bytes past the end were never asked for: the connection is no longer in step.
+                reusable = response.persistent && length == end;
+                length = end;
                 break;
             }
         }
@@ -408,6 +545,7 @@ int HttpClient::Impl::ReceiveResponse(SocketConnection& connection, const std::s
         }
     }
     client.htmlBuffer[length] = '\0';
+    if (length == 0) return kUnanswered;
     // A connection closed before a whole head arrived leaves no usable response.
     if (!headRead && responseStart > 0) {
         SetLastError("interim responses without a final response for:%s", url.c_str());

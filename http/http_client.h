@@ -11,7 +11,9 @@
 
 #include "http/proxy_settings.h"
 
+class ConnectionPool;
 class CookieJar;
+class HostLookupCache;
 class RequestCanceller;
 
 // The waits of a request. The program always uses the defaults; tests may shorten them.
@@ -19,13 +21,15 @@ struct HttpTimings {
     std::chrono::milliseconds requestDelay{500};         // before every request, redirects included
     std::chrono::milliseconds firstByteTimeout{30000};   // for the first byte of the response
     std::chrono::milliseconds nextByteTimeout{30000};    // for every later byte, TLS handshake included
-    std::chrono::milliseconds responseTimeout{120000};   // for one whole exchange, from the lookup on
+    std::chrono::milliseconds responseTimeout{120000};   // for one whole exchange, from the wait's end on
     std::chrono::milliseconds longestRetryWait{300000};  // the most a Retry-After wait lasts
 };
 
-// The program's own HTTP/1.1 client over plain TCP or TLS: one request per connection
-// ("Connection: close"), the response read until its Content-Length or until the server closes.
-// One client is used by one thread.
+// The program's own HTTP/1.1 client over plain TCP or TLS. Connections persist: a response read to
+// the end its Content-Length or chunks name leaves its connection in a pool for the next request
+// to the same place, unless the server asked to close it or anything about the response was in
+// doubt; a body that runs until the server closes ends its connection. One client is used by one
+// thread; the clients of one search share a pool and a lookup cache.
 class HttpClient {
 public:
     static constexpr std::size_t kHtmlBufferSize = 0xA00000;  // 10 MiB, the NUL included
@@ -53,6 +57,10 @@ public:
     // response, redirects included, leaves its Set-Cookie values in the jar. Without one no
     // cookie is sent.
     void SetCookieJar(std::shared_ptr<CookieJar> jar);
+    // The idle connections to take and to keep, and the host lookups to reuse; a client has its
+    // own of each until it is given shared ones.
+    void SetConnectionPool(std::shared_ptr<ConnectionPool> pool);
+    void SetLookupCache(std::shared_ptr<HostLookupCache> cache);
 
     std::map<std::string, std::string> responseHeaders;
     int statusCode = 0;

@@ -32,12 +32,7 @@ SocketAddress WithPort(const sockaddr* address, socklen_t length, int port) {
     SocketAddress result;
     std::memcpy(&result.storage, address, std::min<std::size_t>(length, sizeof result.storage));
     result.length = length;
-    const auto networkPort = htons(static_cast<std::uint16_t>(port));
-    if (address->sa_family == AF_INET6) {
-        reinterpret_cast<sockaddr_in6*>(&result.storage)->sin6_port = networkPort;
-    } else {
-        reinterpret_cast<sockaddr_in*>(&result.storage)->sin_port = networkPort;
-    }
+    SetPort(result, port);
     return result;
 }
 
@@ -63,6 +58,7 @@ struct PendingLookup {
     bool found = false;
     int port = 0;
     std::vector<SocketAddress>* addresses = nullptr;
+    int shortestTtl = 0;  // seconds
 };
 
 void LookupDone(void* argument, int status, int, ares_addrinfo* result) {
@@ -72,6 +68,8 @@ void LookupDone(void* argument, int status, int, ares_addrinfo* result) {
         for (const ares_addrinfo_node* node = result->nodes; node != nullptr; node = node->ai_next) {
             if (node->ai_family != AF_INET && node->ai_family != AF_INET6) continue;
             pending->addresses->push_back(WithPort(node->ai_addr, node->ai_addrlen, pending->port));
+            if (pending->addresses->size() == 1 || node->ai_ttl < pending->shortestTtl)
+                pending->shortestTtl = std::max(node->ai_ttl, 0);
         }
         pending->found = !pending->addresses->empty();
     }
@@ -118,14 +116,24 @@ LookupStatus RunLookup(ares_channel channel, PendingLookup& pending, int wakeFd,
 
 }  // namespace
 
+void SetPort(SocketAddress& address, int port) {
+    const auto networkPort = htons(static_cast<std::uint16_t>(port));
+    if (address.storage.ss_family == AF_INET6) {
+        reinterpret_cast<sockaddr_in6*>(&address.storage)->sin6_port = networkPort;
+    } else {
+        reinterpret_cast<sockaddr_in*>(&address.storage)->sin_port = networkPort;
+    }
+}
+
 void SetNameServersForTesting(const std::string& servers) {
     std::lock_guard<std::mutex> lock(serversMutex);
     nameServers = servers;
 }
 
 LookupStatus LookUpHost(const std::string& host, int port, int wakeFd, Clock::time_point deadline,
-                        std::vector<SocketAddress>& addresses) {
+                        std::vector<SocketAddress>& addresses, std::chrono::seconds& timeToLive) {
     addresses.clear();
+    timeToLive = std::chrono::seconds(0);
     SocketAddress literal;
     if (ReadLiteral(host, port, literal)) {
         addresses.push_back(literal);
@@ -153,5 +161,6 @@ LookupStatus LookUpHost(const std::string& host, int port, int wakeFd, Clock::ti
     // Ends whatever is still asked; the callback then sees ARES_EDESTRUCTION and adds nothing.
     ares_destroy(channel);
     if (status != LookupStatus::kFound) addresses.clear();
+    timeToLive = std::chrono::seconds(pending.shortestTtl);
     return status;
 }

@@ -18,9 +18,13 @@ enum class LookupStatus { kFound, kNotFound, kCancelled, kTimedOut };
 // literal, bracketed or not, at once; a name through c-ares (hosts file, then DNS), IPv4 and
 // IPv6 addresses in the order the lookup gives them. The lookup's waits end as soon as `wakeFd`
 // turns readable (kCancelled), so that a stop never waits for a name server, and at the deadline.
+// `timeToLive` is the shortest one of the answer's records (0 for a literal or the hosts file).
 LookupStatus LookUpHost(const std::string& host, int port, int wakeFd,
-                        std::chrono::steady_clock::time_point deadline,
-                        std::vector<SocketAddress>& addresses);
+                        std::chrono::steady_clock::time_point deadline, std::vector<SocketAddress>& addresses,
+                        std::chrono::seconds& timeToLive);
+
+// Sets the port of an IPv4 or IPv6 address.
+void SetPort(SocketAddress& address, int port);
 
 // The name servers of every later lookup, "IP[:PORT]" joined by ","; empty: the system's. Lets
 // tests point lookups at a server of their own.

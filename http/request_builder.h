@@ -12,7 +12,6 @@ inline constexpr std::string_view kFixedHeaderLines[] = {
     "Accept: */*\r\n",
     "Accept-Language: zh-cn\r\n",
     "Accept-Encoding: gzip, deflate\r\n",
-    "Connection: close\r\n",
     "UA-CPU: x86\r\n",
 };
 

@@ -17,6 +17,7 @@ constexpr int kFirstFinalStatus = 200;
 constexpr int kHttpNoContent = 204;
 constexpr int kHttpNotModified = 304;
 constexpr std::string_view kChunked = "chunked";
+constexpr char kFirstPersistentMinorVersion = '1';
 constexpr std::string_view kTokenSymbols = "!#$%&'*+-.^_`|~";
 
 // One header line, with the lines folded into it joined.
@@ -160,8 +161,10 @@ bool HoldsLoneCarriageReturn(std::string_view text) {
 
 // The body's framing: its length, its codings and where it is to be found. Returns the fault
 // when the fields could be read two ways, null otherwise. A body that the status rules out has
-// no framing to read.
-const char* ReadFraming(const std::vector<HeaderField>& fields, bool bodiless, ParsedResponse& parsed) {
+// no framing to read. `lengthBesideCoding` tells of a Content-Length that a transfer coding
+// overrode.
+const char* ReadFraming(const std::vector<HeaderField>& fields, bool bodiless, ParsedResponse& parsed,
+                        bool& lengthBesideCoding) {
     std::vector<std::string> transferCodings;
     for (const HeaderField& field : fields) {
         if (SameTextIgnoringCase(field.name, "Location")) {
@@ -195,9 +198,37 @@ const char* ReadFraming(const std::vector<HeaderField>& fields, bool bodiless, P
         }
     }
     // A transfer coding frames the body by itself, whatever a Content-Length beside it says.
+    lengthBesideCoding = !transferCodings.empty() && parsed.contentLength;
     if (!transferCodings.empty()) parsed.contentLength.reset();
     if (bodiless) parsed.contentLength = 0;
     return nullptr;
+}
+
+// RFC 9112 §9.3 Persistence, for a response of HTTP/1.`minorVersion`.
+bool Persists(char minorVersion, const std::vector<HeaderField>& fields, bool lengthBesideCoding,
+              bool transferCoded) {
+    std::vector<std::string> options;
+    for (const HeaderField& field : fields) {
+        if (SameTextIgnoringCase(field.name, "Connection")) AppendListElements(field.value, options);
+    }
+    const auto hasOption = [&options](std::string_view option) {
+        return std::any_of(options.begin(), options.end(), [option](const std::string& named) {
+            return SameTextIgnoringCase(named, option);
+        });
+    };
+    // §6.3: a response framed both by a coding and a length, or an HTTP/1.0 response with a
+    // transfer coding, leaves its framing in doubt: the connection closes after it.
+    if (lengthBesideCoding) return false;
+    const bool httpOneOne = minorVersion >= kFirstPersistentMinorVersion;
+    if (!httpOneOne && transferCoded) return false;
+    // If the "close" connection option is present, the connection will not persist.
+    if (hasOption("close")) return false;
+    // If the received protocol is HTTP/1.1 (or later), the connection will persist.
+    if (httpOneOne) return true;
+    // If the received protocol is HTTP/1.0, the "keep-alive" connection option is present and the
+    // recipient is not a proxy, the connection will persist.
+    // Otherwise, the connection will close after the current response.
+    return hasOption("keep-alive");
 }
 
 // Everything the head says, or the fault that makes it no response.
@@ -218,7 +249,11 @@ const char* ReadHead(std::string_view head, ParsedResponse& parsed) {
     // RFC 9112 §6.3: these responses end at their blank line.
     const bool bodiless = IsInterimStatus(parsed.statusCode) || parsed.statusCode == kHttpNoContent ||
                           parsed.statusCode == kHttpNotModified;
-    return ReadFraming(fields, bodiless, parsed);
+    bool lengthBesideCoding = false;
+    if (const char* fault = ReadFraming(fields, bodiless, parsed, lengthBesideCoding)) return fault;
+    parsed.persistent = Persists(head[kHttpOneVersion.size()], fields, lengthBesideCoding,
+                                 !parsed.transferCodings.empty() || parsed.chunked);
+    return nullptr;
 }
 
 }  // namespace

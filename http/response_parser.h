@@ -29,6 +29,10 @@ struct ParsedResponse {
     // Lower-cased, in the order the server applied them; chunked is not among the transfer codings.
     std::vector<std::string> transferCodings;
     std::vector<std::string> contentCodings;
+    // Whether the connection may carry another request once this response's body is read: an
+    // HTTP/1.1 response without "Connection: close", an HTTP/1.0 one with "keep-alive", and
+    // either only when its framing is beyond doubt.
+    bool persistent = false;
     // Why the head cannot be taken as one response: it is malformed, or it could be read two ways
     // (a server and a proxy might disagree on where the response ends, which response splitting
     // relies on); null when it can.

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "http/name_lookup.h"
+#include "http/host_lookup_cache.h"
 
 namespace {
 
@@ -26,6 +26,22 @@ SocketConnection::SocketConnection(int wakeFd, Clock::time_point deadline)
 
 SocketConnection::~SocketConnection() {
     Close();
+}
+
+void SocketConnection::Renew(int newWakeFd, Clock::time_point newDeadline) {
+    wakeFd = newWakeFd;
+    deadline = newDeadline;
+}
+
+bool SocketConnection::LooksOpen() {
+    if (socketFd < 0 || (secure && tls.HasPending())) return false;
+    for (;;) {
+        pollfd watched{socketFd, POLLIN | POLLRDHUP, 0};
+        if (poll(&watched, 1, 0) == 0) return true;
+        if ((watched.revents & (POLLRDHUP | POLLHUP | POLLERR | POLLNVAL)) != 0 || !secure) return false;
+        // A TLS record that carried no data, such as a late session ticket, leaves it usable.
+        if (tls.PeekIdle() != TlsStream::Step::kWantRead) return false;
+    }
 }
 
 void SocketConnection::Close() {
@@ -54,9 +70,9 @@ SocketStatus SocketConnection::Wait(short events, int limitMs) {
     }
 }
 
-SocketStatus SocketConnection::Connect(const std::string& host, int port) {
+SocketStatus SocketConnection::Connect(const std::string& host, int port, HostLookupCache& lookups) {
     std::vector<SocketAddress> addresses;
-    switch (LookUpHost(host, port, wakeFd, deadline, addresses)) {
+    switch (lookups.LookUp(host, port, wakeFd, deadline, addresses)) {
         case LookupStatus::kFound:
             break;
         case LookupStatus::kCancelled:
@@ -105,9 +121,9 @@ SocketStatus SocketConnection::WaitForTls(TlsStream::Step step, int limitMs) {
     }
 }
 
-SocketStatus SocketConnection::StartTls(const std::string& host, std::chrono::milliseconds stepLimit,
-                                        std::string& problem) {
-    if (!tls.Begin(socketFd, host, problem)) return SocketStatus::kFailed;
+SocketStatus SocketConnection::StartTls(const std::string& host, int port,
+                                        std::chrono::milliseconds stepLimit, std::string& problem) {
+    if (!tls.Begin(socketFd, host, port, problem)) return SocketStatus::kFailed;
     for (;;) {
         const TlsStream::Step step = tls.Handshake(problem);
         if (step == TlsStream::Step::kDone) break;

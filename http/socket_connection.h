@@ -7,6 +7,8 @@
 
 #include "http/tls_stream.h"
 
+class HostLookupCache;
+
 // How a socket step ended.
 enum class SocketStatus {
     kDone,       // the step succeeded
@@ -19,8 +21,8 @@ enum class SocketStatus {
 
 // One TCP connection over IPv4 or IPv6, plain or with TLS, closed at the latest when the object
 // goes. Every wait also watches the wake descriptor (when given), so that another thread can
-// abort it at once, and ends at the connection's deadline. Writing to a connection the peer has
-// closed fails instead of raising SIGPIPE.
+// abort it at once, and ends at the deadline of the exchange under way. Writing to a connection
+// the peer has closed fails instead of raising SIGPIPE.
 class SocketConnection {
 public:
     using Clock = std::chrono::steady_clock;
@@ -30,12 +32,19 @@ public:
     SocketConnection(const SocketConnection&) = delete;
     SocketConnection& operator=(const SocketConnection&) = delete;
 
-    // Looks the host up (a name, a dotted address or an IPv6 literal) and connects to its
-    // addresses in order until one takes the connection. kFailed also when the host cannot be
-    // resolved.
-    SocketStatus Connect(const std::string& host, int port);
-    // TLS from here on, the certificate checked for the host. On kFailed `problem` says why.
-    SocketStatus StartTls(const std::string& host, std::chrono::milliseconds stepLimit, std::string& problem);
+    // For the next exchange on a kept connection: its wake descriptor and deadline.
+    void Renew(int newWakeFd, Clock::time_point newDeadline);
+    // Looks the host up (a name, a dotted address or an IPv6 literal) through the cache and
+    // connects to its addresses in order until one takes the connection. kFailed also when the
+    // host cannot be resolved.
+    SocketStatus Connect(const std::string& host, int port, HostLookupCache& lookups);
+    // TLS from here on, the certificate checked for the host, a session of an earlier connection
+    // to the host and port resumed when the server agrees. On kFailed `problem` says why.
+    SocketStatus StartTls(const std::string& host, int port, std::chrono::milliseconds stepLimit,
+                          std::string& problem);
+    // Whether an idle connection may carry another request, as far as can be seen without
+    // waiting: the peer has not closed it and has sent nothing unasked.
+    bool LooksOpen();
     SocketStatus SendAll(std::string_view bytes);
     SocketStatus WaitReadable(std::chrono::milliseconds limit);
     // Waits at most `limit` for bytes and reads at most `capacity` of them; kClosed at the end

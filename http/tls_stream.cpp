@@ -8,6 +8,7 @@
 
 #include <cerrno>
 
+#include "http/tls_session_cache.h"
 #include "http/tls_trust.h"
 
 namespace {
@@ -65,12 +66,20 @@ TlsStream::~TlsStream() {
 }
 
 void TlsStream::End() {
+    // A connection freed without close_notify has its session marked unfit for resumption, as
+    // one cut off by an attacker would be; a healthy one says goodbye without waiting for the answer.
+    if (session != nullptr && established && !broken) {
+        SSL_shutdown(session);
+        ERR_clear_error();
+    }
     if (session != nullptr) SSL_free(session);
     session = nullptr;
+    established = false;
+    broken = false;
     context.reset();
 }
 
-bool TlsStream::Begin(int socketFd, const std::string& hostText, std::string& problem) {
+bool TlsStream::Begin(int socketFd, const std::string& hostText, int port, std::string& problem) {
     End();
     context = AcquireTlsContext(problem);
     if (!context) return false;
@@ -92,6 +101,8 @@ bool TlsStream::Begin(int socketFd, const std::string& hostText, std::string& pr
         SSL_set_hostflags(session, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
         SSL_set1_host(session, host.c_str());
     }
+    place = hostText + ":" + std::to_string(port);
+    TlsSessionCache::Prepare(session, &place);
     SSL_set_connect_state(session);
     return true;
 }
@@ -105,13 +116,15 @@ TlsStream::Step TlsStream::StepFor(int result) {
         case SSL_ERROR_ZERO_RETURN:
             return Step::kClosed;
         default:
+            broken = true;
             return Step::kFailed;
     }
 }
 
 TlsStream::Step TlsStream::Handshake(std::string& problem) {
     const int result = SSL_do_handshake(session);
-    if (result == 1) return Step::kDone;
+    established = result == 1;
+    if (established) return Step::kDone;
     const Step step = StepFor(result);
     if (step == Step::kWantRead || step == Step::kWantWrite) return step;
     const long verified = SSL_get_verify_result(session);
@@ -140,6 +153,13 @@ TlsStream::Step TlsStream::Write(std::string_view bytes, std::size_t& written) {
 TlsStream::Step TlsStream::Read(char* into, std::size_t capacity, std::size_t& received) {
     const Step step = Moved(SSL_read(session, into, static_cast<int>(capacity)), received);
     // A broken stream ends the response as a close does; the body's framing tells a cut one.
+    return step == Step::kFailed ? Step::kClosed : step;
+}
+
+TlsStream::Step TlsStream::PeekIdle() {
+    char byte = 0;
+    std::size_t peeked = 0;
+    const Step step = Moved(SSL_peek(session, &byte, 1), peeked);
     return step == Step::kFailed ? Step::kClosed : step;
 }
 

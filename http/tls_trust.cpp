@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "http/tls_session_cache.h"
+
 namespace {
 
 // What the context was built from; a change of any part builds a new one.
@@ -27,7 +29,10 @@ std::string Variable(const char* name) {
 }
 
 std::shared_ptr<SSL_CTX> BuildContext(const TrustSource& source, std::string& problem) {
-    std::shared_ptr<SSL_CTX> built(SSL_CTX_new(TLS_client_method()), SSL_CTX_free);
+    // The sessions made under this trust go with the context, and only with it.
+    auto sessions = std::make_shared<TlsSessionCache>();
+    std::shared_ptr<SSL_CTX> built(SSL_CTX_new(TLS_client_method()),
+                                   [sessions](SSL_CTX* context) { SSL_CTX_free(context); });
     if (!built) {
         problem = "TLS set-up failed";
         return nullptr;
@@ -38,6 +43,7 @@ std::shared_ptr<SSL_CTX> BuildContext(const TrustSource& source, std::string& pr
     // Many servers close without a closing alert; the body's own framing tells a cut body.
     SSL_CTX_set_options(built.get(), SSL_OP_IGNORE_UNEXPECTED_EOF);
     SSL_CTX_set_default_verify_paths(built.get());
+    sessions->Attach(built.get());
     if (!source.extraCaFile.empty() &&
         SSL_CTX_load_verify_locations(built.get(), source.extraCaFile.c_str(), nullptr) != 1) {
         ERR_clear_error();

@@ -10,7 +10,8 @@ typedef struct ssl_ctx_st SSL_CTX;
 void SetExtraCaFile(const std::string& path);
 
 // The TLS settings every https request uses: TLS 1.2 or 1.3, peer verification against OpenSSL's
-// default paths (so SSL_CERT_FILE and SSL_CERT_DIR count) and the extra CA file. Shared by all
-// clients and rebuilt only when the trust changes. Null, with the reason in `problem`, when the
+// default paths (so SSL_CERT_FILE and SSL_CERT_DIR count) and the extra CA file, and the cache of
+// the sessions its connections may resume. Shared by all clients and rebuilt only when the trust
+// changes. Null, with the reason in `problem`, when the
 // extra CA file cannot be read.
 std::shared_ptr<SSL_CTX> AcquireTlsContext(std::string& problem);

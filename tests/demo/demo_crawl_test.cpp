@@ -223,18 +223,31 @@ void ExpectCountersAgreeWithTruth(const RuleHealthSnapshot& health, const std::v
 
 TEST_F(DemoCrawl, KeywordSearchOverSeveralPagesFindsEveryCompanyOnceWithTheRightRow) {
     std::vector<std::string> directory = {"--companies", std::to_string(kCompanies)};
-    DemoDirectoryProcess site(directory);
-    ASSERT_GT(site.port(), 0);
+    const std::string requestLog = MakeTemporaryDirectory() + "/requests.log";
     DemoConditions query;
     query.keyword = "有限公司";
     std::vector<std::string> truth = DemoTruth(Joined(directory, QueryOptions(query)));
     ASSERT_GT(truth.size(), 80u);
-
-    CrawlResult crawl = Crawl(site, query);
+    CrawlResult crawl;
+    {
+        DemoDirectoryProcess site(directory, requestLog);
+        ASSERT_GT(site.port(), 0);
+        crawl = Crawl(site, query);
+    }
     EXPECT_GE(crawl.totalPages, 3u);
     for (const std::string& link : crawl.links) EXPECT_EQ(crawl.links.count(link), 1u) << link;
     ExpectSameRows(crawl.lines, truth);
     ExpectCountersAgreeWithTruth(crawl.health, truth);
+
+    // The search's four threads share their connections: a host gets at most one per thread.
+    std::map<std::string, std::set<int>> connectionsOf;
+    const std::vector<LoggedRequest> requests = ReadRequestLog(requestLog);
+    for (const LoggedRequest& request : requests) connectionsOf[request.host].insert(request.connection);
+    std::filesystem::remove_all(std::filesystem::path(requestLog).parent_path());
+    ASSERT_GT(requests.size(), 3 * truth.size()) << "every page request is logged";
+    for (const auto& [host, connections] : connectionsOf) {
+        EXPECT_LE(connections.size(), SearchEngine_Alibaba::kCompanyWorkerCount + 1u) << host;
+    }
 }
 
 TEST_F(DemoCrawl, MemberSiteRecordsCarryTheFactsOfTheMemberTimeAndConfirmationPages) {
@@ -526,6 +539,32 @@ void ExpectCommandLineSearchWritesTheTruthRows(const std::vector<std::string>& d
 
 TEST_F(DemoCrawl, CommandLineSearchWritesTheTruthRowsToItsCsvFile) {
     ExpectCommandLineSearchWritesTheTruthRows({"--companies", "16"}, {});
+}
+
+// The pages one command fetches go over one connection, plain or over HTTPS.
+TEST_F(DemoCrawl, CommandLineFetchOfSeveralPagesAsksForThemOverOneConnection) {
+    const std::string work = MakeTemporaryDirectory();
+    const std::string caFile = work + "/ca.pem";
+    const std::string requestLog = work + "/requests.log";
+    for (const bool secure : {false, true}) {
+        SCOPED_TRACE(secure ? "https" : "http");
+        std::vector<std::string> fetch = {HARVIO_CLI, "fetch"};
+        if (secure) fetch.insert(fetch.end(), {"--cacert", caFile});
+        for (const char* keyword : {"a", "b", "c"}) {
+            fetch.push_back(std::string(secure ? "https" : "http") + "://s.demo-b2b.test/company/k-" + keyword +
+                            "_pageSize-40_p-1_n-y.html");
+        }
+        {
+            const std::vector<std::string> directory = {"--companies", "8"};
+            DemoDirectoryProcess site(secure ? Joined(directory, {"--https", caFile}) : directory, requestLog);
+            ASSERT_GT(site.port(), 0);
+            EXPECT_EQ(RunProgram(Joined(fetch, {"--connect-to", site.ConnectToRule()}), "/dev/null"), 0);
+        }
+        const std::vector<LoggedRequest> requests = ReadRequestLog(requestLog);
+        ASSERT_EQ(requests.size(), 3u);
+        for (const LoggedRequest& request : requests) EXPECT_EQ(request.connection, 1) << request.target;
+    }
+    std::filesystem::remove_all(work);
 }
 
 // One client and one cookie jar for the whole search: a site that redirects every request

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "http/connect_to_map.h"
 #include "support/crawl_fixture.h"
 #include "support/sample_directory.h"
 #include "support/trace_capture.h"
@@ -270,4 +271,38 @@ TEST_F(ProfileCrawlTest, RulesLoadedWhileASearchRunsServeTheNextSearch) {
     Search(*engine, "灯");
     EXPECT_EQ(engine->status, -1);
     EXPECT_NE(engine->startFailure.find("no search address"), std::string::npos);
+}
+
+// The clients of a search share their connections: each host gets at most one connection per
+// thread that reads it at once, whatever the site does with them, and no company is lost when
+// the site closes them or closes them while they are idle.
+TEST_F(CrawlTest, ASearchKeepsItsConnectionsWhateverTheSiteDoesWithThem) {
+    using Habit = LoopbackSite::ConnectionHabit;
+    for (const Habit habit : {Habit::kKeepAlive, Habit::kCloseEach, Habit::kCloseWhenIdle}) {
+        SCOPED_TRACE(static_cast<int>(habit));
+        LoopbackSite fresh;
+        ClearConnectTo();
+        fresh.Route(sample::kHosts);
+        fresh.SetConnectionHabit(habit);
+        std::vector<std::string> links;
+        for (int number = 1; number <= 12; ++number) {
+            links.push_back(number <= 4 ? MemberLink(number) : number <= 8 ? GeneralLink(number) : CompanyLink(number));
+            sample::AddCompany(fresh, links.back(), number);
+        }
+        for (int page = 1; page <= 3; ++page) {
+            const auto first = links.begin() + 4 * (page - 1);
+            fresh.AddPage(ResultPage("keep", page),
+                          sample::ListPage(3, 12, {first[0]}, {first[1], first[2]}, {first[3]}));
+        }
+        Search(*engine, "keep");
+        EXPECT_EQ(TakeAll(*engine).size(), 12u);
+        for (const std::string& link : links) EXPECT_EQ(fresh.RequestsFor(link), 1) << link;
+        if (habit == Habit::kKeepAlive) {
+            // The list host's one, one per company worker for each shared host (detail.test,
+            // corp.test, member.test), and one for each member's own host.
+            EXPECT_LE(fresh.ConnectionCount(), 1 + 3 * SearchEngine_Alibaba::kCompanyWorkerCount + 4);
+        } else if (habit == Habit::kCloseEach) {
+            EXPECT_EQ(fresh.ConnectionCount(), fresh.TotalRequests());
+        }
+    }
 }

@@ -62,7 +62,8 @@ TEST_F(HttpClientLifecycleTest, CancelEndsTheWaitBeforeTheRequest) {
     EXPECT_EQ(cancelled.result, -1);
     EXPECT_EQ(cancelled.lastError, "request cancelled for:" + server.Url("a"));
     EXPECT_LT(cancelled.afterCancel, kPromptReturn);
-    EXPECT_EQ(server.ConnectionCount(), 0);
+    // The connection may have been opened while the request waited for its turn; nothing was sent.
+    EXPECT_TRUE(server.Requests().empty());
 }
 
 TEST_F(HttpClientLifecycleTest, CancelEndsAConnectThatHangs) {

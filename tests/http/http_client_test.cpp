@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -485,6 +486,92 @@ TEST_F(HttpClientTest, ResponseFillingTheBufferExactlyIsKeptButALargerOneIsRefus
     ScriptedServer server(ScriptedServer::AnswerInPieces(head + std::string(fullBody + 1, 'x'), 1 << 20));
     EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), -1);
     EXPECT_EQ(client.lastError, "response too large for:" + server.Url());
+}
+
+// RFC 9112 §9.3 and §6.3: three requests in a row share a connection only while every response
+// says the connection persists and ends where its framing says.
+TEST_F(HttpClientTest, AConnectionCarriesTheNextRequestOnlyWhenItsResponseLeavesNoDoubt) {
+    const std::string rows = "Content-Length: 4\r\n\r\nrows";
+    const struct {
+        const char* what;
+        std::string response;
+        int connections;
+        bool serverCloses = false;  // after each response, without saying so
+    } cases[] = {
+        {"a length", "HTTP/1.1 200 OK\r\n" + rows, 1},
+        {"chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nrows\r\n0\r\n\r\n", 1},
+        {"an interim response first", "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\n" + rows, 1},
+        {"HTTP/1.0 with keep-alive", "HTTP/1.0 200 OK\r\nConnection: keep-alive\r\n" + rows, 1},
+        {"close asked", "HTTP/1.1 200 OK\r\nConnection: close\r\n" + rows, 3},
+        {"close among the options",
+         "HTTP/1.1 200 OK\r\nConnection: Keep-Alive\r\nConnection: X, CLOSE\r\n" + rows, 3},
+        {"HTTP/1.0 without keep-alive", "HTTP/1.0 200 OK\r\n" + rows, 3},
+        {"a length beside chunks",
+         "HTTP/1.1 200 OK\r\nContent-Length: 4\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nrows\r\n0\r\n\r\n",
+         3},
+        {"bytes past the length", "HTTP/1.1 200 OK\r\n" + rows + "EXTRA", 3},
+        {"a server that closes idle connections", "HTTP/1.1 200 OK\r\n" + rows, 3, true},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        ScriptedServer server(row.serverCloses ? ScriptedServer::Answer(row.response)
+                                               : ScriptedServer::AnswerEachRequest(row.response));
+        for (int request = 0; request < 3; ++request) {
+            EXPECT_EQ(client.GetHtml(server.Url("p").c_str(), ""), 4) << client.lastError;
+            EXPECT_EQ(Body(), "rows");
+        }
+        EXPECT_EQ(server.ConnectionCount(), row.connections);
+        EXPECT_EQ(server.Requests().size(), 3u);
+    }
+}
+
+// A kept connection that ends before any byte of the answer was closed by its server while idle:
+// the request goes once more on a new connection, at once. Once the answer has begun, its fault
+// stands.
+TEST_F(HttpClientTest, AKeptConnectionEndingUnansweredIsReplacedOnceButABegunAnswerIsNeverAskedAgain) {
+    const std::string page = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nrows";
+    const struct {
+        const char* what;
+        std::function<void(ScriptedConnection&)> secondAnswer;  // on the kept connection
+        int result;
+        const char* lastError;  // followed by the URL
+        int requests;
+    } cases[] = {
+        {"closed unanswered", [](ScriptedConnection&) {}, 4, "earlier failure", 3},
+        {"waited too long",
+         [](ScriptedConnection& connection) {
+             connection.Send(
+                 "HTTP/1.1 408 Request Timeout\r\nConnection: close\r\nContent-Length: 0\r\n\r\n");
+         },
+         4, "earlier failure", 3},
+        {"half a body",
+         [](ScriptedConnection& connection) {
+             connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\nrows");
+         },
+         -1, "body cut short for:", 2},
+        {"no answer in time", [](ScriptedConnection& connection) { connection.StaySilent(5000ms); }, -3,
+         "get Html Connect TimeOut", 2},
+    };
+    constexpr auto kDelay = 400ms;
+    client.SetTimings({kDelay, 200ms});
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        ScriptedServer server([&](ScriptedConnection& connection, int index) {
+            if (index > 0) return ScriptedServer::AnswerEachRequest(page)(connection, index);
+            connection.ReadRequest();
+            connection.Send(page);
+            if (!connection.ReadRequest().empty()) row.secondAnswer(connection);
+        });
+        const std::string url = server.Url("p");
+        ASSERT_EQ(client.GetHtml(url.c_str(), ""), 4);
+        std::strcpy(client.lastError, "earlier failure");
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_EQ(client.GetHtml(url.c_str(), ""), row.result);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 2 * kDelay)
+            << "the request waits its turn once";
+        EXPECT_EQ(client.lastError, row.lastError + std::string(row.result == 4 ? "" : url));
+        EXPECT_EQ(server.Requests().size(), static_cast<std::size_t>(row.requests));
+    }
 }
 
 TEST_F(HttpClientTest, SendingToAClosedConnectionFailsWithoutKillingTheProcess) {

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+
 #include <future>
 #include <memory>
 #include <string>
 
 #include "http/connect_to_map.h"
+#include "http/host_lookup_cache.h"
 #include "http/http_client.h"
 #include "http/request_canceller.h"
 #include "support/dns_stub.h"
@@ -100,6 +103,74 @@ TEST_F(NameLookupTest, CancelAbandonsALookupNobodyAnswers) {
     EXPECT_EQ(request.get(), -1);
     EXPECT_LT(Clock::now() - cancelledAt, kPromptReturn);
     EXPECT_STREQ(client.lastError, "request cancelled for:http://hang.test/");
+}
+
+// A host is asked for once while its answer lives: its time to live, but at least a minute.
+TEST_F(NameLookupTest, AnAnswerIsKeptForItsTimeToLiveButAtLeastAMinute) {
+    const struct {
+        std::uint32_t timeToLive;
+        std::chrono::seconds later;
+        bool askedAgain;
+    } cases[] = {{1, 59s, false}, {1, 60s, true}, {300, 299s, false}, {300, 300s, true}};
+    for (const auto& row : cases) {
+        SCOPED_TRACE(std::to_string(row.timeToLive) + " s to live, " + std::to_string(row.later.count()) + " s later");
+        DnsStub dns(DnsStub::Table{{"dir.test", {"127.0.0.1"}}}, false, row.timeToLive);
+        SetNameServersForTesting(dns.Address());
+        Clock::time_point now = Clock::now();
+        HostLookupCache cache([&now] { return now; });
+        std::vector<SocketAddress> addresses;
+        ASSERT_EQ(cache.LookUp("dir.test", 80, -1, Clock::now() + 5s, addresses), LookupStatus::kFound);
+        const int questions = dns.Questions();
+        now += row.later;
+        ASSERT_EQ(cache.LookUp("dir.test", 8080, -1, Clock::now() + 5s, addresses), LookupStatus::kFound);
+        EXPECT_EQ(dns.Questions() > questions, row.askedAgain);
+        ASSERT_EQ(addresses.size(), 1u);
+        EXPECT_EQ(ntohs(reinterpret_cast<const sockaddr_in&>(addresses[0].storage).sin_port), 8080);
+    }
+}
+
+// The requests of a client ask for a host once, whatever connections they need; a name that was
+// not found is asked for again.
+TEST_F(NameLookupTest, RequestsAskForAHostOnceButForAnUnknownOneEachTime) {
+    ScriptedServer server(ScriptedServer::Answer("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 2\r\n\r\nok"));
+    DnsStub dns(DnsStub::Table{{"dir.test", {"127.0.0.1"}}});
+    SetNameServersForTesting(dns.Address());
+    const std::string url = "http://dir.test:" + std::to_string(server.Port()) + "/";
+    ASSERT_EQ(client.GetHtml(url.c_str(), ""), 2) << client.lastError;
+    const int questions = dns.Questions();
+    for (int request = 0; request < 2; ++request) EXPECT_EQ(client.GetHtml(url.c_str(), ""), 2);
+    EXPECT_EQ(server.ConnectionCount(), 3);
+    EXPECT_EQ(dns.Questions(), questions);
+    EXPECT_EQ(client.GetHtml("http://nowhere.test/", ""), -1);
+    const int afterUnknown = dns.Questions();
+    EXPECT_EQ(client.GetHtml("http://nowhere.test/", ""), -1);
+    EXPECT_GT(dns.Questions(), afterUnknown);
+}
+
+// A thread that wants a host another thread is looking up waits for that answer instead of asking
+// too, and a stop ends both at once.
+TEST_F(NameLookupTest, ThreadsWantingOneHostShareItsLookupAndAStopEndsEveryWait) {
+    const DnsStub dns = DnsStub::Silent();
+    SetNameServersForTesting(dns.Address());
+    HostLookupCache cache;
+    RequestCanceller canceller;
+    const auto lookUp = [&] {
+        std::vector<SocketAddress> addresses;
+        return cache.LookUp("hang.test", 80, canceller.WakeFd(), Clock::now() + 60s, addresses);
+    };
+    auto first = std::async(std::launch::async, lookUp);
+    for (int waited = 0; dns.Questions() == 0 && waited < 5000; waited += 5) std::this_thread::sleep_for(5ms);
+    std::this_thread::sleep_for(100ms);
+    const int asked = dns.Questions();
+    ASSERT_GE(asked, 1);
+    auto second = std::async(std::launch::async, lookUp);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(dns.Questions(), asked);
+    const auto cancelledAt = Clock::now();
+    canceller.Cancel();
+    EXPECT_EQ(first.get(), LookupStatus::kCancelled);
+    EXPECT_EQ(second.get(), LookupStatus::kCancelled);
+    EXPECT_LT(Clock::now() - cancelledAt, kPromptReturn);
 }
 
 TEST_F(NameLookupTest, ALookupNobodyAnswersEndsWithTheExchangesTimeLimit) {

@@ -141,6 +141,28 @@ TEST_F(TlsTest, TlsOneTwoAndOneThreeAreBothSpoken) {
     }
 }
 
+// A kept connection carries the next requests; a new connection to the same host and port
+// resumes the session of the one before, by a TLS 1.3 ticket or a TLS 1.2 session alike.
+TEST_F(TlsTest, KeptConnectionsCarryTheNextRequestsAndNewOnesResumeTheSession) {
+    const std::string rows = "Content-Length: 4\r\n\r\nrows";
+    for (const int highest : {TLS1_2_VERSION, TLS1_3_VERSION}) {
+        for (const bool closeAsked : {false, true}) {
+            SCOPED_TRACE(std::to_string(highest) + (closeAsked ? " with Connection: close" : ""));
+            ServerOptions identity = Identity({"IP:127.0.0.1"});
+            identity.highestTlsVersion = highest;
+            ScriptedServer server(closeAsked ? ScriptedServer::Answer("HTTP/1.1 200 OK\r\nConnection: close\r\n" + rows)
+                                             : ScriptedServer::AnswerEachRequest("HTTP/1.1 200 OK\r\n" + rows),
+                                  identity);
+            for (int request = 0; request < 3; ++request) {
+                EXPECT_EQ(client.GetHtml(server.Url().c_str(), ""), 4) << client.lastError;
+            }
+            const std::vector<bool> resumed =
+                closeAsked ? std::vector<bool>{false, true, true} : std::vector<bool>{false};
+            EXPECT_EQ(server.ResumedSessions(), resumed);
+        }
+    }
+}
+
 TEST_F(TlsTest, ServerThatNeverHandshakesTimesOut) {
     ScriptedServer silent([](ScriptedConnection& connection, int) { connection.StaySilent(); });
     client.SetTimings({0ms, 5000ms, 100ms});
@@ -185,6 +207,26 @@ TEST_F(TlsTest, ThroughAProxyHttpsGoesByConnectAndTlsInsideTheTunnel) {
     ASSERT_EQ(site.Requests().size(), 1u);
     EXPECT_EQ(site.Requests()[0], "GET /a?b=1 HTTP/1.1\r\n" + kFixedLines +
                                       "Host: 127.0.0.1:" + std::to_string(site.Port()) + "\r\n\r\n");
+}
+
+// Three requests in a row through a real proxy: the CONNECT tunnel of https is kept and carries
+// them all; tinyproxy asks to close every plain connection after its response, and is obeyed.
+TEST_F(TlsTest, ThroughARealProxyTheTunnelIsKeptAndAPlainConnectionAsLongAsTheProxyKeepsIt) {
+    for (const bool secure : {true, false}) {
+        SCOPED_TRACE(secure ? "https" : "http");
+        TinyProxy tinyproxy;
+        ASSERT_TRUE(tinyproxy.Running()) << tinyproxy.Problem();
+        ScriptedServer site(ScriptedServer::AnswerEachRequest("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nrows"),
+                            secure ? Identity({"IP:127.0.0.1"}) : ServerOptions());
+        HttpClient proxied(ProxySetting{true, "127.0.0.1", tinyproxy.PortText()});
+        proxied.SetTimings({0ms, 5000ms});
+        for (int request = 0; request < 3; ++request) {
+            EXPECT_EQ(proxied.GetHtml(site.Url("p").c_str(), ""), 4) << proxied.lastError;
+        }
+        EXPECT_EQ(site.Requests().size(), 3u);
+        EXPECT_EQ(tinyproxy.ClientConnections(), secure ? 1 : 3);
+        EXPECT_EQ(site.ConnectionCount(), secure ? 1 : 3);
+    }
 }
 
 TEST_F(TlsTest, TheTunnelIsAskedForByHostAndPortAndARefusalFailsTheRequest) {

@@ -17,7 +17,6 @@ constexpr std::uint16_t kTypeA = 1;
 constexpr std::uint16_t kTypeAAAA = 28;
 constexpr std::uint16_t kAnswerFlags = 0x8180;  // a response, recursion desired and available
 constexpr std::uint16_t kNoSuchName = 3;
-constexpr std::uint32_t kTtlSeconds = 60;
 
 void Put16(std::string& out, std::uint16_t value) {
     out.push_back(static_cast<char>(value >> 8));
@@ -31,7 +30,8 @@ std::uint16_t Get16(const std::string& in, std::size_t at) {
 
 }  // namespace
 
-DnsStub::DnsStub(Table table, bool silent) : table(std::move(table)), silent(silent) {
+DnsStub::DnsStub(Table table, bool silent, std::uint32_t timeToLive)
+    : table(std::move(table)), silent(silent), timeToLive(timeToLive) {
     fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     stopFd = eventfd(0, EFD_CLOEXEC);
     sockaddr_in address{};
@@ -114,8 +114,8 @@ std::string DnsStub::Answer(const std::string& query) const {
         Put16(answer, 0xC000 | kHeaderSize);  // the name, as a pointer to the question's
         Put16(answer, type);
         Put16(answer, 1);  // class IN
-        Put16(answer, static_cast<std::uint16_t>(kTtlSeconds >> 16));
-        Put16(answer, static_cast<std::uint16_t>(kTtlSeconds & 0xFFFF));
+        Put16(answer, static_cast<std::uint16_t>(timeToLive >> 16));
+        Put16(answer, static_cast<std::uint16_t>(timeToLive & 0xFFFF));
         Put16(answer, static_cast<std::uint16_t>(record.size()));
         answer += record;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <thread>
@@ -15,7 +16,8 @@ public:
     using Table = std::map<std::string, std::vector<std::string>>;
 
     static DnsStub Silent() { return DnsStub(Table{}, true); }
-    explicit DnsStub(Table table, bool silent = false);
+    // Every record answered lives `timeToLive` seconds.
+    explicit DnsStub(Table table, bool silent = false, std::uint32_t timeToLive = 60);
     ~DnsStub();
     DnsStub(DnsStub&&) = delete;
 
@@ -29,6 +31,7 @@ private:
 
     Table table;
     bool silent;
+    std::uint32_t timeToLive;
     int fd = -1;
     int stopFd = -1;
     int port = 0;

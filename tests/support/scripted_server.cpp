@@ -62,7 +62,8 @@ std::string ScriptedConnection::ReadRequest() {
             wanted = headerEnd + 4 + ContentLength(std::string_view(request).substr(0, headerEnd));
         }
     }
-    server.Record(request);
+    // A connection that ends before any byte carried no request.
+    if (!request.empty()) server.Record(request);
     return request;
 }
 
@@ -160,6 +161,11 @@ std::vector<std::string> ScriptedServer::ServerNames() const {
     return serverNames;
 }
 
+std::vector<bool> ScriptedServer::ResumedSessions() const {
+    std::lock_guard<std::mutex> lock(requestsMutex);
+    return resumedSessions;
+}
+
 std::vector<std::string> ScriptedServer::Requests() const {
     std::lock_guard<std::mutex> lock(requestsMutex);
     return requests;
@@ -204,11 +210,18 @@ SSL* ScriptedServer::AcceptTls(int fd) {
     const char* name = SSL_get_servername(tls, TLSEXT_NAMETYPE_host_name);
     std::lock_guard<std::mutex> lock(requestsMutex);
     serverNames.push_back(name != nullptr ? name : "");
+    resumedSessions.push_back(SSL_session_reused(tls) == 1);
     return tls;
 }
 
 ScriptedServer::Script ScriptedServer::Answer(std::string response) {
     return AnswerInPieces(std::move(response), std::string::npos);
+}
+
+ScriptedServer::Script ScriptedServer::AnswerEachRequest(std::string response) {
+    return [response = std::move(response)](ScriptedConnection& connection, int) {
+        while (!connection.ReadRequest().empty()) connection.Send(response);
+    };
 }
 
 ScriptedServer::Script ScriptedServer::AnswerInPieces(std::string response, std::size_t pieceSize) {

@@ -28,7 +28,8 @@ public:
     ScriptedConnection(ScriptedServer& server, int fd, int stopFd, SSL* tls);
 
     // Reads one request: the header block and, when it names a Content-Length, that many body
-    // bytes. Records and returns what arrived (possibly less when the client gave up).
+    // bytes. Records and returns what arrived (possibly less when the client gave up); empty when
+    // the client closed the connection or sent nothing.
     std::string ReadRequest();
     void Send(std::string_view bytes);
     // Sends the bytes in pieces of `pieceSize`, pausing between them, so that the client meets
@@ -66,12 +67,17 @@ public:
     std::vector<std::string> Requests() const;
     // The SNI names of the TLS connections, "" for a client that sent none.
     std::vector<std::string> ServerNames() const;
+    // Whether each TLS connection resumed an earlier session, in the order they came.
+    std::vector<bool> ResumedSessions() const;
     int ConnectionCount() const { return connections.load(); }
     void Stop();
 
     // Scripts for common answers: read the request, send the response (in pieces), close.
     static Script Answer(std::string response);
     static Script AnswerInPieces(std::string response, std::size_t pieceSize);
+    // Answers every request of a connection with the response until the client closes it, as a
+    // server that keeps connections alive does.
+    static Script AnswerEachRequest(std::string response);
 
 private:
     friend class ScriptedConnection;
@@ -91,5 +97,6 @@ private:
     mutable std::mutex requestsMutex;
     std::vector<std::string> requests;
     std::vector<std::string> serverNames;
+    std::vector<bool> resumedSessions;
     std::thread thread;
 };

@@ -23,7 +23,8 @@ constexpr auto kPoll = std::chrono::milliseconds(20);
 TinyProxy::TinyProxy() {
     port = FreeLoopbackPort();
     const std::string config = dir.File("tinyproxy.conf").string();
-    const std::string log = dir.File("tinyproxy.log").string();
+    logFile = dir.File("tinyproxy.log").string();
+    const std::string& log = logFile;
     std::ofstream(config) << "Port " << port << "\nListen 127.0.0.1\nAllow 127.0.0.1\nTimeout 30\n"
                           << "MaxClients 20\nLogLevel Info\n";
 
@@ -62,6 +63,22 @@ TinyProxy::TinyProxy() {
         std::this_thread::sleep_for(kPoll);
     }
     problem = "tinyproxy did not listen on port " + PortText();
+}
+
+int TinyProxy::ClientConnections() const {
+    // Each connection logs "Connect", then a "Request" line per request; the start-up's probe
+    // of the port carried none.
+    std::ifstream log(logFile);
+    int connections = 0;
+    bool requestSinceConnect = true;
+    for (std::string line; std::getline(log, line);) {
+        if (line.find("Connect (file descriptor") != std::string::npos) requestSinceConnect = false;
+        if (line.find("Request (file descriptor") != std::string::npos && !requestSinceConnect) {
+            requestSinceConnect = true;
+            ++connections;
+        }
+    }
+    return connections;
 }
 
 TinyProxy::~TinyProxy() {

@@ -21,9 +21,12 @@ public:
     const std::string& Problem() const { return problem; }
     int Port() const { return port; }
     std::string PortText() const { return std::to_string(port); }
+    // The connections that have carried requests to the proxy so far, as its log tells them.
+    int ClientConnections() const;
 
 private:
     TempDir dir;
+    std::string logFile;
     pid_t pid = -1;
     int port = 0;
     bool running = false;

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <httplib.h>
 #include <netinet/in.h>
+#include <openssl/ssl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,6 +18,38 @@ namespace {
 
 constexpr std::size_t kChunkSize = 1000;  // several chunks per page, as a real server would send them
 constexpr int kHighestSocketToSearch = 4096;
+// Each connection holds a thread while it lasts, idle ones too: room for the connections that
+// several clients keep open to the site's many hosts.
+constexpr std::size_t kServingThreads = 64;
+// Requests one connection may carry before the server closes it, as common servers allow.
+constexpr std::size_t kRequestsPerConnection = 100;
+
+// The connection the server's thread is serving: its number in the order connections came, and
+// whether its TLS session was resumed.
+thread_local unsigned servedConnection = 0;
+thread_local bool servedResumed = false;
+
+// Serves every accepted connection on a pool thread, numbering the connections as they come.
+class NumberedConnections : public httplib::TaskQueue {
+public:
+    explicit NumberedConnections(std::size_t threads) : pool(threads) {}
+    void enqueue(std::function<void()> serve) override {
+        pool.enqueue([number = ++accepted, serve = std::move(serve)] {
+            servedConnection = number;
+            servedResumed = false;
+            serve();
+        });
+    }
+    void shutdown() override { pool.shutdown(); }
+
+private:
+    httplib::ThreadPool pool;
+    unsigned accepted = 0;  // connections are accepted on one thread
+};
+
+void NoteResumedSession(const SSL* tls, int where, int) {
+    if ((where & SSL_CB_HANDSHAKE_DONE) != 0) servedResumed = SSL_session_reused(tls) == 1;
+}
 
 std::string RequestHost(const httplib::Request& request) {
     std::string host = request.get_header_value("Host");
@@ -60,10 +93,14 @@ void DropConnection(const httplib::Request& request) {
 DemoServer::DemoServer(DemoSite& site, const DemoWireOptions& options, const CertificateAuthority::Issued* identity)
     : site(site), wireOptions(options) {
     if (identity != nullptr) {
-        server = std::make_unique<httplib::SSLServer>(identity->certificate.get(), identity->key.get());
+        auto secure = std::make_unique<httplib::SSLServer>(identity->certificate.get(), identity->key.get());
+        SSL_CTX_set_info_callback(secure->ssl_context(), NoteResumedSession);
+        server = std::move(secure);
     } else {
         server = std::make_unique<httplib::Server>();
     }
+    server->new_task_queue = [] { return new NumberedConnections(kServingThreads); };
+    server->set_keep_alive_max_count(kRequestsPerConnection);
     server->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
         Answer(request, response);
     });
@@ -139,8 +176,8 @@ int DemoServer::Bind(int port) {
 
 void DemoServer::EnableRequestLog() {
     server->set_logger([](const httplib::Request& request, const httplib::Response& response) {
-        std::fprintf(stderr, "%s %s %d\n", request.get_header_value("Host").c_str(), request.target.c_str(),
-                     response.status);
+        std::fprintf(stderr, "%s %s %d connection %u%s\n", request.get_header_value("Host").c_str(),
+                     request.target.c_str(), response.status, servedConnection, servedResumed ? " resumed" : "");
     });
 }
 

@@ -14,7 +14,7 @@ namespace httplib {
 class Server;
 struct Request;
 struct Response;
-}
+}  // namespace httplib
 
 // The demo directory on loopback: one HTTP server that answers every host name of the site by
 // the request's Host header, so that a client's connect-to map can send them all to it. With
@@ -36,7 +36,9 @@ public:
 
     // The slow-start fault waits this long before the response.
     void SetSlowStart(std::chrono::milliseconds delay) { slowStart = delay; }
-    // One line per request on standard error: host, target, status and fault.
+    // One line per request on standard error: host, target, status, "connection" and the number
+    // of the connection it came on (connections are numbered from 1 as they are accepted), and
+    // "resumed" when that connection resumed an earlier TLS session.
     void EnableRequestLog();
     // Every page asks for a session cookie first (see DemoSession); call before Serve.
     void RequireSessionCookie(uint64_t seed) { session = std::make_unique<DemoSession>(seed); }

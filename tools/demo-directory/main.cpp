@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "tools/demo-directory/demo_catalogue.h"
 #include "tools/demo-directory/demo_server.h"
 #include "tools/demo-directory/demo_site.h"
 #include "tools/demo-directory/demo_truth.h"
+#include "tools/serve_until_stopped.h"
 
 namespace {
 
@@ -21,35 +21,6 @@ constexpr long kCertificateLifetime = 30L * 24 * 3600;
 constexpr long kCertificateBackdate = 3600;  // clocks of client and server may differ a little
 const std::vector<std::string> kDemoServerNames = {"DNS:*.demo-b2b.test", "DNS:demo-b2b.test",
                                                    "DNS:localhost", "IP:127.0.0.1", "IP:::1"};
-
-// Serves until SIGINT or SIGTERM; the signals are taken by a waiting thread, not a handler,
-// so that stopping the server happens in ordinary code.
-int Serve(DemoServer& server, int port) {
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
-    int bound = server.Bind(port);
-    if (bound < 0) {
-        std::fprintf(stderr, "cannot listen on 127.0.0.1:%d\n", port);
-        return 1;
-    }
-    std::printf("listening on 127.0.0.1:%d\n", bound);
-    std::fflush(stdout);
-
-    std::thread signalWaiter([&] {
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
-        server.Stop();
-    });
-    server.Serve();
-    // Serve also ends without a signal when the listening socket fails: wake the waiter then.
-    pthread_kill(signalWaiter.native_handle(), SIGTERM);
-    signalWaiter.join();
-    return 0;
-}
 
 }  // namespace
 
@@ -93,7 +64,9 @@ int main(int argc, char** argv) {
                                       ->check(CLI::Range(0.0, 1.0));
     }
     bool requestLog = false;
-    app.add_flag("--log", requestLog, "one line per request on standard error");
+    app.add_flag(
+        "--log", requestLog,
+        "one line per request on standard error: host, target, status and the connection it came on");
     bool requireCookie = false;
     app.add_flag("--require-cookie", requireCookie,
                  "redirect every request without a valid session cookie to itself, setting a new one");
@@ -187,5 +160,5 @@ int main(int argc, char** argv) {
     server.SetSlowStart(faults.slowStart);
     if (requestLog) server.EnableRequestLog();
     if (requireCookie) server.RequireSessionCookie(seed);
-    return Serve(server, port);
+    return ServeUntilStopped(server, port);
 }

@@ -31,15 +31,21 @@ std::vector<char*> ArgumentVector(std::vector<std::string>& command) {
 
 }  // namespace
 
-DemoDirectoryProcess::DemoDirectoryProcess(const std::vector<std::string>& arguments) {
+DemoDirectoryProcess::DemoDirectoryProcess(const std::vector<std::string>& arguments,
+                                           const std::string& requestLog) {
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0) return;
     std::vector<std::string> command = {HARVIO_DEMO_DIRECTORY, "--port", "0"};
     command.insert(command.end(), arguments.begin(), arguments.end());
+    if (!requestLog.empty()) command.push_back("--log");
     std::vector<char*> argv = ArgumentVector(command);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    if (!requestLog.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, requestLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+    }
     int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
@@ -109,6 +115,23 @@ std::vector<std::string> DemoTruth(const std::vector<std::string>& arguments) {
         start = end;
     }
     return lines;
+}
+
+std::vector<LoggedRequest> ReadRequestLog(const std::string& path) {
+    std::vector<LoggedRequest> requests;
+    std::istringstream lines(ReadWholeFile(path));
+    for (std::string line; std::getline(lines, line);) {
+        // "HOST TARGET STATUS connection N [resumed]"
+        std::istringstream fields(line);
+        LoggedRequest request;
+        std::string word, resumed;
+        if (fields >> request.host >> request.target >> request.status >> word >> request.connection &&
+            word == "connection") {
+            request.resumed = fields >> resumed && resumed == "resumed";
+            requests.push_back(request);
+        }
+    }
+    return requests;
 }
 
 std::string ReadWholeFile(const std::string& path) {

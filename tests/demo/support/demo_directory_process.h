@@ -10,7 +10,8 @@
 class DemoDirectoryProcess {
 public:
     // Starts the program with "--port 0" and the given arguments; port() is 0 when it failed.
-    explicit DemoDirectoryProcess(const std::vector<std::string>& arguments);
+    // With a request log file, "--log" too, its lines written to that file.
+    explicit DemoDirectoryProcess(const std::vector<std::string>& arguments, const std::string& requestLog = "");
     ~DemoDirectoryProcess();
     DemoDirectoryProcess(const DemoDirectoryProcess&) = delete;
     DemoDirectoryProcess& operator=(const DemoDirectoryProcess&) = delete;
@@ -23,6 +24,16 @@ private:
     pid_t child = -1;
     int listeningPort = 0;
 };
+
+// One line of the demo directory's request log.
+struct LoggedRequest {
+    std::string host;
+    std::string target;
+    int status = 0;
+    int connection = 0;  // numbered from 1 in the order the connections came
+    bool resumed = false;  // the connection resumed an earlier TLS session
+};
+std::vector<LoggedRequest> ReadRequestLog(const std::string& path);
 
 // Runs a program to its end with a time limit; its exit status, or -1. Standard output goes to
 // the file when one is named.

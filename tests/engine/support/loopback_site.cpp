@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kReadLimitMs = 5000;           // a request head takes no longer on loopback
 constexpr std::size_t kHeadLimit = 1 << 16;  // nor is it longer
+constexpr int kMomentMs = 2;                 // the idle time after which kCloseWhenIdle closes
 
 // Waits until fd is readable; false when the stop descriptor fires first or the limit passes.
 bool WaitReadable(int fd, int stopFd, int limitMs) {
@@ -84,17 +85,24 @@ void LoopbackSite::Accept() {
 }
 
 void LoopbackSite::Serve(int fd) {
-    std::string head;
-    char chunk[4096];
-    while (head.find("\r\n\r\n") == std::string::npos && head.size() < kHeadLimit) {
-        if (!WaitReadable(fd, stopFd, kReadLimitMs)) return;
-        const ssize_t count = recv(fd, chunk, sizeof chunk, 0);
-        if (count <= 0) return;
-        head.append(chunk, static_cast<std::size_t>(count));
+    for (bool first = true;; first = false) {
+        const ConnectionHabit habit = connectionHabit;
+        std::string head;
+        char chunk[4096];
+        while (head.find("\r\n\r\n") == std::string::npos && head.size() < kHeadLimit) {
+            const bool idle = head.empty() && !first && habit == ConnectionHabit::kCloseWhenIdle;
+            if (!WaitReadable(fd, stopFd, idle ? kMomentMs : kReadLimitMs)) return;
+            const ssize_t count = recv(fd, chunk, sizeof chunk, 0);
+            if (count <= 0) return;
+            head.append(chunk, static_cast<std::size_t>(count));
+        }
+        const std::size_t targetStart = head.find(' ') + 1;
+        const std::string target = head.substr(targetStart, head.find(' ', targetStart) - targetStart);
+        const std::string response = Answer("http://" + HeaderValue(head, "Host") + target);
+        if (response.empty()) return;
+        SendAll(fd, response);
+        if (habit == ConnectionHabit::kCloseEach) return;
     }
-    const std::size_t targetStart = head.find(' ') + 1;
-    const std::string target = head.substr(targetStart, head.find(' ', targetStart) - targetStart);
-    SendAll(fd, Answer("http://" + HeaderValue(head, "Host") + target));
 }
 
 std::string LoopbackSite::Answer(const std::string& url) {
@@ -119,8 +127,11 @@ std::string LoopbackSite::Answer(const std::string& url) {
     } else if (pageFunction) {
         body = pageFunction(url);
     }
-    if (!body) return "HTTP/1.1 404 Not Found\r\nConnection: close\r\n\r\n";
-    return "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=gbk\r\nConnection: close\r\n\r\n" + *body;
+    const std::string framing = connectionHabit == ConnectionHabit::kCloseEach
+                                    ? "Connection: close\r\n"
+                                    : "Content-Length: " + std::to_string(body ? body->size() : 0) + "\r\n";
+    if (!body) return "HTTP/1.1 404 Not Found\r\n" + framing + "\r\n";
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=gbk\r\n" + framing + "\r\n" + *body;
 }
 
 void LoopbackSite::AddPage(const std::string& url, std::string body) {
@@ -151,6 +162,11 @@ int LoopbackSite::RequestsFor(const std::string& url) const {
     std::lock_guard<std::mutex> lock(mutex);
     const auto found = requestCounts.find(url);
     return found == requestCounts.end() ? 0 : found->second;
+}
+
+int LoopbackSite::ConnectionCount() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return static_cast<int>(connectionThreads.size());
 }
 
 int LoopbackSite::TotalRequests() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -16,6 +17,13 @@
 // requests hang at once. Stops and joins by itself.
 class LoopbackSite {
 public:
+    // What the site does with a connection after a response.
+    enum class ConnectionHabit {
+        kCloseEach,      // answers "Connection: close" and closes it
+        kKeepAlive,      // keeps it for further requests until the client closes it
+        kCloseWhenIdle,  // keeps it without a word, but closes it once it is idle for a moment
+    };
+
     using PageFunction = std::function<std::optional<std::string>(const std::string& url)>;
 
     LoopbackSite();
@@ -33,9 +41,11 @@ public:
     void Delay(const std::string& urlPrefix, std::chrono::milliseconds delay);
     // Connects requests for these host names (port 80) to this site.
     void Route(const std::vector<std::string>& hosts);
+    void SetConnectionHabit(ConnectionHabit habit) { connectionHabit = habit; }
 
     int RequestsFor(const std::string& url) const;
     int TotalRequests() const;
+    int ConnectionCount() const;
     std::vector<std::chrono::steady_clock::time_point> RequestTimes() const;
     // Waits (at most limit) until `count` requests hang; false on time-out.
     bool WaitForHanging(int count, std::chrono::milliseconds limit) const;
@@ -43,8 +53,10 @@ public:
 private:
     void Accept();
     void Serve(int fd);
+    // The response to the request's URL; empty when the site stopped before it was answered.
     std::string Answer(const std::string& url);
 
+    std::atomic<ConnectionHabit> connectionHabit{ConnectionHabit::kCloseEach};
     int listenFd = -1;
     int stopFd = -1;
     int port = 0;

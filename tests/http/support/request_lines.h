@@ -9,7 +9,6 @@ inline const std::string kFixedLines =
     "Accept: */*\r\n"
     "Accept-Language: zh-cn\r\n"
     "Accept-Encoding: gzip, deflate\r\n"
-    "Connection: close\r\n"
     "UA-CPU: x86\r\n"
     "User-Agent: Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
     "Chrome/131.0.0.0 Safari/537.36\r\n";
