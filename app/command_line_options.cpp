@@ -10,6 +10,7 @@ namespace {
 constexpr char kConnectToOption[] = "--connect-to";
 constexpr char kProxyOption[] = "--proxy";
 constexpr char kSearchOption[] = "--search";
+constexpr char kSiteOption[] = "--site";
 constexpr char kUserAgentOption[] = "--user-agent";
 constexpr char kVersionOption[] = "--version";
 
@@ -44,6 +45,8 @@ CommandLineOptions ParseCommandLine(const QStringList& arguments) {
             if (options.error.empty()) options.connectTo.push_back(*value);
         } else if (auto keyword = OptionValue(arguments, index, kSearchOption, options.error)) {
             options.searchKeyword = std::move(keyword);
+        } else if (auto site = OptionValue(arguments, index, kSiteOption, options.error)) {
+            options.site = std::move(site);
         } else if (auto userAgent = OptionValue(arguments, index, kUserAgentOption, options.error)) {
             if (!options.error.empty()) break;
             if (userAgent->empty() || HoldsControlByte(*userAgent)) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QTimer>
 #include <csignal>
@@ -28,6 +29,7 @@ namespace {
 
 constexpr int kDirectoryEngine = 1;
 constexpr int kProxyCheckBox = 1038;
+constexpr int kSiteBox = 1039;
 
 const QString kAlreadyRunning =
     QStringLiteral("系统检测到您已经运行了该个程序。\r\n请退出另外一个程序再运行该程序！");
@@ -149,6 +151,11 @@ bool CHarvioApp::InitInstance() {
     if (book) {
         OfferRestore(*book, window);
         window.AttachBook(book.get());
+    }
+    if (options_.site && !window.ChooseSiteForThisRun(QString::fromStdString(*options_.site))) {
+        window.SetStatusText(QStringLiteral("没有名为“%1”的站点，搜索%2。")
+                                 .arg(QString::fromStdString(*options_.site),
+                                      qobject_cast<QComboBox*>(window.Control(kSiteBox))->currentText()));
     }
     if (options_.searchKeyword) {
         const QString keyword = QString::fromStdString(*options_.searchKeyword);

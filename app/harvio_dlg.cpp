@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,8 @@
 #include "app/search_progress_event.h"
 #include "book/window_book.h"
 #include "engine/search_engine.h"
+#include "engine/site_change_check.h"
+#include "engine/site_profiles.h"
 #include "platform/program_paths.h"
 #include "platform/qt/message_box.h"
 #include "platform/qt/skin.h"
@@ -32,6 +35,7 @@
 #include "ui/search/result_rows.h"
 #include "ui/search/search_worker.h"
 #include "ui/search/site_change_watch.h"
+#include "ui/search/site_choice.h"
 #include "ui/search/text_lines.h"
 #include "ui/search/window_call_gate.h"
 
@@ -46,6 +50,11 @@ constexpr int kDefaultCommand = 1;  // "短信" and the Enter key
 constexpr int kCancelCommand = 2;   // "退出", the Esc key and the close box
 constexpr int kProxyCheckBox = 1038;
 constexpr int kDirectoryEngine = 1;
+constexpr int kSiteBox = 1039;
+constexpr int kStartButton = 1006;
+// Where a site entry keeps its profile's path and file name beside the shown siteName.
+constexpr int kSitePathRole = Qt::UserRole + 2;
+constexpr int kSiteFileRole = Qt::UserRole + 3;
 constexpr Command kCommandTable[] = {
     {1006, &CHarvioDlg::OnStartSearch},  {1007, &CHarvioDlg::OnStopSearch},
     {1011, &CHarvioDlg::OnClearResults}, {kCancelCommand, &CHarvioDlg::OnExitRequest},
@@ -79,6 +88,7 @@ CHarvioDlg::CHarvioDlg(QWidget* parent)
     cityBox_ = qobject_cast<QComboBox*>(Control(1028));
     industryBox_ = qobject_cast<QComboBox*>(Control(1027));
     businessModelBox_ = qobject_cast<QComboBox*>(Control(1004));
+    siteBox_ = qobject_cast<QComboBox*>(Control(kSiteBox));
     resultList_ = qobject_cast<CMyListCtrl*>(Control(1005));
     OnInitDialog();
     ConnectCommands();
@@ -108,7 +118,8 @@ void CHarvioDlg::OnInitDialog() {
     InsertResultColumns(*resultList_);
     resultList_->DeleteAllItems();
 
-    Control(1006)->setEnabled(true);
+    FillSiteBox();
+    EnableSearchStart(true);
     cityBox_->setEnabled(false);
     industryBox_->setCurrentIndex(0);
     businessModelBox_->setCurrentIndex(0);
@@ -128,6 +139,7 @@ void CHarvioDlg::ConnectCommands() {
     }
     // Connected after the set-up, whose choice of the first province is no selection change.
     connect(provinceBox_, &QComboBox::currentIndexChanged, this, &CHarvioDlg::OnProvinceChange);
+    connect(siteBox_, &QComboBox::currentIndexChanged, this, &CHarvioDlg::OnSiteChange);
     connect(resultList_, &CMyListCtrl::rowDoubleClicked, this, &CHarvioDlg::OnResultDblClk);
     resultList_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(resultList_, &QWidget::customContextMenuRequested, this,
@@ -231,6 +243,62 @@ QByteArray CHarvioDlg::DetailText(int boxId) const {
 
 void CHarvioDlg::OnProvinceChange() {
     RefillCityBox(*cityBox_, ShownEntryBytes(*provinceBox_));
+}
+
+void CHarvioDlg::FillSiteBox() {
+    for (const SiteProfile& profile : ListSiteProfiles()) {
+        AddGbkEntry(*siteBox_, profile.name);
+        siteBox_->setItemData(siteBox_->count() - 1, QFile::decodeName(profile.path.c_str()), kSitePathRole);
+        siteBox_->setItemData(siteBox_->count() - 1, QFile::decodeName(profile.fileName.c_str()),
+                              kSiteFileRole);
+    }
+    siteBox_->setCurrentIndex(0);
+    // The first site's rules are the ones start-up loads; another one kept from an earlier run
+    // is loaded now.
+    const std::optional<QString> kept = LoadSiteChoice();
+    const int index = kept ? siteBox_->findText(*kept) : -1;
+    if (index <= 0) return;
+    siteBox_->setCurrentIndex(index);
+    LoadChosenSite();
+}
+
+bool CHarvioDlg::LoadChosenSite() {
+    const int index = siteBox_->currentIndex();
+    const QString path = siteBox_->itemData(index, kSitePathRole).toString();
+    if (!searchEngine_->LoadRulesFrom(QFile::encodeName(path).toStdString())) {
+        const QSignalBlocker quiet(siteBox_);
+        siteBox_->setCurrentIndex(loadedSite_);
+        SetStatusText(
+            QStringLiteral("无法读取站点的规则文件 %1，仍搜索%2。").arg(path, siteBox_->currentText()));
+        return false;
+    }
+    loadedSite_ = index;
+    siteChangeWatch_->SetRulesFile(
+        index == 0 ? std::string(kDefaultRulesFileShown)
+                   : "config/sites/" + QFile::encodeName(QFileInfo(path).fileName()).toStdString());
+    return true;
+}
+
+void CHarvioDlg::OnSiteChange() {
+    if (!LoadChosenSite()) return;
+    SetStatusText(QStringLiteral("已选择站点：%1").arg(siteBox_->currentText()));
+    SaveSiteChoice(siteBox_->currentText());
+}
+
+bool CHarvioDlg::ChooseSiteForThisRun(const QString& name) {
+    for (int index = 0; index < siteBox_->count(); ++index) {
+        if (siteBox_->itemText(index) != name && siteBox_->itemData(index, kSiteFileRole).toString() != name)
+            continue;
+        const QSignalBlocker quiet(siteBox_);
+        siteBox_->setCurrentIndex(index);
+        return LoadChosenSite();
+    }
+    return false;
+}
+
+void CHarvioDlg::EnableSearchStart(bool enabled) {
+    Control(kStartButton)->setEnabled(enabled);
+    siteBox_->setEnabled(enabled);
 }
 
 void CHarvioDlg::OnResultDblClk(int row) {

@@ -55,6 +55,9 @@ public:
     void ShowBookTrouble(bool failing, bool diskFull, const QString& reason);
     // Types the keyword and presses "开始搜索".
     void StartSearchFor(const QString& keyword);
+    // Chooses the site for this run only (by its name or its profile's file name), as --site does:
+    // the choice the user keeps stays. False, the site unchanged, when no site is so named.
+    bool ChooseSiteForThisRun(const QString& name);
     // The conditions the boxes show now, "all" entries as empty values (GBK).
     SearchCondition ReadSearchCondition() const;
     void SetStatusText(const QString& text);
@@ -63,6 +66,8 @@ public:
 
     // Handlers of the search window.
     void OnProvinceChange();
+    // The site chooser: loads the chosen site's rules into the engine and keeps the choice.
+    void OnSiteChange();
     void OnResultDblClk(int row);
     void OnClearResults();
     void OnExitRequest();
@@ -89,7 +94,8 @@ public:
     void OnAboutBox();
     void OnProxyCheckClick();
 
-    // The engine the searches use: GetSearchEngine(1), or one a test gives (with short waits).
+    // The engine the searches use: GetSearchEngine(1), or one a test gives (with short waits). A
+    // site other than the first one chosen gets its rules loaded into it.
     void UseSearchEngine(SearchEngine* engine);
 
     // Runs the handler of a command id (a button's id; 1 is the default command, 2 cancel).
@@ -120,6 +126,12 @@ private:
     void OnInitDialog();
     void ConnectCommands();
     void FocusKeywordBox();
+    void FillSiteBox();
+    // Loads the rules of the site the chooser shows; on failure the chooser goes back to the
+    // site loaded before and the status line says why.
+    bool LoadChosenSite();
+    // The Start button and the site chooser: a site changes only between searches.
+    void EnableSearchStart(bool enabled);
     // Stops the engine and joins the search worker; no call of it reaches the window afterwards.
     void EndSearchForClose();
     SearchWorker* StartSearchWorker();
@@ -138,6 +150,8 @@ private:
     QComboBox* cityBox_ = nullptr;
     QComboBox* industryBox_ = nullptr;
     QComboBox* businessModelBox_ = nullptr;
+    QComboBox* siteBox_ = nullptr;
+    int loadedSite_ = 0;  // the chooser's entry whose rules the engine holds
     CMyListCtrl* resultList_ = nullptr;
 
     SearchEngine* searchEngine_;

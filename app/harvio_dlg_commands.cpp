@@ -32,7 +32,6 @@
 
 namespace {
 
-constexpr int kStartButton = 1006;
 constexpr int kCompanyCountField = 1035;
 constexpr int kPageField = 1036;
 constexpr int kProxyCheckBox = 1038;
@@ -45,14 +44,15 @@ const QString kSearchingText = QStringLiteral("正在搜索中···");
 
 void CHarvioDlg::UseSearchEngine(SearchEngine* engine) {
     searchEngine_ = engine;
+    if (loadedSite_ != 0) LoadChosenSite();
 }
 
 void CHarvioDlg::OnStartSearch() {
-    Control(kStartButton)->setEnabled(false);
+    EnableSearchStart(false);
     // Nothing is trimmed: blanks are a keyword.
     if (keywordBox_->text().isEmpty()) {
         ShowMessageBox(this, QStringLiteral("请设置需要检索关键字！"), MessageButtons::Ok);
-        Control(kStartButton)->setEnabled(true);
+        EnableSearchStart(true);
         return;
     }
     SetStatusText(kSearchingText);
@@ -89,7 +89,7 @@ SearchWorker* CHarvioDlg::StartSearchWorker() {
         const int rows = resultList_->GetItemCount();
         SetStatusText(rows == 0 ? QStringLiteral("搜索完成!")
                                 : QStringLiteral("搜索完成,去除重复共检查到%1条。").arg(rows));
-        Control(kStartButton)->setEnabled(true);
+        EnableSearchStart(true);
         siteChangeWatch_->SearchEnded();
     };
     calls.storeFigures = [this](uint32_t totalPages, uint32_t currentPage, uint32_t totalCompanies) {
@@ -111,7 +111,7 @@ SearchWorker* CHarvioDlg::StartSearchWorker() {
 }
 
 void CHarvioDlg::OnStopSearch() {
-    Control(kStartButton)->setEnabled(true);
+    EnableSearchStart(true);
     SetStatusText(QString());
     SetStatusText(QStringLiteral("停止搜索!"));
     searchEngine_->StopSearch();

@@ -44,7 +44,9 @@ constexpr TemplateControl kMainWindowTemplate[] = {
     // Search conditions.
     {Kind::Frame, -1, "搜索条件", 7, 3, 300, 66},
     {Kind::Label, -1, "关 键 字", 14, 17, 32, 8},
-    {Kind::Edit, 1001, "", 48, 15, 252, 12},
+    {Kind::Edit, 1001, "", 48, 15, 100, 12},
+    {Kind::Label, -1, "站    点", 158, 17, 32, 8},
+    {Kind::DropList, 1039, "", 192, 15, 108, 12},
     {Kind::Label, -1, "省    份", 14, 34, 32, 8},
     {Kind::DropList, 1003, "", 48, 32, 100, 12},
     {Kind::Label, -1, "城    市", 158, 34, 32, 8},

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "engine/company_parser.h"
 #include "http/public_suffix.h"
 #include "http/url.h"
 
@@ -22,21 +23,28 @@ bool HasPrefixInAnyScheme(std::string_view link, const std::string& prefix) {
 
 }  // namespace
 
-CompanyKeyer::CompanyKeyer(const ExtractionRules& rules)
-    : companySitePrefix_(rules.companySitePrefix),
-      detailPrefix_(rules.detailPrefix),
-      directoryPrefix_(rules.directoryPrefix) {}
+CompanyKeyer::CompanyKeyer(const ExtractionRules& rules) : rules_(rules) {}
 
 bool CompanyKeyer::IsMemberSite(std::string_view link) const {
-    return !HasPrefixInAnyScheme(link, companySitePrefix_) && !HasPrefixInAnyScheme(link, detailPrefix_) &&
-           !HasPrefixInAnyScheme(link, directoryPrefix_);
+    const auto matches = [&](const std::optional<boost::regex>& pattern) {
+        return pattern && boost::regex_search(link.begin(), link.end(), *pattern);
+    };
+    return !HasPrefixInAnyScheme(link, rules_.companySitePrefix) &&
+           !HasPrefixInAnyScheme(link, rules_.detailPrefix) &&
+           !HasPrefixInAnyScheme(link, rules_.directoryPrefix) && !matches(rules_.companySiteLinkReg) &&
+           !matches(rules_.generalLinkReg);
 }
 
 std::string CompanyKeyer::KeyOf(const std::string& link) const {
     const std::optional<Url> url = Url::Parse(link);
-    if (url && url->IsHttp() && !url->Host().empty() && IsMemberSite(url->Href()))
-        return std::string(kMemberKeyPrefix) + std::string(url->HostPort());
-    return CanonicalLink(link);
+    if (!url || !url->IsHttp() || url->Host().empty() || !IsMemberSite(url->Href()))
+        return CanonicalLink(link);
+    // A profile's member id pattern names the member wherever the id stands in the link.
+    if (rules_.memberIdReg) {
+        const std::string memberId = MemberIdOf(rules_, url->Href());
+        if (!memberId.empty()) return std::string(kMemberKeyPrefix) + memberId;
+    }
+    return std::string(kMemberKeyPrefix) + std::string(url->HostPort());
 }
 
 std::string CanonicalLink(std::string_view link) {
@@ -54,8 +62,10 @@ std::string CanonicalLink(std::string_view link) {
 }
 
 std::string SiteNameOf(const ExtractionRules& rules) {
-    const std::optional<Url> url = Url::Parse(rules.searchBaseUrl);
-    if (!url || url->Host().empty()) return rules.searchBaseUrl;
+    // A profile of today may give only the search address template.
+    const std::string& address = rules.searchBaseUrl.empty() ? rules.searchUrlTemplate : rules.searchBaseUrl;
+    const std::optional<Url> url = Url::Parse(address);
+    if (!url || url->Host().empty()) return address.empty() ? rules.siteName : address;
     std::string_view host = url->Host();
     if (host.find_first_not_of("0123456789.[]:") == std::string_view::npos)
         return std::string(host);  // an address

@@ -11,22 +11,25 @@
 #include "engine/client_page_source.h"
 #include "engine/company_extraction.h"
 #include "engine/list_page.h"
-#include "engine/search_query.h"
+#include "engine/result_pages.h"
 #include "http/http_client.h"
 
 namespace {
 
-// Passes the pages through and keeps a copy of each one read, in the order asked for.
+// Passes the pages through and keeps a copy of each one read, by its role.
 class RecordingPageSource : public PageSource {
 public:
     explicit RecordingPageSource(PageSource& inner) : inner(inner) {}
-    bool Fetch(const std::string& url, std::string_view& body) override {
-        if (!inner.Fetch(url, body)) return false;
-        pages.emplace_back(body);
+    bool Fetch(CompanyPage page, const std::string& url, std::string_view& body) override {
+        if (!inner.Fetch(page, url, body)) return false;
+        pages[static_cast<std::size_t>(page)] = std::string(body);
+        ++read;
         return true;
     }
+    std::string LastPageAddress() const override { return inner.LastPageAddress(); }
 
-    std::vector<std::string> pages;
+    SavedPageSource::Pages pages;
+    int read = 0;
 
 private:
     PageSource& inner;
@@ -43,56 +46,67 @@ int CaptureCompany(const ExtractionRules& rules, HttpClient& client, const Captu
     company.link = Utf8ToGbk(options.link);
     company.family = ChooseFamily(rules, company.link);
     const bool gaveRecord = ExtractCompany(rules, recording, company.link, company.family) != nullptr;
-    if (recording.pages.empty()) {
+    if (recording.read == 0) {
         std::fprintf(stderr, "the home page could not be read: %s\n", GbkToUtf8(client.lastError).c_str());
         return kExitFetchFailed;
     }
     company.pages = std::move(recording.pages);
     if (!SaveCapturedCompany(options.outFolder, company)) return kExitUsage;
-    for (std::size_t position = 0; position < company.pages.size(); ++position) {
-        std::printf("%s\n", CapturedPageName(position).c_str());
+    for (std::size_t page = 0; page < company.pages.size(); ++page) {
+        if (!company.pages[page].empty())
+            std::printf("%s\n", CapturedPageName(static_cast<CompanyPage>(page)).c_str());
     }
     if (!gaveRecord) {
-        std::fprintf(stderr, "saved %zu page%s; they give no company by the rules\n", company.pages.size(),
-                     company.pages.size() == 1 ? "" : "s");
+        std::fprintf(stderr, "saved %d page%s; they give no company by the rules\n", recording.read,
+                     recording.read == 1 ? "" : "s");
         return kExitNoRecord;
     }
     return kExitOk;
 }
 
+// Result pages in the order a search reads them: by number up to the count page 1 states, or by
+// their next-page links. Each is saved with its address in result-pages.txt (line N: page N).
 int CaptureResultPages(const ExtractionRules& rules, HttpClient& client, const CaptureOptions& options) {
     SearchCondition condition;
-    condition.keyword = UrlEncode(Utf8ToGbk(options.keyword));
-    condition.province = UrlEncode(Utf8ToGbk(options.province));
-    condition.city = UrlEncode(Utf8ToGbk(options.city));
+    condition.keyword = Utf8ToGbk(options.keyword);
+    condition.province = Utf8ToGbk(options.province);
+    condition.city = Utf8ToGbk(options.city);
     condition.industry = Utf8ToGbk(options.industry);
     condition.bizType = Utf8ToGbk(options.bizType);
-    std::string firstPage = rules.searchBaseUrl;
-    if (firstPage.empty() || !BuildQuery(firstPage, condition)) {
-        std::fprintf(stderr, "nothing captured: no search address in the rules, or no condition given\n");
+    const ResultPages resultPages(rules, condition);
+    if (!resultPages.Failure().empty()) {
+        std::fprintf(stderr, "nothing captured: %s\n", resultPages.Failure().c_str());
         return kExitNotStarted;
     }
     std::error_code error;
     std::filesystem::create_directories(options.outFolder, error);
     std::string addresses;
     uint32_t totalPages = 1;
-    for (uint32_t page = 1; page <= totalPages; ++page) {
-        const std::string address = page == 1 ? firstPage : ResultPageAddress(firstPage, page);
-        const int result = client.GetHtml(address.c_str(), "");
+    NextPageTrail trail;
+    std::optional<std::string> address = resultPages.First();
+    for (uint32_t page = 1; address; ++page) {
+        const int result = client.GetHtml(address->c_str(), "");
         if (result <= 0) {
             std::fprintf(stderr, "result page %u could not be read: %s\n", page,
                          GbkToUtf8(client.lastError).c_str());
             return kExitFetchFailed;
         }
         const std::string body(client.htmlBuffer, static_cast<std::size_t>(result));
-        if (page == 1) totalPages = ReadListPageTotals(rules, body).totalPages;
         const std::string name = ResultPageName(page);
         if (!WriteWholeFile((std::filesystem::path(options.outFolder) / name).string(), body))
             return kExitUsage;
-        addresses += address + "\n";
+        addresses += client.pageAddress + "\n";
         std::printf("%s\n", name.c_str());
+        if (rules.nextPageReg) {
+            trail.NoteRead(*address, client.pageAddress);
+            address = trail.Next(NextResultPage(rules, body, client.pageAddress));
+        } else {
+            if (page == 1) totalPages = ReadListPageTotals(rules, body).totalPages;
+            address = page < totalPages ? std::optional(resultPages.Numbered(page + 1)) : std::nullopt;
+        }
     }
-    return WriteWholeFile((std::filesystem::path(options.outFolder) / "result-pages.txt").string(), addresses)
+    return WriteWholeFile((std::filesystem::path(options.outFolder) / kResultPageAddresses).string(),
+                          addresses)
                ? kExitOk
                : kExitUsage;
 }

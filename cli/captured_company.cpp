@@ -1,16 +1,20 @@
 #include "cli/captured_company.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
+#include <string_view>
 
 namespace {
 
-constexpr const char* kPageNames[kCapturedPageLimit] = {"1-home.html", "2-contact.html",
-                                                        "3-introduction.html", "4-member-time.html",
-                                                        "5-member-confirmation.html"};
+// By CompanyPage.
+constexpr const char* kPageNames[kCompanyPageCount] = {"1-home.html", "2-contact.html", "3-introduction.html",
+                                                       "4-member-time.html", "5-member-confirmation.html"};
 constexpr const char* kLinkFile = "link.txt";
+constexpr std::string_view kResultPagePrefix = "result-page-";
 constexpr const char* kFamilyFile = "family.txt";
 
 std::string FirstLine(const std::string& text) {
@@ -19,8 +23,8 @@ std::string FirstLine(const std::string& text) {
 
 }  // namespace
 
-std::string CapturedPageName(std::size_t position) {
-    return kPageNames[position];
+std::string CapturedPageName(CompanyPage page) {
+    return kPageNames[static_cast<std::size_t>(page)];
 }
 
 const char* FamilyName(CompanyFamily family) {
@@ -56,6 +60,22 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     return static_cast<bool>(file);
 }
 
+std::string CapturedResultPageAddress(const std::string& pagePath) {
+    const std::filesystem::path page(pagePath);
+    const std::string name = page.stem().string();
+    if (!name.starts_with(kResultPagePrefix)) return {};
+    const int number = std::atoi(name.c_str() + kResultPagePrefix.size());
+    const std::optional<std::string> addresses =
+        ReadWholeFile((page.parent_path() / kResultPageAddresses).string());
+    if (number < 1 || !addresses) return {};
+    std::istringstream lines(*addresses);
+    std::string line;
+    int at = 0;
+    while (std::getline(lines, line) && ++at < number) {
+    }
+    return at == number ? FirstLine(line) : std::string();
+}
+
 bool SaveCapturedCompany(const std::string& folder, const CapturedCompany& company) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -68,9 +88,9 @@ bool SaveCapturedCompany(const std::string& folder, const CapturedCompany& compa
         !WriteWholeFile((base / kFamilyFile).string(), std::string(FamilyName(company.family)) + "\n")) {
         return false;
     }
-    for (std::size_t position = 0; position < company.pages.size() && position < kCapturedPageLimit;
-         ++position) {
-        if (!WriteWholeFile((base / kPageNames[position]).string(), company.pages[position])) return false;
+    for (std::size_t page = 0; page < company.pages.size(); ++page) {
+        if (company.pages[page].empty()) continue;
+        if (!WriteWholeFile((base / kPageNames[page]).string(), company.pages[page])) return false;
     }
     return true;
 }
@@ -83,11 +103,9 @@ std::optional<CapturedCompany> ReadCapturedCompany(const std::string& folder) {
     company.link = FirstLine(*link);
     const std::optional<std::string> family = ReadWholeFile((base / kFamilyFile).string());
     company.family = FamilyNamed(family ? FirstLine(*family) : std::string());
-    // The pages end at the first one missing, as the reading stopped there.
-    for (const char* name : kPageNames) {
-        std::optional<std::string> page = ReadWholeFile((base / name).string());
-        if (!page) break;
-        company.pages.push_back(std::move(*page));
+    // A page the reading did not read has no file.
+    for (std::size_t page = 0; page < company.pages.size(); ++page) {
+        company.pages[page] = ReadWholeFile((base / kPageNames[page]).string()).value_or(std::string());
     }
     return company;
 }

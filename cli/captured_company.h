@@ -2,24 +2,30 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "engine/company_family.h"
+#include "engine/saved_page_source.h"
 
 // A company's pages saved in a folder of their own by `capture`, read back by `rules`: one file
-// per page, named after the page, and the company link and its family in files beside them.
+// per page the company reading read, named after the page's role, and the company link and its
+// family in files beside them.
 struct CapturedCompany {
-    std::string link;  // GBK, as the result page gave it
+    std::string link;  // GBK, as the search reads it
     CompanyFamily family = CompanyFamily::general;
-    std::vector<std::string> pages;  // in the order the company reading asks for them
+    SavedPageSource::Pages pages;  // by role; empty: not read (the site has no such page)
 };
 
-// The file name of the page at a position of that order: "1-home.html", "2-contact.html", ...
-std::string CapturedPageName(std::size_t position);
-inline constexpr std::size_t kCapturedPageLimit = 5;  // home to the member confirmation page
+// The file name of a page: "1-home.html", "2-contact.html", ...
+std::string CapturedPageName(CompanyPage page);
 
 const char* FamilyName(CompanyFamily family);  // "member", "general" or "company"
 CompanyFamily FamilyNamed(const std::string& name);
+
+// Where `capture` notes the addresses its result pages were read from, line N for page N.
+inline constexpr char kResultPageAddresses[] = "result-pages.txt";
+// The address of a result page `capture` saved ("result-page-N.html"), from the file beside it;
+// empty when it is not noted there.
+std::string CapturedResultPageAddress(const std::string& pagePath);
 
 // False (reason on stderr) when the folder can't be made or a file can't be written.
 bool SaveCapturedCompany(const std::string& folder, const CapturedCompany& company);

@@ -3,7 +3,9 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
+#include "cli/gbk_text.h"
 #include "engine/rules_file.h"
+#include "engine/site_profiles.h"
 #include "http/connect_to_map.h"
 #include "http/cookie_jar.h"
 #include "http/http_client.h"
@@ -12,11 +14,32 @@
 #include "http/user_agent.h"
 #include "platform/program_paths.h"
 
+namespace {
+
+// The site profile --site names; none (the names there are on stderr) when it names none.
+std::optional<SiteProfile> NamedSite(const std::string& utf8Name) {
+    const std::vector<SiteProfile> profiles = ListSiteProfiles();
+    if (std::optional<SiteProfile> found = FindSiteProfile(profiles, Utf8ToGbk(utf8Name))) return found;
+    std::fprintf(stderr, "--site: no site is named %s; the sites are:\n", utf8Name.c_str());
+    for (const SiteProfile& profile : profiles) {
+        std::fprintf(stderr, "  %-20s %s  (%s)\n", profile.fileName.c_str(), GbkToUtf8(profile.name).c_str(),
+                     profile.path.c_str());
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 void CommonOptions::AddTo(CLI::App& command) {
-    command.add_option(
+    CLI::Option* rules = command.add_option(
         "--rules", rulesFile,
         "rules file (default: config/reg.alibaba; installed: $XDG_CONFIG_HOME/harvio/reg.alibaba, "
         "else the shipped one)");
+    command
+        .add_option("--site", site,
+                    "search the site of this profile (config/sites/NAME.rules), by its file name or "
+                    "its siteName")
+        ->excludes(rules);
     command.add_option("--proxy", proxy, "HTTP proxy HOST:PORT");
     command.add_option("--connect-to", connectTo,
                        "HOST1:PORT1:HOST2:PORT2, connect there instead; an IPv6 host in brackets "
@@ -28,6 +51,7 @@ void CommonOptions::AddTo(CLI::App& command) {
 }
 
 bool CommonOptions::Apply() const {
+    if (!site.empty() && !NamedSite(site)) return false;
     if (!proxy.empty()) {
         const std::size_t colon = proxy.rfind(':');
         if (colon == std::string::npos || colon == 0 || colon + 1 == proxy.size()) {
@@ -61,6 +85,10 @@ bool CommonOptions::Apply() const {
 }
 
 std::string CommonOptions::RulesPath() const {
+    if (!site.empty()) {
+        if (std::optional<SiteProfile> profile = FindSiteProfile(ListSiteProfiles(), Utf8ToGbk(site)))
+            return profile->path;
+    }
     return rulesFile.empty() ? RulesFilePath() : rulesFile;
 }
 

@@ -14,6 +14,7 @@ class HttpClient;
 // extra CA file and the User-Agent.
 struct CommonOptions {
     std::string rulesFile;  // empty: the program's usual rules file
+    std::string site;       // a site profile by name (UTF-8), instead of the rules file
     std::string proxy;      // HOST:PORT
     std::vector<std::string> connectTo;
     std::string caFile;     // PEM, trusted for https besides the system's certificates
@@ -21,8 +22,9 @@ struct CommonOptions {
 
     void AddTo(CLI::App& command);
     // Sets the proxy values, the redirections and the User-Agent; false (reason on stderr) when
-    // one is malformed.
+    // one is malformed or --site names no site.
     bool Apply() const;
+    // The rules file of the run: --rules, the profile --site names, or the usual one.
     std::string RulesPath() const;
     // Loads the rules file; false (reason on stderr) when it can't be read.
     bool LoadRules(ExtractionRules& rules) const;

@@ -15,9 +15,14 @@ double Rate(uint64_t part, uint64_t whole) {
 }
 
 void PrintRule(std::FILE* out, const RuleFigures& rule) {
-    std::fprintf(out, "  %-48s %8llu %8llu %6.1f%%\n", GbkToUtf8(rule.name).c_str(),
+    std::fprintf(out, "  %-48s %8llu %8llu %6.1f%%", GbkToUtf8(rule.name).c_str(),
                  static_cast<unsigned long long>(rule.tried), static_cast<unsigned long long>(rule.matched),
                  Rate(rule.matched, rule.tried));
+    if (rule.skipped > 0) {
+        std::fprintf(out, "  (%llu link%s skipped: not http or https, or no link)",
+                     static_cast<unsigned long long>(rule.skipped), rule.skipped == 1 ? "" : "s");
+    }
+    std::fputc('\n', out);
 }
 
 }  // namespace
@@ -28,6 +33,9 @@ bool PrintRuleHealth(std::FILE* out, const RuleHealthSnapshot& health) {
         static_cast<unsigned long long>(health.companiesRead),
         static_cast<unsigned long long>(health.records), static_cast<unsigned long long>(health.listPages),
         static_cast<unsigned long long>(health.listPagesWithoutLinks));
+    std::fprintf(out, "records read without a contact page: %llu, without an introduction page: %llu\n",
+                 static_cast<unsigned long long>(health.recordsWithoutContactPage),
+                 static_cast<unsigned long long>(health.recordsWithoutIntroductionPage));
     std::fprintf(out, "  %-48s %8s %8s %7s\n", "rule", "tried", "matched", "rate");
     // Never matched first: those are the rules a changed page broke.
     std::vector<RuleFigures> rules = health.rules;

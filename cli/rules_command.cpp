@@ -19,16 +19,19 @@
 
 namespace {
 
-constexpr std::size_t kCompanyPageCount = 3;  // home, contact, introduction
-constexpr std::size_t kAllPageCount = 5;      // and the member time and confirmation pages
-
-int PrintListPage(const ExtractionRules& rules, const std::string& body) {
+// The page's links are read against the address `capture` noted for it, else against --link.
+int PrintListPage(const ExtractionRules& rules, const std::string& body, const std::string& pageAddress) {
     const ListPageTotals totals = ReadListPageTotals(rules, body);
     std::map<std::string, bool> seenUrls;
     std::list<std::string> urlQueue;
-    QueueCompanyLinks(rules, body, seenUrls, urlQueue);
-    std::printf("totalPages\t%u\ntotalCompanies\t%u\n", totals.totalPages, totals.totalCompanies);
+    QueueCompanyLinks(rules, body, pageAddress, seenUrls, urlQueue);
+    // A site paged by next-page links may state no totals at all.
+    if (rules.compTotalPageReg || !rules.nextPageReg) std::printf("totalPages\t%u\n", totals.totalPages);
+    if (rules.compTotalCompanyReg || !rules.nextPageReg)
+        std::printf("totalCompanies\t%u\n", totals.totalCompanies);
     for (const std::string& link : urlQueue) std::printf("link\t%s\n", PrintableValue(link).c_str());
+    if (const std::optional<std::string> next = NextResultPage(rules, body, pageAddress))
+        std::printf("nextPage\t%s\n", PrintableValue(*next).c_str());
     return kExitOk;
 }
 
@@ -38,9 +41,7 @@ int PrintCompany(const ExtractionRules& rules, const RulesOptions& options, cons
     const std::unique_ptr<CompanyRecord> record =
         ExtractCompany(rules, source, company.link, company.family, &report);
     if (!record) {
-        std::fprintf(stderr,
-                     "no company: a page is empty, or the home page gives no contact or introduction "
-                     "address by the rules\n");
+        std::fprintf(stderr, "no company: the home page, or a page it links to by the rules, is empty\n");
         return kExitNoRecord;
     }
     PrintCompany(*record, report, options.format == "jsonl");
@@ -64,7 +65,9 @@ CLI::App* AddRulesCommand(CLI::App& app, RulesOptions& options) {
     family->excludes(listPage);
     command->add_option("--link", options.link,
                         "the company link the pages were read from (gives the member id)");
-    command->add_option("PAGES", options.pages, "HOME CONTACT INTRO [TIME CONFIRM], or a captured folder");
+    command->add_option("PAGES", options.pages,
+                        "HOME [CONTACT [INTRO [TIME CONFIRM]]] (an empty file for a page the site has "
+                        "not), or a captured folder");
     command->add_option("--dir", options.parentFolder,
                         "apply the rules to every captured company folder in this folder, then print "
                         "the rules' figures on stderr");
@@ -83,10 +86,10 @@ int RunRules(const RulesOptions& options) {
     const bool savedCompanies = !options.parentFolder.empty() || capturedFolder;
     const bool listPage = !options.listPage.empty();
     if (!savedCompanies && (listPage ? !options.pages.empty() || !options.family.empty()
-                                     : options.family.empty() || options.pages.size() < kCompanyPageCount ||
-                                           options.pages.size() > kAllPageCount)) {
+                                     : options.family.empty() || options.pages.empty() ||
+                                           options.pages.size() > kCompanyPageCount)) {
         std::fprintf(stderr,
-                     "use: rules --family member|general|company HOME CONTACT INTRO [TIME CONFIRM]\n"
+                     "use: rules --family member|general|company HOME [CONTACT [INTRO [TIME CONFIRM]]]\n"
                      "  or: rules --list-page FILE\n"
                      "  or: rules CAPTURED-FOLDER | --dir PARENT | --check\n");
         return kExitUsage;
@@ -111,8 +114,12 @@ int RunRules(const RulesOptions& options) {
         }
         bodies.push_back(std::move(*body));
     }
-    if (listPage) return PrintListPage(rules, bodies.front());
-    return PrintCompany(
-        rules, options,
-        CapturedCompany{Utf8ToGbk(options.link), FamilyNamed(options.family), std::move(bodies)});
+    if (listPage) {
+        const std::string noted = CapturedResultPageAddress(options.listPage);
+        return PrintListPage(rules, bodies.front(), noted.empty() ? Utf8ToGbk(options.link) : noted);
+    }
+    // The pages in the order of their roles: home, contact, introduction, time, confirmation.
+    CapturedCompany company{Utf8ToGbk(options.link), FamilyNamed(options.family), {}};
+    std::move(bodies.begin(), bodies.end(), company.pages.begin());
+    return PrintCompany(rules, options, company);
 }

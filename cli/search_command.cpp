@@ -107,6 +107,8 @@ int RunSearch(const SearchOptions& options) {
     }
 
     const bool csv = options.format == "csv";
+    // A site paged by next-page links states no page count: the pages read are counted instead.
+    const bool followsNextPages = static_cast<bool>(engine->Rules().nextPageReg);
     if (csv) WriteText(out, CsvHeaderLine());
     int companies = 0;
     std::vector<ResultCells> rows;  // a workbook is written once the search has ended
@@ -118,8 +120,14 @@ int RunSearch(const SearchOptions& options) {
         } else {
             WriteText(out, csv ? CsvLine(BuildResultCells(*record, companies)) : JsonLine(*record));
         }
-        std::fprintf(stderr, "companies so far %d, company count %u, page %u of %u\n", companies,
-                     engine->totalCompanies.load(), engine->currentPage.load(), engine->totalPages.load());
+        if (followsNextPages) {
+            std::fprintf(stderr, "companies so far %d, company count %u, pages read %u\n", companies,
+                         engine->totalCompanies.load(), engine->currentPage.load());
+        } else {
+            std::fprintf(stderr, "companies so far %d, company count %u, page %u of %u\n", companies,
+                         engine->totalCompanies.load(), engine->currentPage.load(),
+                         engine->totalPages.load());
+        }
     }
     if (engine->status == -1) {
         std::fprintf(stderr, "a result page could not be read: %s\n",

@@ -10,7 +10,8 @@ class PauseGate;
 class ClientPageSource : public PageSource {
 public:
     explicit ClientPageSource(HttpClient& client, PauseGate* gate = nullptr) : client(client), gate(gate) {}
-    bool Fetch(const std::string& url, std::string_view& body) override;
+    bool Fetch(CompanyPage page, const std::string& url, std::string_view& body) override;
+    std::string LastPageAddress() const override;
 
 private:
     HttpClient& client;

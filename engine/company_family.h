@@ -8,9 +8,10 @@
 enum class CompanyFamily {
     companySite,  // pages on the directory's company-site host
     general,      // detail or main-directory pages
-    memberSite,   // a member's own host, named after its member id
+    memberSite,   // a member's own site, named after its member id
 };
 
-// By a plain byte prefix test of the link, company-site prefix first. A prefix the rules do not
-// give never matches.
+// Company site first, then general, each by a plain byte prefix test of the link or by a match
+// of its pattern (companySiteLinkReg, generalLinkReg) anywhere in the link; every other link is
+// a member site. A prefix or pattern the rules do not give never matches.
 CompanyFamily ChooseFamily(const ExtractionRules& rules, const std::string& link);

@@ -6,6 +6,7 @@
 #include <span>
 #include <string_view>
 
+#include "engine/captured_link.h"
 #include "engine/gbk_characters.h"
 #include "engine/rule_search.h"
 #include "http/html_cleanup.h"
@@ -44,7 +45,7 @@ void AppendClipped(std::string& combined, std::string_view body) {
 
 void FindRule(const std::optional<boost::regex>& rule, std::string_view text, std::string& target,
               RuleCount* count) {
-    NoteRule(count, rule && FindFirstCapture(*rule, text, target));
+    NoteRule(rule, count, rule && FindFirstCapture(*rule, text, target));
 }
 
 RuleCount* PatternCount(RuleCounters* counters, PatternRule rule) {
@@ -77,27 +78,52 @@ const FamilyRules kFamilyRules[] = {
      kMemberValueCleanup},
 };
 
-// Home, contact and introduction page into the combined text; the contact and introduction
-// addresses come from the home page as they stand.
+// A further page of the company as the home page links it: the link the rule finds, read against
+// the home page's own address; empty when the rule is absent, finds nothing, or finds a link that
+// leads nowhere a search can go (counted).
+std::string LinkedPage(const std::optional<boost::regex>& rule, std::string_view homeBody,
+                       const std::string& homeAddress, RuleCount* count) {
+    std::string captured;
+    const bool found = rule && FindFirstCapture(*rule, homeBody, captured);
+    NoteRule(rule, count, found);
+    if (!found) return {};
+    std::optional<std::string> link = ResolveCapturedLink(captured, homeAddress);
+    if (!link && count != nullptr) count->NoteSkippedLink();
+    return link.value_or(std::string());
+}
+
+// Home page, then the contact and introduction pages it links to, into the combined text. A page
+// the home page does not link (the site has none for this company, or none at all) is left out
+// and the company read from the pages it has; a linked page that cannot be read loses the
+// company.
 bool ReadCompanyPages(const ExtractionRules& rules, const FamilyRules& family, PageSource& source,
                       const std::string& link, CompanyRecord& record, std::string& combined,
                       RuleCounters* counters) {
     std::string_view body;
-    if (!source.Fetch(link, body)) return false;
+    if (!source.Fetch(CompanyPage::home, link, body)) return false;
     if (counters != nullptr) counters->NoteCompanyRead();
     AppendClipped(combined, body);
-    FindRule(rules.*family.contactPage, body, record.contactUrl, PatternCount(counters, family.contactRule));
-    FindRule(rules.*family.introductionPage, body, record.introduceUrl,
-             PatternCount(counters, family.introductionRule));
-    if (record.contactUrl.empty() || record.introduceUrl.empty()) return false;
-    if (!source.Fetch(record.contactUrl, body)) return false;
-    AppendClipped(combined, body);
-    if (family.family == CompanyFamily::memberSite) {
-        FindRule(rules.validateCompUserInfoReg, body, record.userInfo,
-                 PatternCount(counters, PatternRule::validateCompUserInfoReg));
+    const std::string homeAddress = source.LastPageAddress();
+    record.contactUrl =
+        LinkedPage(rules.*family.contactPage, body, homeAddress, PatternCount(counters, family.contactRule));
+    record.introduceUrl = LinkedPage(rules.*family.introductionPage, body, homeAddress,
+                                     PatternCount(counters, family.introductionRule));
+    if (!record.contactUrl.empty()) {
+        if (!source.Fetch(CompanyPage::contact, record.contactUrl, body)) return false;
+        AppendClipped(combined, body);
+        if (family.family == CompanyFamily::memberSite) {
+            FindRule(rules.validateCompUserInfoReg, body, record.userInfo,
+                     PatternCount(counters, PatternRule::validateCompUserInfoReg));
+        }
     }
-    if (!source.Fetch(record.introduceUrl, body)) return false;
-    AppendClipped(combined, body);
+    if (!record.introduceUrl.empty()) {
+        if (!source.Fetch(CompanyPage::introduction, record.introduceUrl, body)) return false;
+        AppendClipped(combined, body);
+    }
+    if (counters != nullptr) {
+        if (record.contactUrl.empty()) counters->NoteRecordWithoutPage(CompanyPage::contact);
+        if (record.introduceUrl.empty()) counters->NoteRecordWithoutPage(CompanyPage::introduction);
+    }
     return true;
 }
 
@@ -140,6 +166,15 @@ bool NamesMemberPage(const std::string& pageTemplate) {
     return pageTemplate.find(kIdPlaceholder) != std::string::npos;
 }
 
+// A member page's address: the filled template as it stands when it is a URL, else read against
+// the member's home page (a template such as "/time/{id}.html").
+std::string MemberPageAddress(const std::string& filled, const std::string& homeAddress) {
+    if (filled.empty() || Url::Parse(filled)) return filled;
+    const std::optional<Url> home = Url::Parse(homeAddress);
+    const std::optional<Url> resolved = home ? home->Resolve(filled) : std::nullopt;
+    return resolved ? resolved->Href() : filled;
+}
+
 void FindLabel(const ExtractionRules& rules, std::string_view body, std::string& target,
                RuleCounters* counters, MemberPageRule counted) {
     const auto rule = rules.validateRules.find(kMemberPageLabels[static_cast<std::size_t>(counted)]);
@@ -164,6 +199,13 @@ std::string MemberIdOf(const std::string& link) {
     return std::string(host.substr(0, host.find('.')));
 }
 
+std::string MemberIdOf(const ExtractionRules& rules, const std::string& link, RuleCounters* counters) {
+    if (!rules.memberIdReg) return MemberIdOf(link);
+    std::string memberId;
+    FindRule(rules.memberIdReg, link, memberId, PatternCount(counters, PatternRule::memberIdReg));
+    return memberId;
+}
+
 bool ParseCompanySite(const ExtractionRules& rules, PageSource& source, const std::string& link,
                       CompanyRecord& record, LabelMap& labels, ExtractionReport* report,
                       RuleCounters* counters) {
@@ -179,7 +221,7 @@ bool ParseGeneralSite(const ExtractionRules& rules, PageSource& source, const st
 bool ParseValidateSite(const ExtractionRules& rules, PageSource& source, const std::string& link,
                        CompanyRecord& record, LabelMap& labels, ExtractionReport* report,
                        RuleCounters* counters) {
-    record.memberId = MemberIdOf(link);
+    record.memberId = MemberIdOf(rules, link, counters);
     if (!ParseFamily(rules, CompanyFamily::memberSite, source, link, record, labels, report, counters))
         return false;
     ParseMemberInfo(rules, source, record, counters);
@@ -189,15 +231,20 @@ bool ParseValidateSite(const ExtractionRules& rules, PageSource& source, const s
 void ParseMemberInfo(const ExtractionRules& rules, PageSource& source, CompanyRecord& record,
                      RuleCounters* counters) {
     if (record.validate == 0 || record.memberId.empty()) return;
-    record.timeInfoUrl = FillTemplate(rules.TimeInfoUrl, record.memberId, 1);
-    record.confirmInfoUrl = FillTemplate(rules.ConfirmInfoUrl, record.memberId, 2);
+    record.timeInfoUrl = MemberPageAddress(FillTemplate(rules.TimeInfoUrl, record.memberId, 1), record.url);
+    record.confirmInfoUrl =
+        MemberPageAddress(FillTemplate(rules.ConfirmInfoUrl, record.memberId, 2), record.url);
 
     std::string_view body;
-    if (!NamesMemberPage(rules.TimeInfoUrl) || !source.Fetch(record.timeInfoUrl, body)) return;
+    if (!NamesMemberPage(rules.TimeInfoUrl) ||
+        !source.Fetch(CompanyPage::memberTime, record.timeInfoUrl, body))
+        return;
     FindLabel(rules, body, record.regTime, counters, MemberPageRule::regTime);
     FindLabel(rules, body, record.lastLoginTime, counters, MemberPageRule::lastLoginTime);
 
-    if (!NamesMemberPage(rules.ConfirmInfoUrl) || !source.Fetch(record.confirmInfoUrl, body)) return;
+    if (!NamesMemberPage(rules.ConfirmInfoUrl) ||
+        !source.Fetch(CompanyPage::memberConfirmation, record.confirmInfoUrl, body))
+        return;
     record.identityAuth = ConfirmationValue(rules, body, counters, MemberPageRule::identityAuth);
     record.trustYears = ConfirmationValue(rules, body, counters, MemberPageRule::trustYears);
 }

@@ -17,8 +17,8 @@ struct ExtractionReport {
 
 // The readers of one page family. Each fetches the home page, the contact and the introduction
 // page it links to, cleans the combined text and puts what the family's label rules find into
-// labels. False when one of the three pages could not be read or is not linked. With counters,
-// every rule tried is counted there.
+// labels. A page the home page does not link by the rules is left out. False when the home page
+// or a linked page could not be read. With counters, every rule tried is counted there.
 bool ParseCompanySite(const ExtractionRules& rules, PageSource& source, const std::string& link,
                       CompanyRecord& record, LabelMap& labels, ExtractionReport* report = nullptr,
                       RuleCounters* counters = nullptr);
@@ -37,3 +37,6 @@ void ParseMemberInfo(const ExtractionRules& rules, PageSource& source, CompanyRe
 // The member id of a member-site link: the first label of its host (what follows "http://" or
 // "https://" up to the first "."); empty for a link that is no URL or names no host.
 std::string MemberIdOf(const std::string& link);
+// The same by the rules: sub-match 1 of memberIdReg in the link where the rules give it.
+std::string MemberIdOf(const ExtractionRules& rules, const std::string& link,
+                       RuleCounters* counters = nullptr);

@@ -1,13 +1,14 @@
 #pragma once
 
+#include <boost/regex.hpp>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
-#include <boost/regex.hpp>
-
-// Everything the engine knows about the directory site's pages, read from the rules file.
-// A pattern that the file did not give (or that did not compile) is absent and never matches.
+// Everything the engine knows about one directory site's pages, read from its rules file (the
+// site's profile). A pattern that the file did not give (or that did not compile) is absent and
+// never matches.
 struct ExtractionRules {
     std::optional<boost::regex> compTotalPageReg;
     std::optional<boost::regex> compTotalCompanyReg;
@@ -35,4 +36,17 @@ struct ExtractionRules {
     std::string companySitePrefix;
     std::string detailPrefix;
     std::string directoryPrefix;
+
+    // What a site of another layout needs.
+    std::string siteName;           // how the site chooser names the site (GBK)
+    std::string searchUrlTemplate;  // the search address with its placeholders (see search_query.h)
+    std::string queryCharset;       // the conditions' charset in that address: "GBK" (empty) or "UTF-8"
+    std::optional<boost::regex> nextPageReg;         // sub-match 1: the next result page's link
+    std::optional<boost::regex> companySiteLinkReg;  // a link it matches is a company-site company
+    std::optional<boost::regex> generalLinkReg;      // a link it matches is a general company
+    std::optional<boost::regex> memberIdReg;         // sub-match 1: the member id in a member link
+
+    // Keys the file gives with an empty value: the site has no such page or text (a family's
+    // contact or introduction page, the member pages, the member's user line).
+    std::set<std::string> keysGivenEmpty;
 };

@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "engine/captured_link.h"
 #include "engine/rule_search.h"
 
 namespace {
@@ -36,16 +37,17 @@ ListPageTotals ReadListPageTotals(const ExtractionRules& rules, std::string_view
         rules.compTotalCompanyReg && FindFirstCapture(*rules.compTotalCompanyReg, body, capture);
     if (companiesFound) totals.totalCompanies = ReadLeadingNumber(capture);
     if (counters != nullptr) {
-        counters->Pattern(PatternRule::compTotalPageReg).Note(pagesFound);
-        counters->Pattern(PatternRule::compTotalCompanyReg).Note(companiesFound);
+        NoteRule(rules.compTotalPageReg, &counters->Pattern(PatternRule::compTotalPageReg), pagesFound);
+        NoteRule(rules.compTotalCompanyReg, &counters->Pattern(PatternRule::compTotalCompanyReg),
+                 companiesFound);
         counters->SetStatedCompanies(totals.totalCompanies);
     }
     return totals;
 }
 
 std::size_t QueueCompanyLinks(const ExtractionRules& rules, std::string_view body,
-                              std::map<std::string, bool>& seenUrls, std::list<std::string>& urlQueue,
-                              RuleCounters* counters) {
+                              const std::string& pageAddress, std::map<std::string, bool>& seenUrls,
+                              std::list<std::string>& urlQueue, RuleCounters* counters) {
     struct LinkRule {
         const std::optional<boost::regex>& pattern;
         PatternRule counted;
@@ -59,19 +61,36 @@ std::size_t QueueCompanyLinks(const ExtractionRules& rules, std::string_view bod
         bool found = false;
         if (rule.pattern) {
             std::size_t position = 0;
-            std::string link;
-            while (FindNextCapture(*rule.pattern, body, position, link)) {
+            std::string captured;
+            while (FindNextCapture(*rule.pattern, body, position, captured)) {
                 found = true;
-                if (seenUrls.emplace(link, true).second) {
-                    urlQueue.push_back(link);
+                const std::optional<std::string> link = ResolveCapturedLink(captured, pageAddress);
+                captured.clear();
+                if (!link) {
+                    if (counters != nullptr) counters->Pattern(rule.counted).NoteSkippedLink();
+                    continue;
+                }
+                if (seenUrls.emplace(*link, true).second) {
+                    urlQueue.push_back(*link);
                     ++queued;
                 }
-                link.clear();
             }
         }
         anyLink = anyLink || found;
-        if (counters != nullptr) counters->Pattern(rule.counted).Note(found);
+        if (counters != nullptr) NoteRule(rule.pattern, &counters->Pattern(rule.counted), found);
     }
     if (counters != nullptr) counters->NoteListPage(anyLink);
     return queued;
+}
+
+std::optional<std::string> NextResultPage(const ExtractionRules& rules, std::string_view body,
+                                          const std::string& pageAddress, RuleCounters* counters) {
+    std::string captured;
+    const bool found = rules.nextPageReg && FindFirstCapture(*rules.nextPageReg, body, captured);
+    RuleCount* count = counters != nullptr ? &counters->Pattern(PatternRule::nextPageReg) : nullptr;
+    NoteRule(rules.nextPageReg, count, found);
+    if (!found) return std::nullopt;
+    std::optional<std::string> next = ResolveCapturedLink(captured, pageAddress);
+    if (!next && count != nullptr) count->NoteSkippedLink();
+    return next;
 }

@@ -17,6 +17,8 @@ constexpr const char* kPatternNames[kPatternRuleCount] = {
     "generalCompIntroduceReg",
     "CompContactReg",
     "CompIntroduceReg",
+    "nextPageReg",
+    "memberIdReg",
 };
 
 // The rules file's key of each family's label rules, by CompanyFamily.
@@ -39,7 +41,7 @@ const std::map<std::string, boost::regex>& LabelRulesOf(const ExtractionRules& r
 
 RuleFigures FiguresOf(std::string name, const RuleCount& count) {
     return {std::move(name), count.tried.load(std::memory_order_relaxed),
-            count.matched.load(std::memory_order_relaxed)};
+            count.matched.load(std::memory_order_relaxed), count.skipped.load(std::memory_order_relaxed)};
 }
 
 }  // namespace
@@ -61,6 +63,11 @@ void RuleCounters::NoteRecord(const CompanyRecord& record) {
     }
 }
 
+void RuleCounters::NoteRecordWithoutPage(CompanyPage page) {
+    auto& count = page == CompanyPage::contact ? recordsWithoutContactPage : recordsWithoutIntroductionPage;
+    count.fetch_add(1, std::memory_order_relaxed);
+}
+
 void RuleCounters::NoteListPage(bool gaveLinks) {
     listPages.fetch_add(1, std::memory_order_relaxed);
     if (!gaveLinks) listPagesWithoutLinks.fetch_add(1, std::memory_order_relaxed);
@@ -70,6 +77,8 @@ RuleHealthSnapshot RuleCounters::Snapshot() const {
     RuleHealthSnapshot snapshot;
     snapshot.companiesRead = companiesRead.load(std::memory_order_relaxed);
     snapshot.records = records.load(std::memory_order_relaxed);
+    snapshot.recordsWithoutContactPage = recordsWithoutContactPage.load(std::memory_order_relaxed);
+    snapshot.recordsWithoutIntroductionPage = recordsWithoutIntroductionPage.load(std::memory_order_relaxed);
     snapshot.listPages = listPages.load(std::memory_order_relaxed);
     snapshot.listPagesWithoutLinks = listPagesWithoutLinks.load(std::memory_order_relaxed);
     snapshot.statedCompanies = statedCompanies.load(std::memory_order_relaxed);

@@ -10,6 +10,7 @@
 #include "engine/company_family.h"
 #include "engine/company_record.h"
 #include "engine/extraction_rules.h"
+#include "engine/page_source.h"
 
 // How often one rule was tried on a page and how often it found something. Written by the
 // engine threads with relaxed increments (no order with anything else is needed: a reader wants
@@ -17,11 +18,13 @@
 struct RuleCount {
     std::atomic<uint64_t> tried{0};
     std::atomic<uint64_t> matched{0};
+    std::atomic<uint64_t> skipped{0};  // links it captured that lead nowhere a search can go
 
     void Note(bool hit) {
         tried.fetch_add(1, std::memory_order_relaxed);
         if (hit) matched.fetch_add(1, std::memory_order_relaxed);
     }
+    void NoteSkippedLink() { skipped.fetch_add(1, std::memory_order_relaxed); }
 };
 
 // The single-pattern rules, in the order the rules file's table gives them.
@@ -38,8 +41,10 @@ enum class PatternRule {
     generalCompIntroduceReg,
     CompContactReg,
     CompIntroduceReg,
+    nextPageReg,
+    memberIdReg,
 };
-inline constexpr std::size_t kPatternRuleCount = 12;
+inline constexpr std::size_t kPatternRuleCount = 14;
 
 // The validate label rules applied to the member's own pages rather than the combined text.
 enum class MemberPageRule { regTime, lastLoginTime, identityAuth, trustYears };
@@ -50,12 +55,16 @@ struct RuleFigures {
     std::string name;  // the key, or "key label" for a label rule (GBK)
     uint64_t tried = 0;
     uint64_t matched = 0;
+    uint64_t skipped = 0;
 };
 
 // A copy of all counters at one moment.
 struct RuleHealthSnapshot {
     uint64_t companiesRead = 0;  // companies whose home page was read
     uint64_t records = 0;        // companies that gave a record
+    // Records read without the page, whose link rule is empty or found no link on the home page.
+    uint64_t recordsWithoutContactPage = 0;
+    uint64_t recordsWithoutIntroductionPage = 0;
     uint64_t listPages = 0;
     uint64_t listPagesWithoutLinks = 0;
     uint32_t statedCompanies = 0;  // the company count result page 1 gave
@@ -79,6 +88,8 @@ public:
     RuleCount& MemberPage(MemberPageRule rule) { return memberPages[static_cast<std::size_t>(rule)]; }
 
     void NoteCompanyRead() { companiesRead.fetch_add(1, std::memory_order_relaxed); }
+    // A record read without its contact or introduction page, which the site does not link.
+    void NoteRecordWithoutPage(CompanyPage page);
     // Counts the record and every field it filled.
     void NoteRecord(const CompanyRecord& record);
     void NoteListPage(bool gaveLinks);
@@ -94,12 +105,15 @@ private:
     std::array<std::atomic<uint64_t>, kCompanyFieldCount> filledFields{};
     std::atomic<uint64_t> companiesRead{0};
     std::atomic<uint64_t> records{0};
+    std::atomic<uint64_t> recordsWithoutContactPage{0};
+    std::atomic<uint64_t> recordsWithoutIntroductionPage{0};
     std::atomic<uint64_t> listPages{0};
     std::atomic<uint64_t> listPagesWithoutLinks{0};
     std::atomic<uint32_t> statedCompanies{0};
 };
 
-// Notes a search with a rule that may be absent; an absent rule is tried and never matches.
-inline void NoteRule(RuleCount* count, bool hit) {
-    if (count != nullptr) count->Note(hit);
+// Notes a search with a rule that may be absent. An absent rule is not counted: the site has no
+// such page, or its profile leaves that part out (the rules check names the keys a search needs).
+inline void NoteRule(const std::optional<boost::regex>& rule, RuleCount* count, bool hit) {
+    if (rule && count != nullptr) count->Note(hit);
 }

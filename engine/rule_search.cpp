@@ -28,3 +28,8 @@ bool FindNextCapture(const boost::regex& pattern, std::string_view text, std::si
     position = match[0].length() == 0 ? matchEnd + 1 : matchEnd;
     return true;
 }
+
+bool MatchesAnywhere(const boost::regex& pattern, std::string_view text) {
+    std::string ignored;
+    return FindFirstCapture(pattern, text, ignored);
+}

@@ -1,10 +1,9 @@
 #pragma once
 
+#include <boost/regex.hpp>
 #include <cstddef>
 #include <string>
 #include <string_view>
-
-#include <boost/regex.hpp>
 
 // Searches with rule patterns. No exception leaves them: a search that Boost.Regex gives up on
 // (its complexity limit on a pathological pattern) counts as no match.
@@ -17,3 +16,6 @@ bool FindFirstCapture(const boost::regex& pattern, std::string_view text, std::s
 // matches the empty text still advances.
 bool FindNextCapture(const boost::regex& pattern, std::string_view text, std::size_t& position,
                      std::string& capture);
+
+// Whether the pattern matches anywhere in the text.
+bool MatchesAnywhere(const boost::regex& pattern, std::string_view text);

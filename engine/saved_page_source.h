@@ -1,20 +1,22 @@
 #pragma once
 
-#include <cstddef>
+#include <array>
 #include <string>
-#include <vector>
 
 #include "engine/page_source.h"
 
-// Pages saved beforehand, served in the order the company reading asks for them (home,
-// contact, introduction, then the member time and confirmation pages), whatever their address.
-// A page beyond those given, or an empty one, counts as not read.
+// Pages saved beforehand, one per role (home, contact, introduction, the member time and
+// confirmation pages), served for whatever address the company reading asks. A page not given,
+// or an empty one, counts as not read; a page's links are read against the address asked for.
 class SavedPageSource : public PageSource {
 public:
-    explicit SavedPageSource(std::vector<std::string> bodies) : bodies(std::move(bodies)) {}
-    bool Fetch(const std::string& url, std::string_view& body) override;
+    using Pages = std::array<std::string, kCompanyPageCount>;  // by CompanyPage
+
+    explicit SavedPageSource(Pages pages) : pages(std::move(pages)) {}
+    bool Fetch(CompanyPage page, const std::string& url, std::string_view& body) override;
+    std::string LastPageAddress() const override { return lastAddress; }
 
 private:
-    std::vector<std::string> bodies;
-    std::size_t next = 0;
+    Pages pages;
+    std::string lastAddress;
 };

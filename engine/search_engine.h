@@ -35,6 +35,9 @@ public:
     // The known companies the searches started from now on take instead of reading them; none
     // reads every company.
     virtual void SetKnownCompanies(std::shared_ptr<KnownCompanies>) {}
+    // Loads the rules of another site (a profile) in place of the ones held, between searches;
+    // false, the rules unchanged, when the file can't be read.
+    virtual bool LoadRulesFrom(const std::string&) { return false; }
 
     SearchCondition condition;
     std::map<std::string, bool> seenUrls;

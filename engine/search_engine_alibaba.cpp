@@ -29,25 +29,35 @@ SearchEngine_Alibaba::~SearchEngine_Alibaba() {
 }
 
 void SearchEngine_Alibaba::LoadRules() {
-    // The window's start-up: the file is checked as it loads, and what the loader did not
-    // report itself (unknown keys, labels without a field, missing keys) joins the trace.
-    ExtractionRules loaded;
-    std::vector<RulesFinding> findings;
-    if (!LoadCheckedRulesFile(RulesFilePath(), loaded, findings)) return;
-    rules = std::move(loaded);
-    for (const RulesFinding& finding : findings) {
-        if (!TracedByLoader(finding)) TraceLine("rules file %s", DescribeFinding(finding).c_str());
-    }
+    LoadRulesFrom(RulesFilePath());
 }
 
 bool SearchEngine_Alibaba::LoadRulesFrom(const std::string& path) {
+    // The file is checked as it loads, and what the loader did not report itself (unknown keys,
+    // labels without a field, missing keys) joins the trace.
     ExtractionRules loaded;
-    if (!LoadRulesFile(path, loaded)) return false;
-    rules = std::move(loaded);
+    std::vector<RulesFinding> findings;
+    if (!LoadCheckedRulesFile(path, loaded, findings)) return false;
+    UseRules(std::move(loaded));
+    for (const RulesFinding& finding : findings) {
+        if (!TracedByLoader(finding)) TraceLine("rules file %s", DescribeFinding(finding).c_str());
+    }
     return true;
 }
 
+void SearchEngine_Alibaba::UseRules(ExtractionRules loaded) {
+    auto shared = std::make_shared<const ExtractionRules>(std::move(loaded));
+    std::lock_guard<std::mutex> lock(rulesLock);
+    rules = std::move(shared);
+}
+
+std::shared_ptr<const ExtractionRules> SearchEngine_Alibaba::CurrentRules() const {
+    std::lock_guard<std::mutex> lock(rulesLock);
+    return rules;
+}
+
 void SearchEngine_Alibaba::SetCondition(const SearchCondition& newCondition) {
+    plainCondition = newCondition;
     condition = newCondition;
     condition.keyword = UrlEncode(condition.keyword);
     condition.province = UrlEncode(condition.province);
@@ -72,7 +82,8 @@ void SearchEngine_Alibaba::StartSearch() {
     StopSearch();
     std::unique_lock<std::mutex> life(lifecycleLock);
     auto run = std::make_shared<SearchRun>();
-    run->counters = std::make_shared<RuleCounters>(rules);
+    run->rules = CurrentRules();
+    run->counters = std::make_shared<RuleCounters>(*run->rules);
     run->known = knownCompanies;
     {
         std::lock_guard<std::mutex> lock(activeRunLock);
@@ -89,7 +100,10 @@ void SearchEngine_Alibaba::StartSearch() {
         urlQueue.clear();
         busyWorkers = 0;
         errorText.clear();
-        searchUrl = rules.searchBaseUrl;
+        resultPages = std::make_unique<ResultPages>(*run->rules, plainCondition);
+        searchUrl = resultPages->First();
+        nextPageTrail = NextPageTrail();
+        nextPageLink.reset();
     }
     {
         std::lock_guard<std::mutex> lock(resultsLock);
@@ -100,25 +114,24 @@ void SearchEngine_Alibaba::StartSearch() {
     totalCompanies = 0;
     running = true;
 
-    if (rules.searchBaseUrl.empty())
-        return FailStart(*run, "the rules give no search address (searchBaseUrl)");
-    if (!BuildQuery(searchUrl, condition)) return FailStart(*run, "no search condition is set");
+    if (!resultPages->Failure().empty()) return FailStart(*run, resultPages->Failure());
 
     // Page 1 is read without the lifecycle lock, so that a stop never waits for the read: the
     // stop takes this search as the active one and aborts the read.
     auto client = MakeClient(*run);
     life.unlock();
     std::unique_lock<std::mutex> lock(engineLock);
-    if (!ParseListPage(*client, searchUrl, true, *run->counters)) {
+    if (!ParseListPage(*client, searchUrl, true, *run)) {
         const std::string reason = "result page 1 could not be read: " + errorText;
         lock.unlock();
         if (!run->Stopped()) FailStart(*run, reason);
         return;
     }
-    const ListPageTotals totals = ReadListPageTotals(rules, BodyOf(*client), run->counters.get());
+    const ListPageTotals totals = ReadListPageTotals(*run->rules, BodyOf(*client), run->counters.get());
     totalPages = totals.totalPages;
     currentPage = 1;
     totalCompanies = totals.totalCompanies;
+    if (run->rules->nextPageReg) NoteLinkedPage(*client, searchUrl, *run);
     lock.unlock();
 
     life.lock();
@@ -214,24 +227,39 @@ std::unique_ptr<CompanyRecord> SearchEngine_Alibaba::GetNextCompany() {
 std::unique_ptr<CompanyRecord> SearchEngine_Alibaba::ParseCompany(HttpClient& client,
                                                                   const std::string& link) {
     ClientPageSource source(client);
-    return ExtractCompany(rules, source, link);
+    return ExtractCompany(*CurrentRules(), source, link);
 }
 
 bool SearchEngine_Alibaba::ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch,
-                                         RuleCounters& counters) {
-    if (fetch) {
-        int result = 0;
-        for (int attempt = 0; attempt < kListPageAttempts && result <= 0; ++attempt) {
-            result = client.GetHtml(pageAddress.c_str(), "");
-        }
-        if (result <= 0) {
-            status = -1;
-            errorText = client.lastError;
-            return false;
-        }
+                                         SearchRun& run) {
+    if (fetch && !FetchListPage(client, pageAddress)) {
+        FailListPage(client);
+        return false;
     }
-    QueueCompanyLinks(rules, BodyOf(client), seenUrls, urlQueue, &counters);
+    QueueCompanyLinks(*run.rules, BodyOf(client), client.pageAddress, seenUrls, urlQueue, run.counters.get());
     return true;
+}
+
+bool SearchEngine_Alibaba::FetchListPage(HttpClient& client, const std::string& pageAddress) {
+    int result = 0;
+    for (int attempt = 0; attempt < kListPageAttempts && result <= 0; ++attempt) {
+        result = client.GetHtml(pageAddress.c_str(), "");
+    }
+    return result > 0;
+}
+
+void SearchEngine_Alibaba::FailListPage(const HttpClient& client) {
+    status = -1;
+    errorText = client.lastError;
+}
+
+void SearchEngine_Alibaba::NoteLinkedPage(HttpClient& client, const std::string& asked, SearchRun& run) {
+    nextPageTrail.NoteRead(asked, client.pageAddress);
+    nextPageLink = NextResultPage(*run.rules, BodyOf(client), client.pageAddress, run.counters.get());
+    // No total is known: the figures grow with the walk.
+    totalPages = nextPageTrail.PagesRead();
+    currentPage = nextPageTrail.PagesRead();
+    if (!run.rules->compTotalCompanyReg) totalCompanies = static_cast<uint32_t>(seenUrls.size());
 }
 
 std::string SearchEngine_Alibaba::LastErrorText() {
@@ -248,23 +276,12 @@ void SearchEngine_Alibaba::PauseWhenDue(SearchRun& run) {
 }
 
 void SearchEngine_Alibaba::PageWalker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client) {
-    while (running && !run->Stopped()) {
-        const uint32_t page = currentPage + 1;
-        if (page > totalPages) {
-            currentPage = totalPages.load();
-            break;
-        }
-        currentPage = page;
-        const std::string address = ResultPageAddress(searchUrl, page);
-        {
-            std::lock_guard<std::mutex> lock(engineLock);
-            ParseListPage(*client, address, true, *run->counters);
-        }
-        queueChanged.notify_all();
-        if (run->Stopped()) return;
-        TraceLine("%u", ++requestCount);
-        PauseWhenDue(*run);
+    if (run->rules->nextPageReg) {
+        WalkNextPageLinks(*run, *client);
+    } else {
+        WalkNumberedPages(*run, *client);
     }
+    if (run->Stopped()) return;
 
     // The search ends once no link waits and no worker still reads a company, so that the
     // records of companies in progress arrive before GetNextCompany reports the end.
@@ -282,6 +299,51 @@ void SearchEngine_Alibaba::PageWalker(std::shared_ptr<SearchRun> run, std::uniqu
     // No request is under way any more: the idle connections have served the search.
     run->connections->Close();
     EndRunning();
+}
+
+void SearchEngine_Alibaba::WalkNumberedPages(SearchRun& run, HttpClient& client) {
+    while (running && !run.Stopped()) {
+        const uint32_t page = currentPage + 1;
+        if (page > totalPages) {
+            currentPage = totalPages.load();
+            break;
+        }
+        currentPage = page;
+        const std::string address = resultPages->Numbered(page);
+        {
+            std::lock_guard<std::mutex> lock(engineLock);
+            ParseListPage(client, address, true, run);
+        }
+        queueChanged.notify_all();
+        if (run.Stopped()) return;
+        TraceLine("%u", ++requestCount);
+        PauseWhenDue(run);
+    }
+}
+
+void SearchEngine_Alibaba::WalkNextPageLinks(SearchRun& run, HttpClient& client) {
+    while (running && !run.Stopped()) {
+        const std::optional<std::string> address = nextPageTrail.Next(nextPageLink);
+        if (!address) break;
+        // The page is fetched without the engine lock, so that the workers take links meanwhile:
+        // a site of 20 companies a page would otherwise hold them at every page.
+        const bool read = FetchListPage(client, *address);
+        {
+            std::lock_guard<std::mutex> lock(engineLock);
+            if (read) {
+                ParseListPage(client, *address, false, run);
+                NoteLinkedPage(client, *address, run);
+            } else {
+                FailListPage(client);
+            }
+        }
+        queueChanged.notify_all();
+        if (run.Stopped()) return;
+        TraceLine("%u", ++requestCount);
+        // A page that can't be read gives no link to the page after it: the walk ends there.
+        if (!read) break;
+        PauseWhenDue(run);
+    }
 }
 
 void SearchEngine_Alibaba::CompanyWorker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client) {
@@ -317,7 +379,8 @@ std::unique_ptr<CompanyRecord> SearchEngine_Alibaba::CompanyOfLink(SearchRun& ru
     KnownCompany known = run.known ? run.known->Look(link) : KnownCompany{};
     if (known.kind == KnownCompany::Kind::kReuse) return std::move(known.record);
     if (known.kind == KnownCompany::Kind::kSkip) return nullptr;
-    std::unique_ptr<CompanyRecord> record = ExtractCompany(rules, source, link, nullptr, run.counters.get());
+    std::unique_ptr<CompanyRecord> record =
+        ExtractCompany(*run.rules, source, link, nullptr, run.counters.get());
     requestCount += kRequestsPerCompany;
     return record;
 }

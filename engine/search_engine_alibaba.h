@@ -6,11 +6,13 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "engine/engine_pacing.h"
 #include "engine/extraction_rules.h"
 #include "engine/page_source.h"
+#include "engine/result_pages.h"
 #include "engine/search_engine.h"
 #include "http/proxy_settings.h"
 
@@ -29,9 +31,11 @@ public:
     ~SearchEngine_Alibaba() override;
 
     void LoadRules() override;
-    // Loads the rules from the file at path in place of the ones held; false when it can't be read.
-    bool LoadRulesFrom(const std::string& path);
-    const ExtractionRules& Rules() const { return rules; }
+    // Checks the file as it loads it; what the loader did not trace itself joins the trace. A
+    // search that runs keeps the rules it started with; the next one reads the new ones.
+    bool LoadRulesFrom(const std::string& path) override;
+    // The rules the next search reads; valid until rules are loaded again.
+    const ExtractionRules& Rules() const { return *CurrentRules(); }
 
     void SetCondition(const SearchCondition& newCondition) override;
     void StartSearch() override;
@@ -55,10 +59,23 @@ private:
     // Reads one result page (fetching it first when fetch is set, up to kListPageAttempts times)
     // and queues its new company links. False when the page could not be read. The caller holds
     // engineLock.
-    bool ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch,
-                       RuleCounters& counters);
+    bool ParseListPage(HttpClient& client, const std::string& pageAddress, bool fetch, SearchRun& run);
+    // Up to kListPageAttempts requests; false when none gave the page.
+    bool FetchListPage(HttpClient& client, const std::string& pageAddress);
+    // Keeps the failure of a list page; the caller holds engineLock.
+    void FailListPage(const HttpClient& client);
 
     void PageWalker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client);
+    // Result pages 2 up to the stated total, by number.
+    void WalkNumberedPages(SearchRun& run, HttpClient& client);
+    // Result pages by their next-page links.
+    void WalkNextPageLinks(SearchRun& run, HttpClient& client);
+    // After a page read by its next-page link: its link to the next, and the progress figures,
+    // which count the pages read and (without a stated count) the companies found. The caller
+    // holds engineLock.
+    void NoteLinkedPage(HttpClient& client, const std::string& asked, SearchRun& run);
+    std::shared_ptr<const ExtractionRules> CurrentRules() const;
+    void UseRules(ExtractionRules loaded);
     void CompanyWorker(std::shared_ptr<SearchRun> run, std::unique_ptr<HttpClient> client);
     std::unique_ptr<HttpClient> MakeClient(SearchRun& run) const;
     void PauseWhenDue(SearchRun& run);
@@ -69,7 +86,15 @@ private:
     void WakeWaits();
 
     const EnginePacing pacing;
-    ExtractionRules rules;
+    mutable std::mutex rulesLock;
+    std::shared_ptr<const ExtractionRules> rules =
+        std::make_shared<const ExtractionRules>();  // under rulesLock
+    SearchCondition plainCondition;                 // the conditions as given, before SetCondition's encoding
+    std::unique_ptr<ResultPages> resultPages;       // of the current search
+    // The walk by next-page links: written by StartSearch before the walker starts, then by the
+    // walker alone.
+    NextPageTrail nextPageTrail;
+    std::optional<std::string> nextPageLink;
     ProxySetting searchProxy;  // the proxy values of the current search, copied at its start
     std::shared_ptr<KnownCompanies> knownCompanies;  // handed to each search at its start
 

@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/extraction_rules.h"
 #include "engine/known_companies.h"
 #include "engine/pause_gate.h"
 #include "engine/rule_counters.h"
@@ -15,6 +16,8 @@
 // The threads and the stop of one search. Stop aborts every request and wait of this search at
 // once; the owner then joins the threads.
 struct SearchRun {
+    // The rules the search started with: loading another site's rules never changes them.
+    std::shared_ptr<const ExtractionRules> rules;
     std::shared_ptr<RequestCanceller> canceller = std::make_shared<RequestCanceller>();
     PauseGate gate;
     std::shared_ptr<RuleCounters> counters;  // this search's rule health, kept after it ends

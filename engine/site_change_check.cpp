@@ -38,7 +38,8 @@ void AppendListed(std::string& text, const std::string& item) {
 
 }  // namespace
 
-std::string SiteChangeWarning(const RuleHealthSnapshot& health, bool searchEnded) {
+std::string SiteChangeWarning(const RuleHealthSnapshot& health, bool searchEnded,
+                              const std::string& rulesFile) {
     const uint64_t enough = searchEnded ? kSiteCheckCompaniesAtEnd : kSiteCheckCompanies;
     std::string emptyFields;
     if (health.companiesRead >= enough) {
@@ -69,5 +70,5 @@ std::string SiteChangeWarning(const RuleHealthSnapshot& health, bool searchEnded
         AppendListed(neverMatched, rule.name);
     }
     if (!neverMatched.empty()) text += "；从未匹配的规则：" + neverMatched;
-    return text + "。\n规则文件(config/reg.alibaba)可能需要修改。";
+    return text + "。\n规则文件(" + rulesFile + ")可能需要修改。";
 }

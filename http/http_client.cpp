@@ -206,6 +206,7 @@ int HttpClient::GetHtml(const char* url, const char* formData) {
     bool retried = false;
     // Redirects are followed one after the other, never by nesting calls.
     for (int redirects = 0;;) {
+        pageAddress = current;
         FetchOutcome outcome = impl->FetchOnce(current, form, !retried);
         if (outcome.retryAfter) {
             // Each address is asked once more at most; a second refusal is answered as usual.

@@ -64,6 +64,9 @@ public:
 
     std::map<std::string, std::string> responseHeaders;
     int statusCode = 0;
+    // The address the last GetHtml asked last: the one given, or where its redirects led. A
+    // page's relative links are read against it.
+    std::string pageAddress;
     char lastError[kLastErrorSize] = {};
     char* htmlBuffer;  // kHtmlBufferSize bytes, owned
 

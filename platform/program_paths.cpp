@@ -148,10 +148,20 @@ std::string UserSettingsFilePath() {
     return UserConfigFolder() + "/" + kSettingsFileName;
 }
 
+std::string SiteChoiceFilePath() {
+    if (CurrentProgramLayout() == ProgramLayout::kInstalled) return UserSettingsFilePath();
+    return ConfigDirectory() + kSiteChoiceFileName;
+}
+
 std::vector<std::string> SiteProfileFiles() {
     std::map<std::string, std::string> files;
     if (CurrentProgramLayout() == ProgramLayout::kBuildFolder) {
-        AddFilesByName(ConfigDirectory() + kSiteProfilesFolder, files);
+        // Beside the rules file the program reads, so that a run from the source folder finds the
+        // profiles of config/ there too.
+        const std::string rules = RulesFilePath();
+        const std::string folder =
+            IsFile(rules) ? fs::path(rules).parent_path().string() + "/" : ConfigDirectory();
+        AddFilesByName(folder + kSiteProfilesFolder, files);
     } else {
         AddFilesByName(ShippedFolder() + "/" + kSiteProfilesFolder, files);
         AddFilesByName(UserConfigFolder() + "/" + kSiteProfilesFolder, files);  // the user's replace

@@ -23,6 +23,7 @@ inline constexpr char kRulesFileName[] = "reg.alibaba";
 inline constexpr char kProvinceListName[] = "Province.txt";
 inline constexpr char kSettingsFileName[] = "harvio.ini";
 inline constexpr char kSkinFileName[] = "QQ2009.she";
+inline constexpr char kSiteChoiceFileName[] = "chosen-site.ini";
 
 // The file of that name to read: the user's own when installed and present, else the shipped one.
 std::string ConfigFileToRead(const std::string& name);
@@ -38,6 +39,11 @@ std::string SettingsFilePath();
 // when installed. Empty in the build folder, whose settings file is the shipped one: choices there
 // last as long as the process.
 std::string UserSettingsFilePath();
+
+// Where the window remembers the site chosen for its searches (section "Site"): the user's
+// settings file when installed. The build folder keeps it in a file of its own in the program's
+// config folder: the shipped settings file there is replaced by every build, this one is not.
+std::string SiteChoiceFilePath();
 
 // The site profiles: the files of the "sites" folder beside the rules file, sorted by name.
 // Installed, the shipped folder's files merged with the user's, the user's winning by name.

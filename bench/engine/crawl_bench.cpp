@@ -1,7 +1,8 @@
 // Whole searches of the demo directory by the engine in-process, with short waits, so that the
-// figures show the engine's own cost: time per search and the process's peak memory. The demo
-// directory's program is started on a free loopback port for each size (the one beside this
-// build, or the one HARVIO_DEMO_DIRECTORY names).
+// figures show the engine's own cost: time per search and the process's peak memory; and a
+// search of each layout with waits, against the bound those waits set. The demo directory's
+// program is started on a free loopback port for each case (the one beside this build, or the
+// one HARVIO_DEMO_DIRECTORY names).
 #include <benchmark/benchmark.h>
 #include <signal.h>
 #include <spawn.h>
@@ -32,7 +33,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kReuseDays = 30;  // the shipped setting
+constexpr int kReuseDays = 30;        // the shipped setting
+constexpr int kBoundCompanies = 300;  // about 200 rows over 5 (classic) or 10 (modern) result pages
 
 std::string DemoDirectoryProgram() {
     if (const char* named = std::getenv("HARVIO_DEMO_DIRECTORY")) return named;
@@ -62,12 +64,13 @@ double PeakResidentKiB() {
 // with a CA file it serves HTTPS, UTF-8 pages and gzip bodies, as today's directory sites do.
 class DemoDirectory {
 public:
-    DemoDirectory(int companies, const std::string& caFile) {
+    DemoDirectory(int companies, const std::string& caFile, bool modern = false) {
         int ends[2];
         if (pipe(ends) != 0) return;
         std::vector<std::string> arguments = {DemoDirectoryProgram(), "--port", "0", "--companies",
                                               std::to_string(companies)};
         if (!caFile.empty()) arguments.insert(arguments.end(), {"--https", caFile, "--utf8", "--gzip"});
+        if (modern) arguments.insert(arguments.end(), {"--site", "modern"});
         std::vector<char*> argv;
         for (std::string& argument : arguments) argv.push_back(argument.data());
         argv.push_back(nullptr);
@@ -95,6 +98,31 @@ private:
     pid_t child = -1;
 };
 
+// The demo directory served to this process: every host goes to its port and the engine's trace
+// is silenced, both undone at the end of the scope.
+class ServedDemoDirectory {
+public:
+    ServedDemoDirectory(int companies, const std::string& caFile, bool modern = false)
+        : site(companies, caFile, modern) {
+        if (site.port == 0) return;
+        quiet = std::fopen("/dev/null", "w");
+        SetTraceStream(quiet);
+        ClearConnectTo();
+        AddConnectTo("::127.0.0.1:" + std::to_string(site.port));
+    }
+    ~ServedDemoDirectory() {
+        if (site.port == 0) return;
+        ClearConnectTo();
+        SetTraceStream(stdout);
+        if (quiet != nullptr) std::fclose(quiet);
+    }
+    bool Serving() const { return site.port != 0; }
+
+private:
+    DemoDirectory site;
+    std::FILE* quiet = nullptr;
+};
+
 // The rules file of the crawl: the shipped one, or its https form written beside the CA file.
 std::string CrawlRules(const std::string& caFile) {
     const std::string shipped = SourceDirectory() + "/config/reg.alibaba";
@@ -116,13 +144,11 @@ EnginePacing ShortPacing() {
             .resultPoll = 5ms};
 }
 
-// One whole search of the demo directory on the port with the rules; every record goes to take,
+// One whole search of the demo directory being served, with the rules; every record goes to take,
 // and the engine to prepare before the search starts. The number of records.
-int64_t SearchDemoDirectory(int port, const std::string& rules,
+int64_t SearchDemoDirectory(const std::string& rules,
                             const std::function<void(SearchEngine_Alibaba&)>& prepare,
                             const std::function<void(const CompanyRecord&)>& take) {
-    ClearConnectTo();
-    AddConnectTo("::127.0.0.1:" + std::to_string(port));
     SearchEngine_Alibaba engine(ShortPacing());
     engine.LoadRulesFrom(rules);
     prepare(engine);
@@ -135,7 +161,6 @@ int64_t SearchDemoDirectory(int port, const std::string& rules,
         take(*record);
         ++rows;
     }
-    ClearConnectTo();
     return rows;
 }
 
@@ -147,19 +172,17 @@ void BM_CrawlDemoDirectory(benchmark::State& state) {
     const std::string caFile = https ? "/tmp/harvio-crawl-bench-ca-" + std::to_string(getpid()) + "-" +
                                            std::to_string(state.range(0)) + ".pem"
                                      : "";
-    DemoDirectory site(static_cast<int>(state.range(0)), caFile);
-    if (site.port == 0) {
+    const ServedDemoDirectory site(static_cast<int>(state.range(0)), caFile);
+    if (!site.Serving()) {
         state.SkipWithError("the demo directory did not start");
         return;
     }
-    std::FILE* quiet = std::fopen("/dev/null", "w");
-    SetTraceStream(quiet);
     SetExtraCaFile(caFile);
     const std::string rules = CrawlRules(caFile);
     int64_t rows = 0;
     for (auto _ : state)
         rows += SearchDemoDirectory(
-            site.port, rules, [](SearchEngine_Alibaba&) {}, [](const CompanyRecord&) {});
+            rules, [](SearchEngine_Alibaba&) {}, [](const CompanyRecord&) {});
     state.counters["rows"] =
         benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kAvgIterations);
     state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsRate);
@@ -169,8 +192,6 @@ void BM_CrawlDemoDirectory(benchmark::State& state) {
         std::remove(caFile.c_str());
         std::remove(rules.c_str());
     }
-    SetTraceStream(stdout);
-    std::fclose(quiet);
 }
 
 // A search of the 300-company demo with the lead book, as harvio-cli search makes it: with
@@ -178,20 +199,18 @@ void BM_CrawlDemoDirectory(benchmark::State& state) {
 // every company comes from the book and only the result pages are read.
 void BM_SearchWithTheLeadBook(benchmark::State& state) {
     const bool repeated = state.range(0) != 0;
-    DemoDirectory site(300, "");
+    const ServedDemoDirectory site(kBoundCompanies, "");
     char folder[] = "/tmp/harvio-book-search-bench-XXXXXX";
-    if (site.port == 0 || mkdtemp(folder) == nullptr) {
+    if (!site.Serving() || mkdtemp(folder) == nullptr) {
         state.SkipWithError("the demo directory did not start");
         return;
     }
-    std::FILE* quiet = std::fopen("/dev/null", "w");
-    SetTraceStream(quiet);
     const std::string rules = CrawlRules("");
     const std::string bookPath = std::string(folder) + "/leads.sqlite";
     const auto searchWithBook = [&](const std::shared_ptr<LeadBook>& book) {
         std::shared_ptr<BookSearch> search;
         return SearchDemoDirectory(
-            site.port, rules,
+            rules,
             [&](SearchEngine_Alibaba& engine) {
                 search = std::make_shared<BookSearch>(book, SiteNameOf(engine.Rules()),
                                                       CompanyKeyer(engine.Rules()), kReuseDays);
@@ -215,8 +234,6 @@ void BM_SearchWithTheLeadBook(benchmark::State& state) {
     }
     state.counters["rows"] = static_cast<double>(rows);
     std::filesystem::remove_all(folder);
-    SetTraceStream(stdout);
-    std::fclose(quiet);
 }
 BENCHMARK(BM_SearchWithTheLeadBook)
     ->ArgNames({"repeated"})
@@ -225,6 +242,67 @@ BENCHMARK(BM_SearchWithTheLeadBook)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// state.range(0): 0 the classic layout, 1 the modern one (one page per company, a contact page
+// for some, a session cookie). The waits are a fifth of the program's, the worker starts and the
+// rest short; the bound is what they alone take: page 1 (and its session redirect), the worker
+// starts, the company requests of the busiest of the three workers, and the rests after every
+// 500 counted requests. Reported as wall time over that bound.
+void BM_CrawlAgainstThePacingBound(benchmark::State& state) {
+    const bool modern = state.range(0) != 0;
+    const ServedDemoDirectory site(kBoundCompanies, "", modern);
+    if (!site.Serving()) {
+        state.SkipWithError("the demo directory did not start");
+        return;
+    }
+    EnginePacing pacing;
+    pacing.requestDelay = 100ms;
+    pacing.workerStartWait = 10ms;
+    pacing.pauseLength = 200ms;
+    pacing.resultPoll = 5ms;
+    double boundSeconds = 0;
+    double wallSeconds = 0;
+    int64_t rows = 0;
+    for (auto _ : state) {
+        SearchEngine_Alibaba engine(pacing);
+        engine.LoadRulesFrom(SourceDirectory() +
+                             (modern ? "/config/sites/demo-modern.rules" : "/config/reg.alibaba"));
+        SearchCondition condition;
+        condition.keyword = "有限公司";
+        engine.SetCondition(condition);
+        const auto started = std::chrono::steady_clock::now();
+        engine.StartSearch();
+        int64_t companyRequests = 0;
+        while (std::unique_ptr<CompanyRecord> record = engine.GetNextCompany()) {
+            ++rows;
+            companyRequests += 1 + !record->contactUrl.empty() + !record->introduceUrl.empty();
+            if (record->validate == 1 && !record->timeInfoUrl.empty()) companyRequests += 2;
+        }
+        wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        state.SetIterationTime(wallSeconds);
+        const int firstPageRequests = modern ? 2 : 1;
+        const int64_t workers = SearchEngine_Alibaba::kCompanyWorkerCount;
+        const int64_t rests =
+            (static_cast<int64_t>(SearchEngine_Alibaba::kRequestsPerCompany) * rows + engine.currentPage) /
+            SearchEngine_Alibaba::kPauseRequestCount;
+        const auto bound = pacing.requestDelay * firstPageRequests + pacing.workerStartWait * workers +
+                           pacing.requestDelay * ((companyRequests + workers - 1) / workers) +
+                           pacing.pauseLength * rests;
+        boundSeconds = std::chrono::duration<double>(bound).count();
+        state.counters["company_requests"] = static_cast<double>(companyRequests);
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+    state.counters["bound_s"] = boundSeconds;
+    state.counters["wall_over_bound"] = boundSeconds > 0 ? wallSeconds / boundSeconds : 0;
+}
+
+BENCHMARK(BM_CrawlAgainstThePacingBound)
+    ->ArgName("modern")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_CrawlDemoDirectory)
     ->ArgNames({"companies", "https"})

@@ -1,9 +1,12 @@
 // CPU time of reading one company from saved pages, per page family: the clean-up of the
 // combined text, the label rules and the member pages; argument 1 counts every rule and field
 // as a search does (shared by all threads of the benchmark, as by a search's three workers),
-// argument 0 does not.
+// argument 0 does not. BM_ExtractDemoCompany reads one company of the demo directory in each of
+// its layouts with the rules shipped for it (the source folder from HARVIO_SOURCE_DIR, else the
+// working directory).
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,10 @@
 #include "engine/rule_counters.h"
 #include "engine/rules_file.h"
 #include "engine/saved_page_source.h"
+#include "tools/demo-directory/demo_catalogue.h"
+#include "tools/demo-directory/demo_modern_pages.h"
+#include "tools/demo-directory/demo_pages.h"
+#include "tools/demo-directory/gbk_text.h"
 
 namespace {
 
@@ -53,7 +60,7 @@ std::string Filler() {
     return filler;
 }
 
-std::vector<std::string> Pages(const std::string& link) {
+SavedPageSource::Pages Pages(const std::string& link) {
     const std::string filler = Filler();
     return {
         filler + "<h1 class=\"name\">杭州照明有限公司</h1><a href=\"" + link +
@@ -81,7 +88,7 @@ void ExtractOneCompany(benchmark::State& state, const std::string& link) {
     const ExtractionRules& rules = LoadedRules();
     static RuleCounters counters(rules);
     RuleCounters* counted = state.range(0) != 0 ? &counters : nullptr;
-    const std::vector<std::string> pages = Pages(link);
+    const SavedPageSource::Pages pages = Pages(link);
     for (auto _ : state) {
         SavedPageSource source(pages);
         benchmark::DoNotOptimize(ExtractCompany(rules, source, link, nullptr, counted));
@@ -99,8 +106,63 @@ void BM_ExtractCompanySiteCompany(benchmark::State& state) {
     ExtractOneCompany(state, "http://corp.test/c1/");
 }
 
+std::string SourceDirectory() {
+    const char* named = std::getenv("HARVIO_SOURCE_DIR");
+    return named ? named : ".";
+}
+
+std::string Gbk(const std::string& utf8) {
+    return Utf8ToGbk(utf8).value_or(std::string());
+}
+
+// state.range(0): 0 the classic layout (home, contact and introduction page), 1 the modern one
+// (one page of facts and a contact page). The same general company in both.
+void BM_ExtractDemoCompany(benchmark::State& state) {
+    const bool modern = state.range(0) != 0;
+    const DemoCatalogue catalogue(30, 1);
+    const DemoCompany* company = nullptr;
+    for (const DemoCompany& candidate : catalogue.Companies()) {
+        if (candidate.family != DemoFamily::Member && candidate.introduction == DemoIntroduction::Written &&
+            demo_modern::HasContactPage(candidate)) {
+            company = &candidate;
+            break;
+        }
+    }
+    ExtractionRules rules;
+    const std::string rulesFile = modern ? "/config/sites/demo-modern.rules" : "/config/reg.alibaba";
+    if (company == nullptr || !LoadRulesFile(SourceDirectory() + rulesFile, rules)) {
+        state.SkipWithError("no company or no rules file");
+        return;
+    }
+    SavedPageSource::Pages pages;
+    std::string link;
+    if (modern) {
+        link = demo_modern::HomeUrl(*company);
+        pages[0] = Gbk(RenderModernCompanyPage(*company, demo_modern::PageKind::Home));
+        pages[1] = Gbk(RenderModernCompanyPage(*company, demo_modern::PageKind::Contact));
+    } else {
+        link = demo_site::HomeUrl(*company);
+        pages[0] = Gbk(RenderCompanyPage(*company, demo_site::PageKind::Home));
+        pages[1] = Gbk(RenderCompanyPage(*company, demo_site::PageKind::Contact));
+        pages[2] = Gbk(RenderCompanyPage(*company, demo_site::PageKind::Introduction));
+    }
+    int64_t bytes = 0;
+    for (const std::string& page : pages) bytes += static_cast<int64_t>(page.size());
+    for (auto _ : state) {
+        SavedPageSource source(pages);
+        auto record = ExtractCompany(rules, source, link);
+        if (!record || record->contact.empty()) {
+            state.SkipWithError("the company gave no record with its contact");
+            return;
+        }
+        benchmark::DoNotOptimize(record);
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+}
+
 }  // namespace
 
+BENCHMARK(BM_ExtractDemoCompany)->ArgName("modern")->Arg(0)->Arg(1);
 BENCHMARK(BM_ExtractMemberSiteCompany)->Arg(0)->Arg(1);
 BENCHMARK(BM_ExtractGeneralCompany)->Arg(0)->Arg(1);
 BENCHMARK(BM_ExtractCompanySiteCompany)->Arg(0)->Arg(1);

@@ -24,34 +24,54 @@ std::string FileBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// A profile of today: general pages by pattern, member sites under one host by a member id.
+ExtractionRules ModernSiteRules() {
+    ExtractionRules rules;
+    rules.searchUrlTemplate = "https://www.demo-b2b.test/search?q={keyword}&page={page}";
+    rules.generalLinkReg = boost::regex("^https?://www\\.demo-b2b\\.test/company/");
+    rules.memberIdReg = boost::regex("//shop\\.demo-b2b\\.test/([^/?#]+)");
+    return rules;
+}
+
 TEST(CompanyKey, LinksOfOneCompanyMeetAndTwoCompaniesNeverDo) {
-    const CompanyKeyer keyer(DemoSiteRules());
+    const CompanyKeyer classic(DemoSiteRules());
+    const CompanyKeyer modern(ModernSiteRules());
     const struct {
+        const CompanyKeyer& keyer;
         const char* first;
         const char* second;
         bool same;
     } cases[] = {
-        {"http://company.demo-b2b.test/12/", "https://company.demo-b2b.test/12/", true},
-        {"http://company.demo-b2b.test/12/", "http://company.demo-b2b.test/12", true},
-        {"http://COMPANY.demo-b2b.test:80/12/#top", "http://company.demo-b2b.test/12/", true},
-        {"https://company.demo-b2b.test:443/12/", "http://company.demo-b2b.test/12/", true},
-        {"http://detail.demo-b2b.test/company/ab.html?x=1",
+        {classic, "http://company.demo-b2b.test/12/", "https://company.demo-b2b.test/12/", true},
+        {classic, "http://company.demo-b2b.test/12/", "http://company.demo-b2b.test/12", true},
+        {classic, "http://COMPANY.demo-b2b.test:80/12/#top", "http://company.demo-b2b.test/12/", true},
+        {classic, "https://company.demo-b2b.test:443/12/", "http://company.demo-b2b.test/12/", true},
+        {classic, "http://detail.demo-b2b.test/company/ab.html?x=1",
          "http://detail.demo-b2b.test/company/ab.html?x=1#y", true},
         // A member's site is one company whatever page of it a rule found.
-        {"http://m123.demo-b2b.test/", "https://m123.demo-b2b.test/page/index.htm", true},
-        {"http://company.demo-b2b.test/12/", "http://company.demo-b2b.test/13/", false},
-        {"http://company.demo-b2b.test/12/", "http://detail.demo-b2b.test/company/12.html", false},
-        {"http://detail.demo-b2b.test/company/ab.html?x=1", "http://detail.demo-b2b.test/company/ab.html?x=2",
-         false},
-        {"http://m123.demo-b2b.test/", "http://m124.demo-b2b.test/", false},
-        {"http://www.one.example/", "http://www.two.example/", false},
-        {"http://company.demo-b2b.test:8080/12/", "http://company.demo-b2b.test/12/", false},
+        {classic, "http://m123.demo-b2b.test/", "https://m123.demo-b2b.test/page/index.htm", true},
+        {classic, "http://company.demo-b2b.test/12/", "http://company.demo-b2b.test/13/", false},
+        {classic, "http://company.demo-b2b.test/12/", "http://detail.demo-b2b.test/company/12.html", false},
+        {classic, "http://detail.demo-b2b.test/company/ab.html?x=1",
+         "http://detail.demo-b2b.test/company/ab.html?x=2", false},
+        {classic, "http://m123.demo-b2b.test/", "http://m124.demo-b2b.test/", false},
+        {classic, "http://www.one.example/", "http://www.two.example/", false},
+        {classic, "http://company.demo-b2b.test:8080/12/", "http://company.demo-b2b.test/12/", false},
+        // Families and member ids by the profile's patterns, not by the classic prefixes.
+        {modern, "http://www.demo-b2b.test/company/30/", "http://www.demo-b2b.test/company/31/", false},
+        {modern, "http://shop.demo-b2b.test/m30/", "https://shop.demo-b2b.test/m30/contact.html", true},
+        {modern, "http://shop.demo-b2b.test/m30/", "http://shop.demo-b2b.test/m31/", false},
     };
     for (const auto& test : cases) {
-        EXPECT_EQ(keyer.KeyOf(test.first) == keyer.KeyOf(test.second), test.same)
-            << test.first << " / " << test.second << ": " << keyer.KeyOf(test.first);
+        EXPECT_EQ(test.keyer.KeyOf(test.first) == test.keyer.KeyOf(test.second), test.same)
+            << test.first << " / " << test.second << ": " << test.keyer.KeyOf(test.first);
     }
     EXPECT_EQ(SiteNameOf(DemoSiteRules()), kDemoSite);
+    ExtractionRules named = ModernSiteRules();  // a template and no search address
+    named.siteName = "modern";
+    EXPECT_EQ(SiteNameOf(named), kDemoSite);
+    named.searchUrlTemplate.clear();
+    EXPECT_EQ(SiteNameOf(named), "modern");
 }
 
 TEST(LeadBook, TheSameCompanyFoundAgainKeepsOneEntryAndItsFirstFinding) {

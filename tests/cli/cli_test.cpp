@@ -54,12 +54,14 @@ protected:
         std::ofstream(suppressionsPath, std::ios::binary) << kRegexCacheSuppressions;
     }
 
-    CliRun Run(const std::vector<std::string>& arguments) {
+    // Runs the tool, in the working directory when one is named.
+    CliRun Run(const std::vector<std::string>& arguments, const std::string& workingDirectory = "") {
         // The tool of a ThreadSanitizer build meets the same Boost.Regex reports as the tests.
         // Each test's lead book starts empty, in the test's own folder.
-        std::string command = "XDG_DATA_HOME=" + Quoted(directory.File("data").string()) +
-                              " TSAN_OPTIONS=\"${TSAN_OPTIONS:-} suppressions=" + suppressionsPath +
-                              "\" " HARVIO_CLI_PATH;
+        std::string command = workingDirectory.empty() ? "" : "cd " + Quoted(workingDirectory) + " && ";
+        command += "XDG_DATA_HOME=" + Quoted(directory.File("data").string()) +
+                   " TSAN_OPTIONS=\"${TSAN_OPTIONS:-} suppressions=" + suppressionsPath +
+                   "\" " HARVIO_CLI_PATH;
         for (const std::string& argument : arguments) command += " " + Quoted(argument);
         const auto out = directory.File("stdout");
         const auto err = directory.File("stderr");
@@ -147,8 +149,16 @@ TEST_F(CliTest, RulesOfTheGeneralFamilyLeaveMemberFieldsOut) {
 TEST_F(CliTest, RulesWithoutACompanyOrWithBadInputFail) {
     const std::string home = SavePage("home", "<html>no links</html>");
     const std::string other = SavePage("other", "<html>x</html>");
-    EXPECT_EQ(Run({"rules", "--rules", rulesPath, "--family", "general", home, other, other}).exitCode, 1);
-    EXPECT_EQ(Run({"rules", "--rules", rulesPath, "--family", "general", home, other}).exitCode, 2);
+    const std::string empty = SavePage("empty", "");
+    // A home page without links is a company read from that page alone; an empty one is none.
+    const CliRun alone = Run({"rules", "--rules", rulesPath, "--family", "general", home});
+    EXPECT_EQ(alone.exitCode, 0) << alone.err;
+    EXPECT_EQ(Lines(alone.out).front(), "validate\t0");
+    EXPECT_EQ(Run({"rules", "--rules", rulesPath, "--family", "general", empty, other, other}).exitCode, 1);
+    EXPECT_EQ(
+        Run({"rules", "--rules", rulesPath, "--family", "general", home, other, other, other, other, other})
+            .exitCode,
+        2);
     EXPECT_EQ(Run({"rules", "--rules", rulesPath, home, other, other}).exitCode, 2);
     EXPECT_EQ(Run({"rules", "--rules", rulesPath, "--family", "shop", home, other, other}).exitCode, 2);
     EXPECT_EQ(
@@ -334,4 +344,73 @@ TEST_F(CliTest, CaptureSavesACompanyForRulesAndAQuerysResultPagesForTheListPageT
                   .exitCode,
               4);
     EXPECT_EQ(Run({"capture", "--out", results}).exitCode, 2);
+}
+
+// A site profile by --site, read beside the rules file of the working directory, and a check
+// that names what a profile writer gets wrong.
+TEST_F(CliTest, SiteNamesAProfileAndTheCheckNamesItsFaults) {
+    const std::filesystem::path work = directory.File("work");
+    std::filesystem::create_directories(work / "config" / "sites");
+    std::filesystem::copy_file(rulesPath, work / "config" / "reg.alibaba");
+    std::ofstream(work / "config" / "sites" / "shop.rules", std::ios::binary)
+        << "siteName,,,商铺站\n"
+           "searchUrlTemplate,,,http://dir.test/find?q={keyword}&c={cty}\n"
+           "generalCompReg,,,<a class=\"g\" href=\"([^\"]*)\"\n"
+           "generalLinkReg,,,/d\\d+/\n"
+           "generalCompContactReg,,,href=\"([^\"]*contact\\.html)\"\n"
+           "generalCompContactReg,,,href=\"([^\"]*contact\\.htm)\"\n"
+           "general,,,公司名称,,,<H1[^>]*>(.*?)</H1>\n";
+    CliRun run = Run({"rules", "--site", "shop", "--check"}, work.string());
+    EXPECT_EQ(run.exitCode, 6);
+    const std::vector<std::string> expected = {
+        "line 6: generalCompContactReg: given again: this line replaces line 5, which is not used",
+        "searchUrlTemplate: unknown placeholder {cty}",
+        "searchUrlTemplate: no {page}: the result pages after the first need it, or nextPageReg",
+        "compTotalPageReg: missing, a search needs it",
+        "compTotalCompanyReg: missing, a search needs it",
+        "generalCompIntroduceReg: missing, a search needs it",
+    };
+    EXPECT_EQ(Lines(run.out), expected);
+    // The same file by its siteName, and the program's own rules by their file's name.
+    EXPECT_EQ(Run({"rules", "--site", Utf8(u8"商铺站"), "--check"}, work.string()).out, run.out);
+    EXPECT_EQ(Run({"rules", "--site", "reg.alibaba", "--check"}, work.string()).exitCode, 0);
+
+    run = Run({"search", "--site", "nowhere", "--keyword", "x"}, work.string());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("no site is named nowhere"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("shop"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(Utf8(u8"商铺站")), std::string::npos) << run.err;
+    EXPECT_EQ(
+        Run({"search", "--site", "shop", "--rules", rulesPath, "--keyword", "x"}, work.string()).exitCode, 2);
+}
+
+// The result pages of a site paged by next-page links, captured in the order a search reads them
+// with the addresses they came from, against which the list page tester reads their links.
+TEST_F(CliTest, CaptureFollowsNextPageLinksAndTheListPageTesterReadsLinksAgainstTheirPage) {
+    std::ofstream(rulesPath, std::ios::binary | std::ios::app)
+        << "searchUrlTemplate,,,http://dir.test/find?q={keyword}\nqueryCharset,,,UTF-8\n"
+           "nextPageReg,,,<a rel=\"next\" href=\"([^\"]*)\">\n";
+    LoopbackSite site;
+    const std::string first = "http://dir.test/find?q=%E5%8F%B0%E7%81%AF";
+    site.AddPage(first,
+                 sample::ListPage(1, 2, {"//m1.test/"}) + "<a rel=\"next\" href=\"list/2?q=a&amp;b=1\">");
+    site.AddPage("http://dir.test/list/2?q=a&b=1",
+                 sample::ListPage(1, 2, {"../m/2"}) + "<a rel=\"next\" href=\"" + first + "\">");
+    std::vector<std::string> arguments = {
+        "capture", "--keyword", Utf8(u8"台灯"), "--out", directory.File("results").string(),
+        "--rules", rulesPath};
+    for (const std::string& option : RoutedTo(site)) arguments.push_back(option);
+    CliRun run = Run(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Lines(run.out), (std::vector<std::string>{"result-page-1.html", "result-page-2.html"}));
+    EXPECT_EQ(ReadAll(directory.File("results/result-pages.txt")),
+              first + "\nhttp://dir.test/list/2?q=a&b=1\n");
+    EXPECT_EQ(site.RequestsFor(first), 1);
+
+    run = Run({"rules", "--rules", rulesPath, "--list-page",
+               directory.File("results/result-page-2.html").string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "link\thttp://dir.test/m/2"), lines.end()) << run.out;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "nextPage\t" + first), lines.end()) << run.out;
 }

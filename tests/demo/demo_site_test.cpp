@@ -1,7 +1,6 @@
 // The demo directory on its own: query answering, totals, determinism and faults, seen from the
 // wire through a plain client.
 #include <gtest/gtest.h>
-
 #include <httplib.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include "demo/support/demo_directory_process.h"
 #include "demo/support/raw_http.h"
 #include "tools/demo-directory/demo_catalogue.h"
+#include "tools/demo-directory/demo_modern_map.h"
 #include "tools/demo-directory/demo_query.h"
 #include "tools/demo-directory/demo_site_map.h"
 #include "tools/demo-directory/gbk_text.h"
@@ -328,24 +328,27 @@ TEST(DemoSiteFaults, TruthLeavesOutExactlyTheCompaniesWhosePagesFailOnTheWire) {
     ASSERT_LT(truth.size(), clean.size());
     ASSERT_GT(truth.size(), 0u);
 
+    // The companies by their telephone, which every row shows, also one without an introduction
+    // page (and so without a name): it is read from its other pages.
     DemoCatalogue catalogue(kCompanies, 1);
     std::set<std::string> readable;
     for (const DemoCompany& company : catalogue.Companies()) {
         if (company.name.find("有限公司") == std::string::npos) continue;
         RawResponse home = FetchFollowing(site, demo_site::HomeUrl(company));
         bool ok = home.status == 200 && home.body.find(demo_site::ContactUrl(company)) != std::string::npos;
-        for (const std::string& url : {demo_site::ContactUrl(company), demo_site::IntroductionUrl(company)}) {
-            ok = ok && FetchFollowing(site, url).status == 200;
-        }
-        if (ok && company.introduction != DemoIntroduction::NoLink)
-            readable.insert(Utf8ToGbk(company.name).value());
+        std::vector<std::string> linked = {demo_site::ContactUrl(company)};
+        if (company.introduction != DemoIntroduction::NoLink)
+            linked.push_back(demo_site::IntroductionUrl(company));
+        for (const std::string& url : linked) ok = ok && FetchFollowing(site, url).status == 200;
+        if (ok) readable.insert(Utf8ToGbk(company.phone).value());
     }
-    std::set<std::string> truthNames;
+    std::set<std::string> truthPhones;
     for (const std::string& line : truth) {
-        std::size_t nameStart = line.find("\",\"") + 3;
-        truthNames.insert(line.substr(nameStart, line.find('"', nameStart) - nameStart));
+        std::size_t cellStart = 0;
+        for (int cell = 0; cell < 4; ++cell) cellStart = line.find("\",\"", cellStart) + 3;
+        truthPhones.insert(line.substr(cellStart, line.find('"', cellStart) - cellStart));
     }
-    EXPECT_EQ(truthNames, readable);
+    EXPECT_EQ(truthPhones, readable);
 }
 
 TEST(DemoSiteFaults, MisbehavioursOfTodaysServersAreOnTheWire) {
@@ -362,16 +365,20 @@ TEST(DemoSiteFaults, MisbehavioursOfTodaysServersAreOnTheWire) {
         std::string expectedRaw;
     };
     const Case cases[] = {
-        {"--fault-continue", "HTTP/1.1 100 Continue\r\n\r\n" + head + length + "Connection: close\r\n\r\n" + whole},
+        {"--fault-continue",
+         "HTTP/1.1 100 Continue\r\n\r\n" + head + length + "Connection: close\r\n\r\n" + whole},
         {"--fault-bare-lf", "HTTP/1.1 200 OK\nContent-Type: text/html; charset=gbk\nContent-Length: " +
                                 std::to_string(whole.size()) + "\nConnection: close\n\n" + whole},
         {"--fault-zero-chunks", head + "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n000003e8\r\n" +
                                     whole.substr(0, 1000) + "\r\n"},
-        {"--fault-lower-case", "HTTP/1.1 200 OK\r\ncontent-type: text/html; charset=gbk\r\ntransfer-encoding: "
-                               "chunked\r\nconnection: close\r\n\r\n3e8\r\n" + whole.substr(0, 1000) + "\r\n"},
-        {"--fault-cut-short", head + length + "Connection: close\r\n\r\n" + whole.substr(0, whole.size() / 2)},
-        {"--fault-esc-location", "HTTP/1.1 302 Found\r\nlocation: /moved" + TargetOf(url) +
-                                     "\x1b[2J\r\ncontent-length: 0\r\n\r\n"},
+        {"--fault-lower-case",
+         "HTTP/1.1 200 OK\r\ncontent-type: text/html; charset=gbk\r\ntransfer-encoding: "
+         "chunked\r\nconnection: close\r\n\r\n3e8\r\n" +
+             whole.substr(0, 1000) + "\r\n"},
+        {"--fault-cut-short",
+         head + length + "Connection: close\r\n\r\n" + whole.substr(0, whole.size() / 2)},
+        {"--fault-esc-location",
+         "HTTP/1.1 302 Found\r\nlocation: /moved" + TargetOf(url) + "\x1b[2J\r\ncontent-length: 0\r\n\r\n"},
     };
     for (const Case& c : cases) {
         DemoDirectoryProcess site({"--companies", Args(kCompanies), c.option, "1"});
@@ -398,9 +405,11 @@ TEST(DemoSiteWire, HttpsWithUtf8AndGzipServesThePlainPagesUnderACertificateForEv
     const std::string caFile = MakeTemporaryDirectory() + "/ca.pem";
     DemoDirectoryProcess secure({"--companies", Args(kCompanies), "--https", caFile, "--utf8", "--gzip"});
     ASSERT_GT(secure.port(), 0);
-    const DemoCompany& member = *std::find_if(catalogue.Companies().begin(), catalogue.Companies().end(),
-                                              [](const DemoCompany& c) { return c.family == DemoFamily::Member; });
-    for (const std::string& url : {demo_site::HomeUrl(member), demo_site::ContactUrl(catalogue.Companies()[1])}) {
+    const DemoCompany& member =
+        *std::find_if(catalogue.Companies().begin(), catalogue.Companies().end(),
+                      [](const DemoCompany& c) { return c.family == DemoFamily::Member; });
+    for (const std::string& url :
+         {demo_site::HomeUrl(member), demo_site::ContactUrl(catalogue.Companies()[1])}) {
         const std::string host = HostOf(url);
         httplib::SSLClient client(host, secure.port());
         client.set_hostname_addr_map({{host, "127.0.0.1"}});
@@ -413,7 +422,8 @@ TEST(DemoSiteWire, HttpsWithUtf8AndGzipServesThePlainPagesUnderACertificateForEv
         // The same page, but in UTF-8 and with https links.
         std::string page = Utf8ToGbk(result->body).value_or("");
         EXPECT_NE(page.find("href=\"https://"), std::string::npos);
-        for (auto [from, to] : {std::pair{"href=\"https://", "href=\"http://"}, {"src=\"https://", "src=\"http://"},
+        for (auto [from, to] : {std::pair{"href=\"https://", "href=\"http://"},
+                                {"src=\"https://", "src=\"http://"},
                                 {"charset=utf-8", "charset=gbk"}}) {
             for (std::size_t at = page.find(from); at != std::string::npos; at = page.find(from, at))
                 page.replace(at, std::string(from).size(), to);
@@ -469,10 +479,82 @@ TEST(DemoSiteWire, RequiredSessionCookieRedirectsEveryRequestWithoutAValidOneToI
     EXPECT_EQ(overHttps->get_header_value("Set-Cookie"), setCookie + "; Secure");
 }
 
-TEST(DemoRulesFile, ShippedRulesFileIsItsUtf8SourceInGbk) {
+TEST(DemoRulesFile, ShippedRulesFilesAreTheirUtf8SourcesInGbk) {
     std::string source = std::string(HARVIO_SOURCE_DIR_FOR_TESTS) + "/";
-    std::string utf8 = ReadWholeFile(source + "tools/demo-directory/reg.alibaba.utf8");
-    std::string shipped = ReadWholeFile(source + "config/reg.alibaba");
-    ASSERT_FALSE(utf8.empty());
-    EXPECT_EQ(Utf8ToGbk(utf8).value_or(""), shipped);
+    for (const auto& [utf8Source, shippedFile] :
+         {std::pair{"tools/demo-directory/reg.alibaba.utf8", "config/reg.alibaba"},
+          std::pair{"tools/demo-directory/demo-modern.rules.utf8", "config/sites/demo-modern.rules"}}) {
+        std::string utf8 = ReadWholeFile(source + utf8Source);
+        std::string shipped = ReadWholeFile(source + shippedFile);
+        ASSERT_FALSE(utf8.empty()) << utf8Source;
+        EXPECT_EQ(Utf8ToGbk(utf8).value_or(""), shipped) << shippedFile;
+    }
+}
+
+// The modern layout seen from the wire: a session first, then UTF-8 gzip pages whose "下一页"
+// links walk the query's companies in order, each company's pages at their own address only.
+TEST(DemoSiteModern, NextPageLinksWalkTheQueryAndEveryPageLivesAtItsOwnAddress) {
+    DemoDirectoryProcess site({"--companies", "60", "--site", "modern"});
+    ASSERT_GT(site.port(), 0);
+    httplib::Client client("127.0.0.1", site.port());
+    const auto get = [&](const std::string& host, const std::string& target, const std::string& cookie) {
+        httplib::Headers headers = {{"Host", host}};
+        if (!cookie.empty()) headers.emplace("Cookie", cookie);
+        return client.Get(target, headers);
+    };
+    DemoConditions query;
+    query.keyword = "有限公司";
+    std::string target = demo_modern::SearchTarget(query, 1);
+    const auto refused = get(demo_modern::kHost, target, "");
+    ASSERT_TRUE(refused);
+    ASSERT_EQ(refused->status, 302);
+    const std::string setCookie = refused->get_header_value("Set-Cookie");
+    const std::string cookie = setCookie.substr(0, setCookie.find(';'));
+
+    const DemoCatalogue catalogue(60, 1);
+    const std::vector<const DemoCompany*> found = catalogue.Search(query);
+    std::vector<std::string> listed;
+    for (int page = 1; !target.empty(); ++page) {
+        const auto response = get(demo_modern::kHost, target, cookie);
+        ASSERT_TRUE(response);
+        ASSERT_EQ(response->status, 200) << target;
+        EXPECT_EQ(response->get_header_value("Content-Type"), "text/html; charset=utf-8");
+        const std::string& body = response->body;  // undone by the client
+        EXPECT_EQ(body.find("共"), std::string::npos) << "no totals";
+        for (std::size_t at = body.find("data-id=\""); at != std::string::npos;
+             at = body.find("data-id=\"", at + 1))
+            listed.push_back(body.substr(at + 9, body.find('"', at + 9) - at - 9));
+        const std::string next = "<a class=\"next\" rel=\"next\" href=\"";
+        const std::size_t at = body.find(next);
+        target.clear();
+        if (at == std::string::npos) break;
+        std::string link = body.substr(at + next.size(), body.find('"', at + next.size()) - at - next.size());
+        ASSERT_EQ(link.front(), '?') << "a query-only link";
+        for (std::size_t amp = link.find("&amp;"); amp != std::string::npos;
+             amp = link.find("&amp;", amp + 1))
+            link.replace(amp, 5, "&");
+        target = "/search" + link;
+        EXPECT_EQ(target, demo_modern::SearchTarget(query, page + 1));
+    }
+    // Every found company in list order; from page 2 on the page before's last one comes again.
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        if (i > 0 && i % demo_modern::kCompaniesPerPage == 0)
+            expected.push_back(std::to_string(found[i - 1]->id));
+        expected.push_back(std::to_string(found[i]->id));
+    }
+    EXPECT_EQ(listed, expected);
+
+    for (const DemoCompany* company : {found[0], found[1], found[2], found[3]}) {
+        const std::string home = demo_modern::HomeUrl(*company);
+        EXPECT_EQ(get(HostOf(home), TargetOf(home), cookie)->status, 200) << home;
+        EXPECT_EQ(get(HostOf(home), TargetOf(home) + "&x=1", cookie)->status, 404) << home;
+        const std::string contact = demo_modern::ContactUrl(*company);
+        EXPECT_EQ(get(HostOf(contact), TargetOf(contact), cookie)->status,
+                  demo_modern::HasContactPage(*company) ? 200 : 404)
+            << contact;
+    }
+    EXPECT_EQ(get(demo_modern::kHost, "/search?q=%FF&page=1", cookie)->status, 404) << "not UTF-8";
+    EXPECT_EQ(get(demo_modern::kHost, "/search?q=a&page=0", cookie)->status, 404);
+    EXPECT_EQ(get(demo_site::kSearchHost, ListTarget("k-a", 1), cookie)->status, 404) << "no classic pages";
 }

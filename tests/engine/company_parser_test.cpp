@@ -17,19 +17,24 @@ boost::regex Pattern(const std::string& text) {
     return boost::regex(text, boost::regex::perl | boost::regex::icase);
 }
 
-// Pages by address; remembers what was asked for.
+// Pages by address, some reached through a redirect; remembers what was asked for.
 class MapPageSource : public PageSource {
 public:
     std::map<std::string, std::string> pages;
+    std::map<std::string, std::string> redirects;  // asked -> where the page is read from
     std::vector<std::string> asked;
 
-    bool Fetch(const std::string& url, std::string_view& body) override {
+    bool Fetch(CompanyPage, const std::string& url, std::string_view& body) override {
         asked.push_back(url);
-        const auto page = pages.find(url);
+        const auto redirect = redirects.find(url);
+        readFrom = redirect != redirects.end() ? redirect->second : url;
+        const auto page = pages.find(readFrom);
         if (page == pages.end() || page->second.empty()) return false;
         body = page->second;
         return true;
     }
+    std::string LastPageAddress() const override { return readFrom; }
+    std::string readFrom;
 
     void AddCompany(const std::string& link, int number) {
         const sample::CompanyPages company = sample::PagesOf(link, number);
@@ -45,8 +50,9 @@ public:
 class CompanyParserTest : public ::testing::Test {
 protected:
     void SetUp() override { LoadRulesFromText(sample::RulesText(), rules); }
-    std::unique_ptr<CompanyRecord> Extract(const std::string& link, ExtractionReport* report = nullptr) {
-        return ExtractCompany(rules, source, link, report);
+    std::unique_ptr<CompanyRecord> Extract(const std::string& link, ExtractionReport* report = nullptr,
+                                           RuleCounters* counters = nullptr) {
+        return ExtractCompany(rules, source, link, report, counters);
     }
     ExtractionRules rules;
     MapPageSource source;
@@ -68,6 +74,27 @@ TEST_F(CompanyParserTest, FamilyByPlainBytePrefixCompanySiteFirst) {
     EXPECT_EQ(ChooseFamily(ExtractionRules{}, "http://corp.test/c1/"), CompanyFamily::memberSite);
 }
 
+TEST(ChooseFamily, PatternsTellTheFamiliesWhereNoPrefixDoes) {
+    ExtractionRules rules;
+    LoadRulesFromText(
+        "companySiteLinkReg,,,^https?://www\\.site\\.test/shop/\n"
+        "generalLinkReg,,,/company/\\d+\\.html\n"
+        "detailPrefix,,,http://detail\n",
+        rules);
+    const struct {
+        const char* link;
+        CompanyFamily family;
+    } cases[] = {
+        {"https://www.site.test/shop/7/", CompanyFamily::companySite},
+        {"http://www.site.test/company/7.html?x=1", CompanyFamily::general},  // matched anywhere
+        {"http://detail.test/d1/", CompanyFamily::general},                   // a prefix still counts
+        {"https://www.site.test/shop/7.html/company/1.html", CompanyFamily::companySite},  // first wins
+        {"http://m1.site.test/", CompanyFamily::memberSite},
+        {"HTTPS://WWW.SITE.TEST/SHOP/7/", CompanyFamily::companySite},  // patterns ignore case
+    };
+    for (const auto& c : cases) EXPECT_EQ(ChooseFamily(rules, c.link), c.family) << c.link;
+}
+
 TEST(MemberIdOf, FromAfterTheSchemeToTheFirstDot) {
     EXPECT_EQ(MemberIdOf("http://lamps88.cn.example.com/"), "lamps88");
     EXPECT_EQ(MemberIdOf("http://lamps88"), "lamps88");
@@ -84,6 +111,18 @@ TEST(MemberIdOf, FromAfterTheSchemeToTheFirstDot) {
     EXPECT_EQ(MemberIdOf("http://lamps88/intro.html"), "lamps88");
     EXPECT_EQ(MemberIdOf("HTTP://user@Lamps88.Test:8080/"), "lamps88");
     EXPECT_EQ(MemberIdOf("abcdefgh.test/?to=http://x.y"), "");
+}
+
+TEST(MemberIdOf, ByTheRulesPatternWhereTheyGiveOne) {
+    ExtractionRules rules;
+    LoadRulesFromText("memberIdReg,,,//shop\\.site\\.test/([^/?#]+)\n", rules);
+    RuleCounters counters(rules);
+    EXPECT_EQ(MemberIdOf(rules, "http://shop.site.test/m100032/?src=list", &counters), "m100032");
+    EXPECT_EQ(MemberIdOf(rules, "http://m7.site.test/", &counters), "");  // no match: no member id
+    EXPECT_EQ(MemberIdOf(ExtractionRules{}, "http://m7.site.test/"), "m7");
+    const RuleCount& count = counters.Pattern(PatternRule::memberIdReg);
+    EXPECT_EQ(count.tried, 2u);
+    EXPECT_EQ(count.matched, 1u);
 }
 
 TEST_F(CompanyParserTest, MemberSiteCompanyReadInFull) {
@@ -143,12 +182,33 @@ TEST_F(CompanyParserTest, CompanySiteLinkUsesTheCompanyRules) {
     EXPECT_TRUE(record->phone.empty());
 }
 
-TEST_F(CompanyParserTest, NoRecordWhenAPageOrAnAddressIsMissing) {
+TEST_F(CompanyParserTest, APageTheHomePageDoesNotLinkIsLeftOutAndTheCompanyKept) {
+    RuleCounters counters(rules);
+    // No introduction link: read from the home and contact pages.
     source.AddCompany(sample::MemberLink(1), 1);
-    source.pages["http://m1.test/"] = "<a href=\"http://m1.test/contact.html\">only contact</a>";
-    EXPECT_FALSE(Extract(sample::MemberLink(1)));
-    EXPECT_EQ(source.asked.size(), 1u);
+    source.pages["http://m1.test/"] =
+        "<h1>公司1</h1><a href=\"http://m1.test/contact.html\">only contact</a>";
+    auto record = Extract(sample::MemberLink(1), nullptr, &counters);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->compName, "公司1");
+    EXPECT_EQ(record->phone, "86-0571-1");
+    EXPECT_TRUE(record->compIntroduce.empty());
+    EXPECT_TRUE(record->introduceUrl.empty());
+    EXPECT_EQ(record->regTime, "2009-01-01");  // the member pages are read all the same
 
+    // No link at all: the home page alone.
+    source.AddCompany(sample::GeneralLink(2), 2);
+    source.pages[sample::GeneralLink(2)] = "<h1>公司2</h1><p>联系人：李四<p>";
+    record = Extract(sample::GeneralLink(2), nullptr, &counters);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->contact, "李四");
+    const RuleHealthSnapshot health = counters.Snapshot();
+    EXPECT_EQ(health.records, 2u);
+    EXPECT_EQ(health.recordsWithoutContactPage, 1u);
+    EXPECT_EQ(health.recordsWithoutIntroductionPage, 2u);
+}
+
+TEST_F(CompanyParserTest, NoRecordWhenTheHomePageOrALinkedPageCannotBeRead) {
     source.AddCompany(sample::MemberLink(2), 2);
     source.pages.erase("http://m2.test/intro.html");
     EXPECT_FALSE(Extract(sample::MemberLink(2)));
@@ -156,24 +216,70 @@ TEST_F(CompanyParserTest, NoRecordWhenAPageOrAnAddressIsMissing) {
     source.AddCompany(sample::GeneralLink(3), 3);
     source.pages[sample::GeneralLink(3) + "contact.html"] = "";  // an empty body counts as not read
     EXPECT_FALSE(Extract(sample::GeneralLink(3)));
+
+    source.asked.clear();
+    EXPECT_FALSE(Extract("http://m9.test/"));
+    EXPECT_EQ(source.asked.size(), 1u);
+}
+
+TEST_F(CompanyParserTest, LinksAreReadAsTheHomePageMeantThem) {
+    // The home page is read after a redirect: its links are relative to where it was read from.
+    const std::string link = "http://m1.test/";
+    source.AddCompany("http://m1.test/shop/", 1);
+    source.redirects[link] = "http://m1.test/shop/";
+    source.pages["http://m1.test/shop/"] =
+        "<h1>公司1</h1><a href=\"contact.html?a=1&amp;b=2#top\">c</a> <a "
+        "href=\"&#x2F;shop&#47;intro.html\">i</a>";
+    source.pages["http://m1.test/shop/contact.html?a=1&b=2"] = sample::PagesOf(link, 1).contact;
+    source.pages["http://m1.test/shop/intro.html"] = sample::PagesOf(link, 1).introduction;
+    rules.validateCompContactReg = Pattern("href=\"([^\"]*contact\\.html[^\"]*)\"");
+    const auto record = Extract(link);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->contactUrl, "http://m1.test/shop/contact.html?a=1&b=2");
+    EXPECT_EQ(record->introduceUrl, "http://m1.test/shop/intro.html");
+    EXPECT_EQ(record->phone, "86-0571-1");
+    EXPECT_EQ(record->compIntroduce, "做好产品1");
+    EXPECT_EQ(record->url, link);
+}
+
+TEST_F(CompanyParserTest, ALinkToAnotherSchemeIsSkippedCountedAndTheCompanyKept) {
+    RuleCounters counters(rules);
+    source.AddCompany(sample::GeneralLink(4), 4);
+    source.pages[sample::GeneralLink(4)] =
+        "<h1>公司4</h1><a href=\"javascript:;//contact.html\">c</a><a "
+        "href=\"mailto:a@b.test?x=intro.html\">i</a>";
+    const auto record = Extract(sample::GeneralLink(4), nullptr, &counters);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->compName, "公司4");
+    EXPECT_TRUE(record->contactUrl.empty());
+    EXPECT_TRUE(record->introduceUrl.empty());
+    EXPECT_EQ(source.asked.size(), 1u);
+    EXPECT_EQ(counters.Pattern(PatternRule::generalCompContactReg).skipped, 1u);
+    EXPECT_EQ(counters.Pattern(PatternRule::generalCompIntroduceReg).skipped, 1u);
 }
 
 TEST_F(CompanyParserTest, MissingRuleNeverMatches) {
     source.AddCompany(sample::MemberLink(1), 1);
     rules.validateCompContactReg.reset();
-    EXPECT_FALSE(Extract(sample::MemberLink(1)));
-    EXPECT_EQ(source.asked.size(), 1u);
+    RuleCounters counters(rules);
+    auto record = Extract(sample::MemberLink(1), nullptr, &counters);
+    ASSERT_TRUE(record);
+    EXPECT_TRUE(record->phone.empty());
+    EXPECT_EQ(record->compIntroduce, "做好产品1");
+    // A rule the rules do not give is not counted as tried.
+    EXPECT_EQ(counters.Pattern(PatternRule::validateCompContactReg).tried, 0u);
 
     LoadRulesFromText(sample::RulesText(), rules);
     rules.validateRules.erase("诚信通年限");
     rules.TimeInfoUrl.clear();
     source.asked.clear();
-    const auto record = Extract(sample::MemberLink(1));
+    record = Extract(sample::MemberLink(1));
     ASSERT_TRUE(record);
     EXPECT_TRUE(record->trustYears.empty());
     EXPECT_TRUE(record->regTime.empty());
     EXPECT_EQ(record->compName, "公司1");
     EXPECT_EQ(source.asked.size(), 3u);  // no time page address, so no member page
+    EXPECT_TRUE(record->timeInfoUrl.empty());
     EXPECT_EQ(rules.validateRules.count("诚信通年限"), 0u);
 }
 
@@ -186,6 +292,14 @@ TEST_F(CompanyParserTest, MemberPageTemplatesReplaceTheFirstIds) {
     EXPECT_EQ(record->timeInfoUrl, "http://member.test/t/m4/{id}.html");
     EXPECT_EQ(record->confirmInfoUrl, "http://member.test/c/m4/m4/{id}.html");
     EXPECT_TRUE(record->regTime.empty());  // that address has no page
+
+    // A template without scheme and host names a page of the member's own site.
+    rules.TimeInfoUrl = "/time/{id}.html";
+    source.pages["http://m4.test/time/m4.html"] = "<td>注册时间：2001-02-03</td>";
+    const auto own = Extract(sample::MemberLink(4));
+    ASSERT_TRUE(own);
+    EXPECT_EQ(own->timeInfoUrl, "http://m4.test/time/m4.html");
+    EXPECT_EQ(own->regTime, "2001-02-03");
 }
 
 TEST_F(CompanyParserTest, ConfirmationValuesOf512BytesOrMoreAreDropped) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "http/connect_to_map.h"
@@ -174,6 +175,102 @@ TEST_F(CrawlTest, StartSearchEmptiesResultsOfAnEndedSearch) {
     while (engine->running) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     Search(*engine, "second");  // the first search's record was never taken
     EXPECT_EQ(NamesOf(TakeAll(*engine)), Names({2}));
+}
+
+namespace {
+
+// A site of another layout: a search address with a UTF-8 query, result pages that link the next
+// one and state no totals, company links relative to the page.
+class ProfileCrawlTest : public CrawlTest {
+protected:
+    void SetUp() override {
+        CrawlTest::SetUp();
+        // The sample's rules without its totals, and the site's own addresses. The rest after 500
+        // requests is short, for the walk that reads a thousand pages.
+        std::istringstream sampleRules(sample::RulesText());
+        std::ofstream rules(rulesPath, std::ios::binary | std::ios::trunc);
+        for (std::string line; std::getline(sampleRules, line);) {
+            if (!line.starts_with("compTotal")) rules << line << "\n";
+        }
+        rules << "searchUrlTemplate,,,http://dir.test/search?q={keyword}&city={city}&page={page}\n"
+              << "queryCharset,,,UTF-8\n"
+              << "nextPageReg,,,<a rel=\"next\" href=\"([^\"]*)\">\n";
+        rules.close();
+        EnginePacing pacing = ShortPacing();
+        pacing.pauseLength = std::chrono::milliseconds(10);
+        engine = std::make_unique<SearchEngine_Alibaba>(pacing);
+        ASSERT_TRUE(engine->LoadRulesFrom(rulesPath));
+    }
+
+    // Result page `page` of the keyword 灯 (UTF-8 E7 81 AF).
+    static std::string LampPage(int page) {
+        return "http://dir.test/search?q=%E7%81%AF&page=" + std::to_string(page);
+    }
+    static std::string NextLink(const std::string& link) {
+        return "<a rel=\"next\" href=\"" + link + "\">下一页</a>";
+    }
+};
+
+}  // namespace
+
+TEST_F(ProfileCrawlTest, NextPageLinksAreFollowedUntilOneLeadsBackToAPageRead) {
+    AddCompanies({{MemberLink(1), 1}, {"http://dir.test/d3/", 3}, {CompanyLink(4), 4}, {MemberLink(5), 5}});
+    site.AddPage(LampPage(1),
+                 sample::ListPage(1, 0, {"//m1.test/"}, {"/d3/"}) + NextLink("?q=%E7%81%AF&amp;page=2"));
+    site.AddPage(LampPage(2), sample::ListPage(1, 0, {}, {"d3/"}, {CompanyLink(4)}) +
+                                  NextLink("/search?q=%E7%81%AF&amp;page=3"));
+    // Page 3 links back to page 1, written another way.
+    site.AddPage(LampPage(3),
+                 sample::ListPage(1, 0, {"http://m5.test/#x"}) + NextLink("search?q=%E7%81%AF&#38;page=1"));
+    Search(*engine, "灯");
+    EXPECT_TRUE(engine->startFailure.empty()) << engine->startFailure;
+    EXPECT_EQ(engine->searchUrl, LampPage(1));
+    EXPECT_EQ(NamesOf(TakeAll(*engine)), Names({1, 3, 4, 5}));
+    for (int page = 1; page <= 3; ++page) EXPECT_EQ(site.RequestsFor(LampPage(page)), 1) << page;
+    // No totals: the pages read, and the companies found so far.
+    EXPECT_EQ(engine->totalPages, 3u);
+    EXPECT_EQ(engine->currentPage, 3u);
+    EXPECT_EQ(engine->totalCompanies, 4u);
+    EXPECT_EQ(engine->status, 0);
+}
+
+TEST_F(ProfileCrawlTest, TheWalkEndsAtAPageThatCannotBeReadAndAtAThousandPages) {
+    // Page 2 fails its three attempts: page 3, which only it links, is never asked for.
+    site.AddPage(LampPage(1), sample::ListPage(1, 0, {}) + NextLink("?q=%E7%81%AF&amp;page=2"));
+    site.AddPage(LampPage(3), sample::ListPage(1, 0, {}));
+    Search(*engine, "灯");
+    TakeAll(*engine);
+    EXPECT_EQ(site.RequestsFor(LampPage(2)), 3);
+    EXPECT_EQ(site.RequestsFor(LampPage(3)), 0);
+    EXPECT_EQ(engine->status, -1);
+
+    // Every page links a new one.
+    site.SetPageFunction([](const std::string& url) -> std::optional<std::string> {
+        const std::size_t at = url.find("/endless/");
+        if (at == std::string::npos) return std::nullopt;
+        const int page = std::atoi(url.c_str() + at + 9);
+        return NextLink("/endless/" + std::to_string(page + 1));
+    });
+    site.AddPage("http://dir.test/search?q=x&page=1", NextLink("/endless/2"));
+    Search(*engine, "x");
+    TakeAll(*engine);
+    EXPECT_EQ(engine->currentPage, NextPageTrail::kMostPages);
+    EXPECT_EQ(site.RequestsFor("http://dir.test/endless/1000"), 1);
+    EXPECT_EQ(site.RequestsFor("http://dir.test/endless/1001"), 0);
+}
+
+TEST_F(ProfileCrawlTest, RulesLoadedWhileASearchRunsServeTheNextSearch) {
+    AddCompanies({{MemberLink(1), 1}});
+    site.Delay(MemberLink(1), std::chrono::milliseconds(200));
+    site.AddPage(LampPage(1), sample::ListPage(1, 0, {"//m1.test/"}));
+    Search(*engine, "灯");
+    // The search keeps the rules it started with: a file without any rule changes nothing for it.
+    std::ofstream(directory.File("empty.rules").string()) << "# nothing\n";
+    ASSERT_TRUE(engine->LoadRulesFrom(directory.File("empty.rules").string()));
+    EXPECT_EQ(NamesOf(TakeAll(*engine)), Names({1}));
+    Search(*engine, "灯");
+    EXPECT_EQ(engine->status, -1);
+    EXPECT_NE(engine->startFailure.find("no search address"), std::string::npos);
 }
 
 // The clients of a search share their connections: each host gets at most one connection per

@@ -7,9 +7,12 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 
+#include "engine/rules_check.h"
 #include "engine/search_engine_alibaba.h"
+#include "engine/site_profiles.h"
 #include "engine/support/trace_capture.h"
 #include "http/trace_output.h"
 #include "platform/program_directory.h"
@@ -66,9 +69,24 @@ TEST(RulesFile, EachKeyFillsItsOwnMember) {
         "searchBaseUrl,,,http://s/company/\n"
         "companySitePrefix,,,http://p1\n"
         "detailPrefix,,,http://p2\n"
-        "directoryPrefix,,,http://p3\n",
+        "directoryPrefix,,,http://p3\n"
+        "siteName,,,站点\n"
+        "searchUrlTemplate,,,http://s/?q={keyword}\n"
+        "queryCharset,,,UTF-8\n"
+        "nextPageReg,,,(n1)\n"
+        "companySiteLinkReg,,,^http://c\n"
+        "generalLinkReg,,,(g4)\n"
+        "memberIdReg,,,(m1)\n",
         rules);
     EXPECT_EQ(trace, "");
+    EXPECT_EQ(rules.siteName, "站点");
+    EXPECT_EQ(rules.searchUrlTemplate, "http://s/?q={keyword}");
+    EXPECT_EQ(rules.queryCharset, "UTF-8");
+    EXPECT_EQ(PatternText(rules.nextPageReg), "(n1)");
+    EXPECT_EQ(PatternText(rules.companySiteLinkReg), "^http://c");  // tells a family, captures nothing
+    EXPECT_EQ(PatternText(rules.generalLinkReg), "(g4)");
+    EXPECT_EQ(PatternText(rules.memberIdReg), "(m1)");
+    EXPECT_TRUE(rules.keysGivenEmpty.empty());
     EXPECT_EQ(PatternText(rules.validateCompReg), "(v1)");
     EXPECT_EQ(PatternText(rules.validateCompContactReg), "(v2)");
     EXPECT_EQ(PatternText(rules.validateCompIntroduceReg), "(v3)");
@@ -155,11 +173,89 @@ TEST(RulesFile, CrLfAndMissingLastLineEndLeaveNoCarriageReturn) {
     EXPECT_EQ(PatternText(rules.CompContactReg), "(last)");
 }
 
-TEST(RulesFile, RepeatedKeysKeepTheLastLine) {
+TEST(RulesFile, RepeatedKeysAndLabelsKeepTheLastLineAndAreTold) {
     ExtractionRules rules;
-    LoadRulesFromText("CompReg,,,(first)\nTimeInfoUrl,,,one\nCompReg,,,(second)\nTimeInfoUrl,,,two\n", rules);
+    const std::string trace = LoadCapturingTrace(
+        "CompReg,,,(first)\n"      // 1
+        "TimeInfoUrl,,,one\n"      // 2
+        "CompReg,,,(second)\n"     // 3
+        "TimeInfoUrl,,,two\n"      // 4
+        "CompReg,,,(broken\n"      // 5: skipped, so no repeat
+        "general,,,电话,,,(a)\n"   // 6
+        "company,,,电话,,,(b)\n"   // 7: another map
+        "general,,,电话,,,(c)\n",  // 8
+        rules);
     EXPECT_EQ(PatternText(rules.CompReg), "(second)");
     EXPECT_EQ(rules.TimeInfoUrl, "two");
+    EXPECT_EQ(rules.generalRules.at("电话").str(), "(c)");
+    for (const char* line :
+         {"rules file line 3: CompReg: given again: this line replaces line 1, which is not used\n",
+          "rules file line 4: TimeInfoUrl: given again: this line replaces line 2, which is not used\n",
+          "rules file line 8: general 电话: given again: this line replaces line 6, which is not used\n"}) {
+        EXPECT_EQ(CountOf(trace, line), 1) << line << trace;
+    }
+    EXPECT_EQ(CountOf(trace, "given again"), 3) << trace;
+}
+
+TEST(RulesFile, AnEmptyValueSaysTheSiteHasNoSuchPage) {
+    ExtractionRules rules;
+    const std::string trace = LoadCapturingTrace(
+        "CompContactReg,,,(contact)\n"
+        "CompContactReg,,,\n"  // the later, empty line wins
+        "CompIntroduceReg,,,\n"
+        "validateCompUserInfoReg,,,\n"
+        "TimeInfoUrl,,,\n"
+        "CompReg,,,\n",  // a link rule may not be empty
+        rules);
+    EXPECT_FALSE(rules.CompContactReg);
+    EXPECT_EQ(rules.keysGivenEmpty, (std::set<std::string>{"CompContactReg", "CompIntroduceReg",
+                                                           "validateCompUserInfoReg", "TimeInfoUrl"}));
+    EXPECT_NE(trace.find("line 6 skipped: the pattern has no capture group"), std::string::npos) << trace;
+    LoadRulesFromText("CompIntroduceReg,,,(intro)\n", rules);
+    EXPECT_EQ(rules.keysGivenEmpty.count("CompIntroduceReg"), 0u);
+}
+
+// What the check asks of a site's profile: the keys of the families it has, a search address, and
+// how the walk finds its result pages.
+TEST(RulesCheck, AsksOnlyForWhatTheProfilesFamiliesNeed) {
+    const std::string modern =
+        "siteName,,,s\nsearchUrlTemplate,,,http://s.test/?q={keyword}\nnextPageReg,,,href=\"([^\"]+)\">next\n"
+        "generalCompReg,,,(g)\ngeneralLinkReg,,,/company/"
+        "\ngeneralCompContactReg,,,(c)\ngeneralCompIntroduceReg,,,\n";
+    const struct {
+        std::string text;
+        std::vector<std::string> findings;
+    } cases[] = {
+        {modern, {}},
+        {modern + "validateCompReg,,,(m)\n",
+         {"validateCompContactReg: missing, a search needs it",
+          "validateCompIntroduceReg: missing, a search needs it",
+          "validateCompUserInfoReg: missing, a search needs it", "TimeInfoUrl: missing, a search needs it",
+          "ConfirmInfoUrl: missing, a search needs it"}},
+        {modern + "validateCompReg,,,(m)\nvalidateCompContactReg,,,\nvalidateCompIntroduceReg,,,(i)\n"
+                  "validateCompUserInfoReg,,,\nTimeInfoUrl,,,/t/{id}\nConfirmInfoUrl,,,\n",
+         {}},
+        {modern + "CompReg,,,(c)\nCompContactReg,,,\nCompIntroduceReg,,,\n",
+         {"companySitePrefix: missing, a search needs it"}},
+        {"searchUrlTemplate,,,http://s.test/"
+         "?q={keywrod}&city={City}\ngeneralCompReg,,,(g)\ndetailPrefix,,,http://d\n"
+         "generalCompContactReg,,,\ngeneralCompIntroduceReg,,,\nqueryCharset,,,utf8\n",
+         {"searchUrlTemplate: unknown placeholder {keywrod}", "searchUrlTemplate: unknown placeholder {City}",
+          "searchUrlTemplate: no {page}: the result pages after the first need it, or nextPageReg",
+          "queryCharset: GBK or UTF-8, not utf8", "compTotalPageReg: missing, a search needs it",
+          "compTotalCompanyReg: missing, a search needs it"}},
+        {"compTotalPageReg,,,(p)\ncompTotalCompanyReg,,,(c)\nsearchBaseUrl,,,http://s/company/\n",
+         {"validateCompReg: missing, a search needs it", "generalCompReg: missing, a search needs it",
+          "CompReg: missing, a search needs it"}},
+        {modern + "generalCompContactReg,,,(again)\n",
+         {"line 8: generalCompContactReg: given again: this line replaces line 6, which is not used"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> described;
+        for (const RulesFinding& finding : CheckRulesText(c.text))
+            described.push_back(DescribeFinding(finding));
+        EXPECT_EQ(described, c.findings) << c.text;
+    }
 }
 
 TEST(RulesFile, FaultyLinesAreSkippedAndReportedByNumber) {
@@ -243,6 +339,29 @@ TEST_F(RulesFilePathTest, PrefersTheWorkingDirectoryThenTheProgramDirectory) {
     ExtractionRules rules;
     ASSERT_TRUE(LoadRulesFile(RulesFilePath(), rules));
     EXPECT_EQ(PatternText(rules.CompReg), "(w)");
+}
+
+TEST_F(RulesFilePathTest, TheSitesAreTheRulesFileAndTheProfilesBesideIt) {
+    WriteFile(workDir.File("config/reg.alibaba"), "CompReg,,,(w)\n");
+    WriteFile(workDir.File("config/sites/modern.rules"),
+              "# a profile\r\nsiteName,,,新站\r\nsiteName,,,现代站\r\n");
+    WriteFile(workDir.File("config/sites/plain.rules"), "CompReg,,,(p)\n");
+    const std::vector<SiteProfile> profiles = ListSiteProfiles();
+    ASSERT_EQ(profiles.size(), 3u);
+    EXPECT_EQ(profiles[0].name, kDefaultSiteName);
+    EXPECT_EQ(profiles[0].path, "config/reg.alibaba");
+    EXPECT_EQ(profiles[1].name, "现代站");  // the last siteName line, as every key
+    EXPECT_EQ(profiles[2].name, "plain");   // no siteName: the file's name
+    for (const char* name : {"现代站", "modern", "modern.rules"}) {
+        ASSERT_TRUE(FindSiteProfile(profiles, name)) << name;
+        EXPECT_EQ(FindSiteProfile(profiles, name)->path, "config/sites/modern.rules") << name;
+    }
+    EXPECT_EQ(FindSiteProfile(profiles, "reg.alibaba")->path, "config/reg.alibaba");
+    EXPECT_FALSE(FindSiteProfile(profiles, "新站"));
+    EXPECT_EQ(ReadSiteName(workDir.File("missing").string()), "");
+
+    WriteFile(workDir.File("config/reg.alibaba"), "siteName,,,经典站\n");
+    EXPECT_EQ(ListSiteProfiles().front().name, "经典站");
 }
 
 TEST_F(RulesFilePathTest, TheWindowsLoadOfTheRulesTracesEveryFindingOfTheCheckOnce) {

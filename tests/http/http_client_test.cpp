@@ -380,6 +380,7 @@ TEST_F(HttpClientTest, RedirectIsFollowedWithANewGetAndTheFirstBodyDropped) {
     ASSERT_EQ(client.GetHtml("http://dir.test/dir/page.html", "a=1"), 11);
 
     EXPECT_EQ(Body(), "second body");
+    EXPECT_EQ(client.pageAddress, "http://dir.test/next.html") << "the page's links are relative to it";
     ASSERT_EQ(server.Requests().size(), 2u);
     EXPECT_EQ(server.Requests()[0].substr(0, 26), "POST /dir/page.html HTTP/1");
     EXPECT_EQ(server.Requests()[1], "GET /next.html HTTP/1.1\r\n" + kFixedLines + "Host: dir.test\r\n\r\n");
@@ -394,6 +395,7 @@ TEST_F(HttpClientTest, RedirectOfAnyStatusLeadsToTheTargetsResult) {
     const std::string url = server.Url("dir/page.html");
     EXPECT_EQ(client.GetHtml(url.c_str(), ""), -2);
     EXPECT_EQ(client.lastError, "get Html Not Found for:" + server.Url("dir/missing.html"));
+    EXPECT_EQ(client.pageAddress, server.Url("dir/missing.html"));
     EXPECT_EQ(client.statusCode, 404);
 }
 

@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -28,6 +29,8 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <thread>
 
 #include "app/harvio_dlg.h"
@@ -107,19 +110,24 @@ public:
         return demo;
     }
 
-    // How many rows the demo says the query must give; -1 when it can't tell.
-    static int TruthRowCount(int companies, const QString& keyword) {
+    // The rows the demo says the query must give (GBK, sorted, each with its CR LF); none when it
+    // can't tell.
+    static std::optional<std::vector<std::string>> TruthRows(int companies, const QString& keyword) {
         TempDir dir;
         const std::string file = dir.File("truth.csv").string();
         {
             DemoDirectory truth({"--truth", file, "--companies", std::to_string(companies), "--keyword",
                                  keyword.toStdString()});
-            if (!truth.WaitForExit()) return -1;
+            if (!truth.WaitForExit()) return std::nullopt;
         }
-        std::ifstream lines(file);
-        int count = 0;
-        for (std::string line; std::getline(lines, line);) ++count;
-        return count;
+        std::ifstream lines(file, std::ios::binary);
+        std::vector<std::string> rows;
+        for (std::string line; std::getline(lines, line);) rows.push_back(line + "\n");
+        return rows;
+    }
+    static int TruthRowCount(int companies, const QString& keyword) {
+        const std::optional<std::vector<std::string>> rows = TruthRows(companies, keyword);
+        return rows ? static_cast<int>(rows->size()) : -1;
     }
 
     int port = 0;
@@ -263,14 +271,14 @@ TEST_F(WindowSearchTest, AChangedSiteIsReportedOnceInABoxThatLetsTheSearchGoOnAn
     EXPECT_EQ(Rows(), ExpectedRows());
     EXPECT_TRUE(TakeShownMessages().empty());
 
-    // The renamed label loses every contact but the rows still come; the moved link loses the
-    // rows themselves.
+    // The renamed label loses every contact; the moved link loses the contact pages, and with
+    // them every telephone too. The rows still come.
     const struct {
         const char* layout;
         QString emptyField;
         int rows;
     } changes[] = {{"renamed-label", QStringLiteral("联系人"), ExpectedRows()},
-                   {"moved-contact-link", QStringLiteral("公司名称"), 0}};
+                   {"moved-contact-link", QStringLiteral("联系人、电话和手机"), ExpectedRows()}};
     for (const auto& change : changes) {
         SCOPED_TRACE(change.layout);
         const auto changed = DemoDirectory::Serve(kDemoCompanies, {"--layout", change.layout});
@@ -507,6 +515,98 @@ TEST_F(WindowSearchTest, DestroyingTheWindowAtAnyMomentOfASearchEndsItCleanly) {
         list = &window->ResultList();
         window->UseSearchEngine(engine.get());
     }
+}
+
+// The site chooser: the demo's modern layout chosen beside the search conditions, searched,
+// exported, and chosen again in the next run; a profile that cannot be read is not taken.
+TEST_F(WindowTest, TheChosenSiteIsSearchedExportedAndKeptForTheNextRun) {
+    if (!QFileInfo::exists(DemoDirectoryProgram()))
+        GTEST_SKIP() << "the demo directory's program is not built";
+    std::filesystem::create_directories(dir.File("config/sites"));
+    std::filesystem::copy_file(SourceDir() / "config" / "reg.alibaba", dir.File("config/reg.alibaba"));
+    const std::filesystem::path profile = dir.File("config/sites/demo-modern.rules");
+    std::filesystem::copy_file(SourceDir() / "config" / "sites" / "demo-modern.rules", profile);
+    window = std::make_unique<CHarvioDlg>();
+    list = &window->ResultList();
+    UseDemoEngine(QuickPacing());
+    auto* sites = qobject_cast<QComboBox*>(window->Control(1039));
+    ASSERT_NE(sites, nullptr);
+    ASSERT_EQ(sites->count(), 2);
+    EXPECT_EQ(sites->itemText(0), "示范名录（经典）");
+    EXPECT_EQ(sites->itemText(1), "示范名录（现代）");
+    EXPECT_EQ(sites->currentIndex(), 0);
+
+    const std::optional<std::vector<std::string>> truth = DemoDirectory::TruthRows(kDemoCompanies, kKeyword);
+    ASSERT_TRUE(truth);
+    TypeKeyword(kKeyword);
+    // Each layout, chosen, searched and exported, gives exactly the demo's truth.
+    const struct {
+        int index;
+        const char* name;
+        std::vector<std::string> layout;
+    } layouts[] = {{0, "示范名录（经典）", {}}, {1, "示范名录（现代）", {"--site", "modern"}}};
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        const bool chosenNow = sites->currentIndex() != layout.index;
+        sites->setCurrentIndex(layout.index);
+        EXPECT_EQ(sites->currentText(), QString::fromUtf8(layout.name));
+        if (chosenNow) {
+            EXPECT_EQ(Status(), QStringLiteral("已选择站点：") + QString::fromUtf8(layout.name));
+        }
+        const auto demo = DemoDirectory::Serve(kDemoCompanies, layout.layout);
+        ASSERT_GT(demo->port, 0);
+        ClearConnectTo();
+        ASSERT_TRUE(AddConnectTo("::127.0.0.1:" + std::to_string(demo->port)));
+        list->DeleteAllItems();
+        Click(1006);
+        EXPECT_FALSE(sites->isEnabled()) << "a site changes only between searches";
+        ASSERT_TRUE(WaitFor([&] { return Finished(); }, kSearchLimitMs));
+        EXPECT_TRUE(sites->isEnabled());
+        EXPECT_EQ(Rows(), static_cast<int>(truth->size()));
+        // Without totals the progress counts the pages read.
+        if (layout.index == 1) {
+            EXPECT_EQ(Text(1036), QStringLiteral("1/%1").arg(engine->totalPages.load()));
+        }
+
+        SetNextMessageAnswers({MessageAnswer::Yes});
+        Click(1008);
+        const QString exported = Status().mid(Status().indexOf(':') + 1);
+        std::vector<std::string> rows;
+        std::istringstream lines(ReadFile(exported.toStdString()));
+        // Exports of one minute go to one file: the next layout's rows start a new one.
+        std::filesystem::remove(exported.toStdString());
+        std::string line;
+        std::getline(lines, line);  // the header
+        while (std::getline(lines, line)) rows.push_back(line.substr(line.find("\",") + 2) + "\n");
+        std::sort(rows.begin(), rows.end());
+        EXPECT_EQ(rows, *truth);
+    }
+
+    // The next run starts with the site chosen and reads its rules.
+    window = std::make_unique<CHarvioDlg>();
+    UseDemoEngine(QuickPacing());
+    sites = qobject_cast<QComboBox*>(window->Control(1039));
+    EXPECT_EQ(sites->currentText(), "示范名录（现代）");
+    EXPECT_TRUE(engine->Rules().nextPageReg);
+
+    // A site named on the command line serves this run only.
+    EXPECT_TRUE(window->ChooseSiteForThisRun(QStringLiteral("reg.alibaba")));
+    EXPECT_EQ(sites->currentIndex(), 0);
+    EXPECT_FALSE(engine->Rules().nextPageReg);
+    EXPECT_FALSE(window->ChooseSiteForThisRun(QStringLiteral("no-such-site")));
+    EXPECT_TRUE(window->ChooseSiteForThisRun(QStringLiteral("demo-modern")));
+    EXPECT_NE(ReadFile(dir.File("config/chosen-site.ini")).find("Name="), std::string::npos);
+    window = std::make_unique<CHarvioDlg>();
+    sites = qobject_cast<QComboBox*>(window->Control(1039));
+    EXPECT_EQ(sites->currentIndex(), 1) << "the kept choice is still the modern site";
+    UseDemoEngine(QuickPacing());
+
+    std::filesystem::remove(profile);
+    sites->setCurrentIndex(0);
+    sites->setCurrentIndex(1);
+    EXPECT_EQ(sites->currentIndex(), 0);
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("无法读取站点的规则文件"))) << Status().toStdString();
+    EXPECT_FALSE(engine->Rules().nextPageReg);
 }
 
 // Stop and Exit never wait for a name lookup: pressed while result page 1 waits for a name server

@@ -101,10 +101,10 @@ TEST_F(MainWindowTest, CarriesItsCaptionFramesLabelsAndFirstTexts) {
     EXPECT_EQ(frames, (QStringList{"搜索条件", "搜索结果/状态", "详细信息"}));
     const QStringList labels = LabelTexts();
     for (const char* label :
-         {"关 键 字",      "省    份", "城    市", "行    业", "经营模式", "公司数量/总页数约",
-          "起始页/当前页", "公司名称", "公司地址", "公司简介", "主营产品", "联 系 人",
-          "邮    编",      "联系电话", "手机号码", "传    真", "网    址", "企业类型",
-          "成立时间",      "法人代表", "员工人数", "注册资本", "执行状态:"}) {
+         {"关 键 字",          "站    点",      "省    份", "城    市", "行    业", "经营模式",
+          "公司数量/总页数约", "起始页/当前页", "公司名称", "公司地址", "公司简介", "主营产品",
+          "联 系 人",          "邮    编",      "联系电话", "手机号码", "传    真", "网    址",
+          "企业类型",          "成立时间",      "法人代表", "员工人数", "注册资本", "执行状态:"}) {
         EXPECT_TRUE(labels.contains(QString::fromUtf8(label))) << label;
     }
     EXPECT_EQ(labels.count("经营模式"), 2);  // a condition and a detail

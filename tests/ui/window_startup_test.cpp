@@ -157,7 +157,7 @@ TEST_F(StartUpTest, InstalledAnyUserMayStartTheWindowWithTheKeptProxy) {
 TEST(CommandLineTest, CollectsConnectToRulesAndTheProxy) {
     const CommandLineOptions options = ParseCommandLine(
         {"harvio", "--connect-to", "a.example:80:127.0.0.1:8080", "--connect-to=b.example:80::9090",
-         "--proxy=h:81", "--user-agent", "A/1 (X; Y, Z)"});
+         "--proxy=h:81", "--user-agent", "A/1 (X; Y, Z)", "--site", "示范名录（现代）"});
     EXPECT_EQ(options.error, "");
     EXPECT_EQ(options.connectTo,
               (std::vector<std::string>{"a.example:80:127.0.0.1:8080", "b.example:80::9090"}));
@@ -165,6 +165,7 @@ TEST(CommandLineTest, CollectsConnectToRulesAndTheProxy) {
     EXPECT_EQ(*options.proxyHost, "h");
     EXPECT_EQ(options.proxyPort, "81");
     EXPECT_EQ(options.userAgent, "A/1 (X; Y, Z)");
+    EXPECT_EQ(options.site, "示范名录（现代）");
 }
 
 TEST(CommandLineTest, LeavesOtherArgumentsAndNeedsNothing) {
@@ -184,6 +185,7 @@ TEST(CommandLineTest, RefusesAMissingValueOrAProxyWithoutPort) {
     EXPECT_NE(ParseCommandLine({"harvio", "--proxy", "127.0.0.1:"}).error, "");
     EXPECT_NE(ParseCommandLine({"harvio", "--proxy", "127.0.0.1:80x"}).error, "");
     EXPECT_NE(ParseCommandLine({"harvio", "--user-agent"}).error, "");
+    EXPECT_NE(ParseCommandLine({"harvio", "--site"}).error, "");
     EXPECT_NE(ParseCommandLine({"harvio", "--user-agent="}).error, "");
     EXPECT_NE(ParseCommandLine({"harvio", "--user-agent", "A\r\nX-Injected: 1"}).error, "");
 }

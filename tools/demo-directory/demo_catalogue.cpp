@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "tools/demo-directory/demo_page_values.h"
 #include "tools/demo-directory/demo_regions.h"
 
 namespace {
@@ -128,15 +129,6 @@ std::string Lowered(const std::string& text) {
     return lowered;
 }
 
-std::string Joined(const std::vector<std::string>& items, const std::string& separator) {
-    std::string text;
-    for (const std::string& item : items) {
-        if (!text.empty()) text += separator;
-        text += item;
-    }
-    return text;
-}
-
 DemoCompany MakeCompany(int id, DemoRandom& random, std::set<std::string>& takenNames) {
     DemoCompany company;
     company.id = id;
@@ -199,7 +191,7 @@ DemoCompany MakeCompany(int id, DemoRandom& random, std::set<std::string>& taken
     if (random.Percent(60)) company.webSite = "http://www.c" + std::to_string(id) + ".demo-b2b.test";
 
     company.productsWithSolidus = random.Percent(50);
-    company.mainProduct = Joined(company.products, company.productsWithSolidus ? "/ " : "、");
+    company.mainProduct = JoinedValues(company.products, company.productsWithSolidus ? "/ " : "、");
     company.companyType = random.Pick(kCompanyTypes);
     int foundYear = 1985 + random.Below(40);
     company.foundTime = std::to_string(foundYear) + "年";
@@ -215,13 +207,13 @@ DemoCompany MakeCompany(int id, DemoRandom& random, std::set<std::string>& taken
     company.trustYears = "第" + std::to_string(1 + random.Below(12)) + "年";
 
     company.introParagraphs.push_back(company.name + "位于" + place + "，是一家专业从事" +
-                                      Joined(company.products, "、") + "的" + company.businessModel +
+                                      JoinedValues(company.products, "、") + "的" + company.businessModel +
                                       "企业。");
     company.introParagraphs.push_back("公司成立于" + company.foundTime + "，现有员工" +
                                       company.employeeCount + "，产品销往" + company.mainMarket + "。");
     if (random.Percent(50)) company.introParagraphs.push_back("欢迎新老客户来电洽谈！");
     if (company.introduction == DemoIntroduction::Written)
-        company.introText = Joined(company.introParagraphs, " ");
+        company.introText = JoinedValues(company.introParagraphs, " ");
     return company;
 }
 

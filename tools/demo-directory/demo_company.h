@@ -11,7 +11,7 @@ enum class DemoFamily { Member, Detail, Directory, CompanySite };
 enum class DemoIntroduction {
     Written,        // a text; the row shows it
     NotRegistered,  // the directory's "not registered" notice; the row's introduction is empty
-    NoLink,         // the home page has no link to it; the company yields no row
+    NoLink,         // the home page has no link to it; the row lacks that page's facts
 };
 
 // One company of the demo directory: the clean values the window must show (UTF-8), and the

@@ -2,14 +2,11 @@
 
 #include <algorithm>
 
-#include "tools/demo-directory/gbk_text.h"
+#include "tools/demo-directory/demo_page_values.h"
 
 namespace {
 
 using demo_site::PageKind;
-
-constexpr const char* kWideSpace = "　";    // GBK A1 A1
-constexpr const char* kWideSolidus = "／";  // GBK A3 AF
 
 std::string Head(const std::string& title) {
     return "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\r\n"
@@ -33,72 +30,6 @@ const char* kFoot =
     "<div class=\"footer\">&copy; 示范企业名录 版权所有&nbsp;|&nbsp;<a "
     "href=\"http://s.demo-b2b.test/about.html\">关于我们</a></div>\r\n"
     "</body>\r\n</html>\r\n";
-
-std::string Joined(const std::vector<std::string>& items, const std::string& separator) {
-    std::string text;
-    for (const std::string& item : items) {
-        if (!text.empty()) text += separator;
-        text += item;
-    }
-    return text;
-}
-
-// The contact as the pages write it. The first bracketed form ends in "&nbsp;", which the
-// clean-up turns into a blank after the bracket.
-std::string ContactText(const DemoCompany& company) {
-    switch (company.contactStyle) {
-        case 0:
-            return company.contactName + " " + company.contactTitle;
-        case 1:
-            return company.contactName + "（" + company.contactTitle + "）&nbsp;";
-        case 3:
-            return company.contactName + "（" + company.contactTitle + "）";
-        case 4:
-            return company.contactName + company.contactTitle;
-        default:
-            return company.contactName;
-    }
-}
-
-std::string PhoneText(const DemoCompany& company) {
-    return company.phoneWithCountryCode ? "86" + company.phone : company.phone;
-}
-
-std::string AddressText(const DemoCompany& company) {
-    std::string address = company.address;
-    std::size_t blank = address.find(' ');
-    if (blank == std::string::npos) return address;
-    // The clean-up looks for the full-width space byte by byte, so after a character whose GBK
-    // trail byte is A1 (such as "省") it would pair that trail byte with the space's first byte
-    // and garble both characters; such addresses are written with "&nbsp;".
-    std::string before = Utf8ToGbk(address.substr(0, blank)).value_or(std::string());
-    bool wideSpaceSafe = !before.empty() && static_cast<unsigned char>(before.back()) != 0xA1;
-    address.replace(blank, 1, company.wideSpaceInAddress && wideSpaceSafe ? kWideSpace : "&nbsp;");
-    return address;
-}
-
-std::string ProductsText(const DemoCompany& company) {
-    return Joined(company.products, company.productsWithSolidus ? kWideSolidus : "、");
-}
-
-std::string WebSiteText(const DemoCompany& company) {
-    if (company.webSite.empty()) return "";
-    return "<a href=\"" + company.webSite + "\" target=\"_blank\" rel=\"nofollow\">" + company.webSite +
-           "</a>";
-}
-
-std::string IntroductionBody(const DemoCompany& company, const std::string& lineBreak,
-                             const std::string& between) {
-    if (company.introduction == DemoIntroduction::NotRegistered) {
-        return "该企业还未在阿里巴巴登记公司信息，请通过联系方式与其联系。";
-    }
-    std::string body;
-    for (std::size_t i = 0; i < company.introParagraphs.size(); ++i) {
-        if (i > 0) body += lineBreak + "\r\n" + between;
-        body += std::string(kWideSpace) + kWideSpace + company.introParagraphs[i];
-    }
-    return body;
-}
 
 std::string TrustBadge(const DemoCompany& company) {
     if (!company.trustMember) return "";
@@ -160,20 +91,13 @@ std::string CompanySitePage(const DemoCompany& company, PageKind kind) {
                         {"公司网址", WebSiteText(company)}}) +
                     "</div>\r\n";
             break;
-        default:
+        default: {
             html += "<div class=\"intro\">\r\n<h2>公司介绍</h2>\r\n<div class=\"intro-text\">" +
                     IntroductionBody(company, "<br>", "") + "</div>\r\n</div>\r\n";
-            html += "<div class=\"reg\">\r\n<h2>工商注册信息</h2>\r\n" +
-                    Dl({{"公司名称", company.name},
-                        {"企业类型", company.companyType},
-                        {"公司成立时间", company.foundTime},
-                        {"法定代表人/负责人", company.legalPerson},
-                        {"注册资本", company.regCapital},
-                        {"员工人数", company.employeeCount},
-                        {"年营业额", company.annualTurnover},
-                        {"主要市场", company.mainMarket},
-                        {"经营品牌", company.brand}}) +
-                    "</div>\r\n";
+            PageFacts registration = RegistrationFacts(company);
+            registration.emplace_back("经营品牌", company.brand);
+            html += "<div class=\"reg\">\r\n<h2>工商注册信息</h2>\r\n" + Dl(registration) + "</div>\r\n";
+        }
     }
     return html + kFoot;
 }
@@ -219,15 +143,7 @@ std::string GeneralPage(const DemoCompany& company, PageKind kind) {
             break;
         default:
             html += Table({{"公司介绍", IntroductionBody(company, "<br>", "")}}, "profile");
-            html += "<h3>工商注册信息</h3>\r\n" + Table({{"公司名称", company.name},
-                                                         {"企业类型", company.companyType},
-                                                         {"公司成立时间", company.foundTime},
-                                                         {"法定代表人/负责人", company.legalPerson},
-                                                         {"注册资本", company.regCapital},
-                                                         {"员工人数", company.employeeCount},
-                                                         {"年营业额", company.annualTurnover},
-                                                         {"主要市场", company.mainMarket}},
-                                                        "reg");
+            html += "<h3>工商注册信息</h3>\r\n" + Table(RegistrationFacts(company), "reg");
     }
     return html + kFoot;
 }

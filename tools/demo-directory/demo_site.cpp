@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "tools/demo-directory/demo_modern_map.h"
+#include "tools/demo-directory/demo_modern_pages.h"
 #include "tools/demo-directory/demo_pages.h"
 #include "tools/demo-directory/demo_query.h"
 #include "tools/demo-directory/demo_site_map.h"
@@ -37,9 +39,10 @@ std::string StripTerminalClear(const std::string& target) {
     const std::string encoded = "%1B" + std::string(demo_site::kTerminalClear + 1);
     for (const std::string& suffix : {std::string(demo_site::kTerminalClear), encoded}) {
         if (target.size() >= suffix.size() &&
-            std::equal(suffix.rbegin(), suffix.rend(), target.rbegin(),
-                       [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) ==
-                                                   std::toupper(static_cast<unsigned char>(b)); }))
+            std::equal(suffix.rbegin(), suffix.rend(), target.rbegin(), [](char a, char b) {
+                return std::toupper(static_cast<unsigned char>(a)) ==
+                       std::toupper(static_cast<unsigned char>(b));
+            }))
             return target.substr(0, target.size() - suffix.size());
     }
     return target;
@@ -83,17 +86,21 @@ DemoSite::DemoSite(const DemoCatalogue& catalogue, const DemoFaults& faults)
 DemoReply DemoSite::Answer(const std::string& host, const std::string& target) {
     std::string effectiveTarget = target;
     bool moved = target.rfind(std::string(demo_site::kMovedPrefix) + "/", 0) == 0;
-    if (moved) effectiveTarget = StripTerminalClear(target.substr(std::string(demo_site::kMovedPrefix).size()));
+    if (moved)
+        effectiveTarget = StripTerminalClear(target.substr(std::string(demo_site::kMovedPrefix).size()));
     std::string url = "http://" + host + effectiveTarget;
 
-    DemoReply reply = host == demo_site::kSearchHost ? AnswerSearch(url, effectiveTarget)
-                                                     : AnswerCompany(url, host, effectiveTarget);
+    DemoReply reply = style == DemoSiteStyle::Modern   ? AnswerModern(url, host, effectiveTarget)
+                      : host == demo_site::kSearchHost ? AnswerSearch(url, effectiveTarget)
+                                                       : AnswerCompany(url, host, effectiveTarget);
     if (moved || reply.status != 200) {
         reply.fault = DemoFault::None;
         return reply;
     }
     DemoFault fault = reply.fault;
-    if (fault == DemoFault::Truncated) {
+    if (fault == DemoFault::Truncated && style == DemoSiteStyle::Modern) {
+        reply.truncateAt = reply.body.size() / 2;
+    } else if (fault == DemoFault::Truncated) {
         // Cut just before the first link to a further page of the company.
         std::size_t cut = reply.body.find("<a href=\"http://", reply.body.find("<body>"));
         if (cut == std::string::npos) fault = DemoFault::None;
@@ -137,6 +144,33 @@ DemoReply DemoSite::AnswerCompany(const std::string& url, const std::string& hos
     return reply;
 }
 
+DemoReply DemoSite::AnswerModern(const std::string& url, const std::string& host, const std::string& target) {
+    if (host == demo_modern::kHost && target.starts_with(demo_modern::kSearchPath)) {
+        const std::optional<DemoSearchRequest> request = demo_modern::ParseSearchTarget(target);
+        if (!request) return NotFoundReply();
+        DemoReply reply = PageReply(
+            RenderModernListPage(catalogue.Search(request->conditions), request->conditions, request->page));
+        DemoFault fault = faults.For(url);
+        if (fault == DemoFault::Truncated) fault = DemoFault::None;
+        if (FaultFailsRequest(fault) && (request->page == 1 || !FirstAttempt(url))) fault = DemoFault::None;
+        reply.fault = fault;
+        return reply;
+    }
+    const std::optional<demo_modern::CompanyPageAddress> address =
+        demo_modern::ParseCompanyPageAddress(host, target);
+    if (!address) return NotFoundReply();
+    const DemoCompany* company = address->companyId != 0 ? catalogue.FindById(address->companyId)
+                                                         : catalogue.FindByMemberId(address->memberId);
+    if (company == nullptr) return NotFoundReply();
+    const bool home = address->kind == demo_modern::PageKind::Home;
+    // Each page lives only at its own address, and a contact page only where the company has one.
+    const std::string expected = home ? demo_modern::HomeUrl(*company) : demo_modern::ContactUrl(*company);
+    if (expected != url || (!home && !demo_modern::HasContactPage(*company))) return NotFoundReply();
+    DemoReply reply = PageReply(InLayout(RenderModernCompanyPage(*company, address->kind), layout));
+    reply.fault = CompanyPageFault(url, home);
+    return reply;
+}
+
 DemoFault DemoSite::CompanyPageFault(const std::string& url, bool homePage) const {
     DemoFault fault = faults.For(url);
     if (fault == DemoFault::Truncated && !homePage) return DemoFault::None;
@@ -149,9 +183,16 @@ bool DemoSite::FirstAttempt(const std::string& url) {
 }
 
 bool DemoSite::CompanyReadable(const DemoCompany& company) const {
-    if (company.introduction == DemoIntroduction::NoLink) return false;
-    DemoFault home = CompanyPageFault(demo_site::HomeUrl(company), true);
-    if (FaultFailsRequest(home) || home == DemoFault::Truncated) return false;
-    return !FaultFailsRequest(CompanyPageFault(demo_site::ContactUrl(company), false)) &&
-           !FaultFailsRequest(CompanyPageFault(demo_site::IntroductionUrl(company), false));
+    const auto readable = [&](const std::string& url, bool home) {
+        const DemoFault fault = CompanyPageFault(url, home);
+        return !FaultFailsRequest(fault) && fault != DemoFault::Truncated;
+    };
+    if (style == DemoSiteStyle::Modern) {
+        return readable(demo_modern::HomeUrl(company), true) &&
+               (!demo_modern::HasContactPage(company) || readable(demo_modern::ContactUrl(company), false));
+    }
+    // A company without an introduction link is read from its home and contact pages.
+    return readable(demo_site::HomeUrl(company), true) && readable(demo_site::ContactUrl(company), false) &&
+           (company.introduction == DemoIntroduction::NoLink ||
+            readable(demo_site::IntroductionUrl(company), false));
 }

@@ -18,9 +18,13 @@ std::string QuotedCsvField(const std::string& text) {
 }  // namespace
 
 std::vector<std::string> TruthCells(const DemoCompany& company) {
+    // A company without an introduction page (classic) or profile (modern) shows none of the
+    // facts those hold.
+    const bool profile = company.introduction != DemoIntroduction::NoLink;
+    const auto fromProfile = [&](const std::string& value) { return profile ? value : std::string(); };
     return {
         company.family == DemoFamily::Member ? "★" : "☆",
-        company.name,
+        fromProfile(company.name),
         company.contactName,
         company.contactTitle,
         company.phone,
@@ -29,15 +33,15 @@ std::vector<std::string> TruthCells(const DemoCompany& company) {
         company.address,
         company.zipCode,
         company.webSite,
-        company.introText,
+        fromProfile(company.introText),
         company.mainProduct,
         company.industry,
-        company.companyType,
+        fromProfile(company.companyType),
         company.businessModel,
-        company.foundTime,
-        company.legalPerson,
-        company.employeeCount,
-        company.regCapital,
+        fromProfile(company.foundTime),
+        fromProfile(company.legalPerson),
+        fromProfile(company.employeeCount),
+        fromProfile(company.regCapital),
     };
 }
 

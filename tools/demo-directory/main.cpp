@@ -82,6 +82,13 @@ int main(int argc, char** argv) {
                    "serve HTTPS with a fresh test CA, whose certificate goes to this file");
     app.add_flag("--utf8", wire.utf8, "send the pages as UTF-8");
     app.add_flag("--gzip", wire.gzip, "send the bodies gzip-compressed");
+    std::string siteStyle = "classic";
+    app.add_option("--site", siteStyle,
+                   "classic: the directory's own pages; modern: a site of today (query-string search, "
+                   "\"下一页\" links, relative links, one page of facts per company, a session cookie, "
+                   "UTF-8 and gzip)")
+        ->check(CLI::IsMember({"classic", "modern"}))
+        ->capture_default_str();
     std::string layoutName = "standard";
     app.add_option("--layout", layoutName,
                    "company pages after a site change: standard, renamed-label (the contact's label) or "
@@ -89,6 +96,12 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
     wire.https = !caFile.empty();
+    const bool modern = siteStyle == "modern";
+    if (modern) {
+        wire.utf8 = true;
+        wire.gzip = true;
+        requireCookie = true;
+    }
     faults.trickleInterval = std::chrono::milliseconds(trickleMilliseconds);
     DemoLayout layout = DemoLayout::Standard;
     if (!ParseDemoLayout(layoutName, layout)) {
@@ -116,6 +129,7 @@ int main(int argc, char** argv) {
 
     DemoCatalogue catalogue(companies, seed);
     DemoSite site(catalogue, faults);
+    site.SetStyle(modern ? DemoSiteStyle::Modern : DemoSiteStyle::Classic);
     site.SetLayout(layout);
     if (!truthFile.empty()) {
         std::ofstream out(truthFile, std::ios::binary | std::ios::trunc);

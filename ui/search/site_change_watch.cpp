@@ -14,7 +14,7 @@ constexpr int kLookIntervalMs = 1000;
 }  // namespace
 
 SiteChangeWatch::SiteChangeWatch(QWidget* window, CountersOf counters)
-    : QObject(window), window(window), countersOf(std::move(counters)) {
+    : QObject(window), window(window), countersOf(std::move(counters)), rulesFile(kDefaultRulesFileShown) {
     timer.setInterval(kLookIntervalMs);
     connect(&timer, &QTimer::timeout, this, [this] { Look(false); });
 }
@@ -32,7 +32,7 @@ void SiteChangeWatch::SearchEnded() {
 void SiteChangeWatch::Look(bool searchEnded) {
     const std::shared_ptr<const RuleCounters> counters = countersOf();
     if (!counters || counters == earlier || counters == warned) return;
-    const std::string warning = SiteChangeWarning(counters->Snapshot(), searchEnded);
+    const std::string warning = SiteChangeWarning(counters->Snapshot(), searchEnded, rulesFile);
     if (warning.empty()) return;
     warned = counters;
     ShowNonModalMessageBox(window, FromGbk(QByteArray::fromStdString(warning)));

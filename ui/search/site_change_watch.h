@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QWidget;
 class RuleCounters;
@@ -22,6 +23,8 @@ public:
     void SearchStarted();
     // The search's worker has ended.
     void SearchEnded();
+    // The rules file the warning names: the chosen site's.
+    void SetRulesFile(std::string shownName) { rulesFile = std::move(shownName); }
 
 private:
     void Look(bool searchEnded);
@@ -31,4 +34,5 @@ private:
     QTimer timer;
     std::shared_ptr<const RuleCounters> earlier;
     std::shared_ptr<const RuleCounters> warned;
+    std::string rulesFile;
 };
