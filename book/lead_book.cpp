@@ -20,11 +20,6 @@ namespace {
 constexpr mode_t kPrivateFolder = 0700;
 constexpr const char* kCompanionSuffixes[] = {"-wal", "-shm"};
 constexpr char kConditionSeparator = '\t';
-// A search writes a few pages per record, one transaction each; checkpointing the log after
-// every thousand pages (the library's default) wrote the same pages into the book again and
-// again and synced it hundreds of times per 100,000 records. About 40 MB of log between
-// checkpoints lets repeated pages be written once.
-constexpr int kCheckpointPages = 10000;
 
 std::string ConditionText(const SearchCondition& condition) {
     return condition.keyword + kConditionSeparator + condition.province + kConditionSeparator +
@@ -185,9 +180,12 @@ std::optional<BookEntry> LeadBook::Lookup(const CompanyRef& company) {
     query.BindText(1, company.site).Bind(2, company.key);
     if (query.Step() != SQLITE_ROW) return std::nullopt;
     std::optional<CompanyRecord> record = DecodeRecord(query.Bytes(0));
-    if (!record) return std::nullopt;
-    BookEntry entry{std::move(*record), query.Int64(1), query.Int64(2), query.Int64(3), query.Int64(4)};
+    BookEntry entry{{}, query.Int64(1), query.Int64(2), query.Int64(3), query.Int64(4)};
+    // Reset on every way out: a statement left on its row keeps a read open, and the log then
+    // grows past every checkpoint.
     query.Reset();
+    if (!record) return std::nullopt;
+    entry.record = std::move(*record);
     return entry;
 }
 
