@@ -112,6 +112,7 @@ void LeadBook::Configure() {
     db_.Execute(durability_ == BookDurability::kEveryCommit ? "PRAGMA synchronous = FULL"
                                                             : "PRAGMA synchronous = NORMAL");
     db_.Execute("PRAGMA foreign_keys = ON");
+    db_.Execute(("PRAGMA wal_autocheckpoint = " + std::to_string(kCheckpointPages)).c_str());
 }
 
 bool LeadBook::IsOpen() const {
@@ -137,7 +138,8 @@ bool LeadBook::Fail() {
 
 SqliteStatement& LeadBook::Statement(const char* sql) {
     std::unique_ptr<SqliteStatement>& statement = statements_[sql];
-    if (!statement) statement = std::make_unique<SqliteStatement>(db_, sql);
+    if (!statement)
+        statement = std::make_unique<SqliteStatement>(db_, sql, SqliteStatement::Lifetime::kConnection);
     statement->Reset();
     return *statement;
 }
@@ -145,10 +147,11 @@ SqliteStatement& LeadBook::Statement(const char* sql) {
 // The caller holds the mutex.
 bool LeadBook::Transaction(const std::function<bool()>& work) {
     if (!db_.IsOpen()) return Fail();
-    if (db_.Execute("BEGIN IMMEDIATE") != SQLITE_OK) return Fail();
-    if (work() && db_.Execute("COMMIT") == SQLITE_OK) return true;
+    // Prepared once like every other statement: a search runs one transaction per record.
+    if (!Statement("BEGIN IMMEDIATE").Run()) return Fail();
+    if (work() && Statement("COMMIT").Run()) return true;
     Fail();
-    db_.Execute("ROLLBACK");
+    Statement("ROLLBACK").Run();
     return false;
 }
 
@@ -177,9 +180,12 @@ std::optional<BookEntry> LeadBook::Lookup(const CompanyRef& company) {
     query.BindText(1, company.site).Bind(2, company.key);
     if (query.Step() != SQLITE_ROW) return std::nullopt;
     std::optional<CompanyRecord> record = DecodeRecord(query.Bytes(0));
-    if (!record) return std::nullopt;
-    BookEntry entry{std::move(*record), query.Int64(1), query.Int64(2), query.Int64(3), query.Int64(4)};
+    BookEntry entry{{}, query.Int64(1), query.Int64(2), query.Int64(3), query.Int64(4)};
+    // Reset on every way out: a statement left on its row keeps a read open, and the log then
+    // grows past every checkpoint.
     query.Reset();
+    if (!record) return std::nullopt;
+    entry.record = std::move(*record);
     return entry;
 }
 

@@ -86,6 +86,11 @@ struct BookExportFilter {
 class LeadBook {
 public:
     static constexpr std::chrono::milliseconds kBusyTimeout{5000};
+    // A search writes a few pages per record, one transaction each; checkpointing the log after
+    // every thousand pages (the library's default) wrote the same pages into the book again and
+    // again and synced it hundreds of times per 100,000 records. About 40 MB of log between
+    // checkpoints lets a page written many times reach the book once.
+    static constexpr int kCheckpointPages = 10000;
 
     LeadBook();
     ~LeadBook();

@@ -2,10 +2,11 @@
 
 #include "book/sqlite_connection.h"
 
-SqliteStatement::SqliteStatement(SqliteConnection& connection, const char* sql) {
+SqliteStatement::SqliteStatement(SqliteConnection& connection, const char* sql, Lifetime lifetime) {
+    const unsigned flags = lifetime == Lifetime::kConnection ? SQLITE_PREPARE_PERSISTENT : 0;
     prepareResult_ = connection.Handle() == nullptr
                          ? SQLITE_MISUSE
-                         : sqlite3_prepare_v2(connection.Handle(), sql, -1, &statement_, nullptr);
+                         : sqlite3_prepare_v3(connection.Handle(), sql, -1, flags, &statement_, nullptr);
 }
 
 SqliteStatement::~SqliteStatement() {

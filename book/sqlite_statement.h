@@ -10,10 +10,13 @@ class SqliteConnection;
 
 // One prepared statement, finalized when the object goes. Parameters are numbered from 1, result
 // columns from 0, as the library numbers them. A statement that failed to prepare steps to its
-// error code.
+// error code. A statement kept for the connection's life (reset between uses) tells the library
+// so, which keeps it out of the memory the library reclaims from short-lived ones.
 class SqliteStatement {
 public:
-    SqliteStatement(SqliteConnection& connection, const char* sql);
+    enum class Lifetime { kOneUse, kConnection };
+
+    SqliteStatement(SqliteConnection& connection, const char* sql, Lifetime lifetime = Lifetime::kOneUse);
     ~SqliteStatement();
     SqliteStatement(const SqliteStatement&) = delete;
     SqliteStatement& operator=(const SqliteStatement&) = delete;

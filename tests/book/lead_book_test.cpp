@@ -101,6 +101,35 @@ TEST(LeadBook, TheSameCompanyFoundAgainKeepsOneEntryAndItsFirstFinding) {
     EXPECT_EQ(book->Lookup(RefOf(first))->lastFound, kNow + 2 * kDay);
 }
 
+// Statements stay prepared between records: one left reading would hold the log's old pages
+// and keep every checkpoint from restarting it.
+TEST(LeadBook, ALongSearchKeepsItsLogWithinTheCheckpointSize) {
+    constexpr int kRecords = 8000;  // several checkpoints' worth at three or more pages each
+    constexpr int64_t kFrameHeader = 24;
+    constexpr int64_t kSlackPages = 100;  // the pages of the commit that passes the limit
+    BookFolder folder;
+    auto book = folder.Open();
+    FoundCompany found;
+    const CompanyRecord damaged = CompanyNumber(kRecords);
+    ASSERT_TRUE(book->KeepFound(RefOf(damaged), damaged, true, 0, kNow, found));
+    RawBook raw(folder.Path());
+    raw.Run("UPDATE companies SET facts = x'ff'");
+    for (int number = 0; number < kRecords; ++number) {
+        const CompanyRecord record = CompanyNumber(number);
+        ASSERT_TRUE(book->KeepFound(RefOf(record), record, true, 0, kNow, found)) << book->LastError();
+        ASSERT_TRUE(book->Lookup(RefOf(CompanyNumber(number / 2))));
+        ASSERT_FALSE(book->Lookup(RefOf(damaged)));
+    }
+    sqlite3_stmt* query = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(raw.db, "PRAGMA page_size", -1, &query, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(query), SQLITE_ROW);
+    const int64_t frame = sqlite3_column_int64(query, 0) + kFrameHeader;
+    sqlite3_finalize(query);
+    EXPECT_LE(static_cast<int64_t>(std::filesystem::file_size(folder.Path() + "-wal")),
+              (LeadBook::kCheckpointPages + kSlackPages) * frame);
+    EXPECT_EQ(book->Stats()->companies, kRecords + 1);
+}
+
 TEST(LeadBook, RecordsReadBackFieldForField) {
     CompanyRecord record = CompanyNumber(7);
     record.validate = 1;
