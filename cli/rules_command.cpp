@@ -7,7 +7,7 @@
 #include <map>
 #include <optional>
 
-#include "cli/captured_company.h"
+#include "engine/captured_company.h"
 #include "cli/company_printout.h"
 #include "cli/exit_codes.h"
 #include "cli/gbk_text.h"
@@ -119,7 +119,7 @@ int RunRules(const RulesOptions& options) {
         return PrintListPage(rules, bodies.front(), noted.empty() ? Utf8ToGbk(options.link) : noted);
     }
     // The pages in the order of their roles: home, contact, introduction, time, confirmation.
-    CapturedCompany company{Utf8ToGbk(options.link), FamilyNamed(options.family), {}};
+    CapturedCompany company{Utf8ToGbk(options.link), FamilyNamed(options.family), {}, {}};
     std::move(bodies.begin(), bodies.end(), company.pages.begin());
     return PrintCompany(rules, options, company);
 }

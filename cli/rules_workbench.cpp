@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "cli/captured_company.h"
+#include "engine/captured_company.h"
 #include "cli/company_printout.h"
 #include "cli/exit_codes.h"
 #include "cli/gbk_text.h"

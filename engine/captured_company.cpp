@@ -1,4 +1,4 @@
-#include "cli/captured_company.h"
+#include "engine/captured_company.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +16,11 @@ constexpr const char* kPageNames[kCompanyPageCount] = {"1-home.html", "2-contact
 constexpr const char* kLinkFile = "link.txt";
 constexpr std::string_view kResultPagePrefix = "result-page-";
 constexpr const char* kFamilyFile = "family.txt";
+constexpr const char* kLinkedPageAddresses = "linked-pages.txt";
+
+std::string LinkedPageName(std::size_t number) {
+    return "linked-" + std::to_string(number) + ".html";
+}
 
 std::string FirstLine(const std::string& text) {
     return text.substr(0, text.find_first_of("\r\n"));
@@ -92,7 +97,14 @@ bool SaveCapturedCompany(const std::string& folder, const CapturedCompany& compa
         if (company.pages[page].empty()) continue;
         if (!WriteWholeFile((base / kPageNames[page]).string(), company.pages[page])) return false;
     }
-    return true;
+    if (company.linkedPages.empty()) return true;
+    std::string addresses;
+    for (std::size_t number = 1; number <= company.linkedPages.size(); ++number) {
+        const CapturedCompany::LinkedPage& linked = company.linkedPages[number - 1];
+        if (!WriteWholeFile((base / LinkedPageName(number)).string(), linked.body)) return false;
+        addresses += linked.address + "\n";
+    }
+    return WriteWholeFile((base / kLinkedPageAddresses).string(), addresses);
 }
 
 std::optional<CapturedCompany> ReadCapturedCompany(const std::string& folder) {
@@ -106,6 +118,14 @@ std::optional<CapturedCompany> ReadCapturedCompany(const std::string& folder) {
     // A page the reading did not read has no file.
     for (std::size_t page = 0; page < company.pages.size(); ++page) {
         company.pages[page] = ReadWholeFile((base / kPageNames[page]).string()).value_or(std::string());
+    }
+    // Linked pages in the order their addresses are noted; one whose file is gone is left out.
+    std::istringstream addresses(
+        ReadWholeFile((base / kLinkedPageAddresses).string()).value_or(std::string()));
+    std::string address;
+    for (std::size_t number = 1; std::getline(addresses, address); ++number) {
+        std::optional<std::string> body = ReadWholeFile((base / LinkedPageName(number)).string());
+        if (body) company.linkedPages.push_back({FirstLine(address), std::move(*body)});
     }
     return company;
 }

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/company_family.h"
 #include "engine/saved_page_source.h"
@@ -13,6 +14,13 @@ struct CapturedCompany {
     std::string link;  // GBK, as the search reads it
     CompanyFamily family = CompanyFamily::general;
     SavedPageSource::Pages pages;  // by role; empty: not read (the site has no such page)
+    // What `capture --follow` saved besides: pages on the company's host that its home page links
+    // to, in the order it links them, as "linked-N.html" with their addresses in linked-pages.txt.
+    struct LinkedPage {
+        std::string address;  // after any redirect, as its links are read against
+        std::string body;
+    };
+    std::vector<LinkedPage> linkedPages;
 };
 
 // The file name of a page: "1-home.html", "2-contact.html", ...

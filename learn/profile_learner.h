@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/captured_company.h"
+#include "engine/extraction_rules.h"
+
+// Learning a site profile from examples: a person names the values one or two captured
+// companies show (联系人 = 张伟 先生, 电话 = 0577-88881234, ...) and the learner finds, for each
+// field, the rule that yields those values there and plausible values on the other captured
+// companies. Every text here is GBK, as in the rest of the engine.
+
+// The values a person read on one example company's pages: record label -> value as read.
+struct CompanyExample {
+    std::size_t company = 0;  // index into the learner's companies
+    std::map<std::string, std::string> values;
+};
+
+// What learning made of one field, and the evidence for it: the hit table `learn`, `rules --dir`
+// and the rules wizard show.
+struct FieldEvidence {
+    std::string label;    // the record's label: 公司名称, 联系人, ...
+    std::string ruleKey;  // the profile key the rule is written under ("general", "validate", "company")
+    std::string pattern;  // the rule as the profile writes it; empty when not learned
+    // Per captured company: the value the rule gives there; none where it does not match.
+    std::vector<std::optional<std::string>> values;
+    std::size_t matched = 0;  // companies where it gives a plausible value
+    bool learned = false;
+    std::string notLearnedReason;  // for the user, when not learned (GBK)
+};
+
+class ProfileLearner {
+public:
+    explicit ProfileLearner(std::vector<CapturedCompany> companies);
+
+    std::size_t CompanyCount() const;
+    const CapturedCompany& Company(std::size_t company) const;
+    // A page of a company cleaned as the company reading cleans it before its rules see it; empty
+    // when the company has no such page. What the rules wizard shows and what rules match.
+    const std::string& CleanedPage(std::size_t company, CompanyPage page) const;
+
+    // The best rule for one field from the examples that give it (company index, value as read).
+    FieldEvidence LearnField(const std::string& label,
+                             const std::vector<std::pair<std::size_t, std::string>>& examples) const;
+    // Every field the examples name, in the record's field order.
+    std::vector<FieldEvidence> LearnFields(const std::vector<CompanyExample>& examples) const;
+    // The same hit table for the label rules a profile already has.
+    std::vector<FieldEvidence> Evidence(const ExtractionRules& rules) const;
+
+private:
+    struct Impl;
+    std::shared_ptr<const Impl> impl;
+};
+
+// The profile to save: baseText's lines (a rules file's text, GBK; empty for a profile of its own)
+// with each learned field's rule in place of the base's rule for that label and family, and
+// fields not learned left as the base has them.
+std::string LearnedProfileText(const std::string& baseText, const std::vector<FieldEvidence>& fields);
