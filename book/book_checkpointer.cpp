@@ -47,6 +47,7 @@ bool BookCheckpointer::CatchUpWanted() {
 void BookCheckpointer::WaitForPass() {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [&] { return !passing_; });
+    catchUpWanted_ = false;
 }
 
 void BookCheckpointer::Run() {

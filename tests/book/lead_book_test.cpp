@@ -7,10 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
+#include "book/book_checkpointer.h"
 #include "book/book_search.h"
 #include "book/record_blob.h"
 #include "book/support/book_fixture.h"
@@ -182,6 +185,34 @@ TEST(LeadBook, EveryCommittedRecordIsInTheFileAtOnceAndOutlivesAKill) {
     EXPECT_EQ(book->Lookup(RefOf(large))->record.compIntroduce.size(), kLargeIntroduction);
     for (int each = 1; each <= number; ++each)
         ASSERT_TRUE(book->Lookup(RefOf(CompanyNumber(each)))) << "company " << each << " of " << number;
+}
+
+// A log another connection left behind: the checkpointer copies it into the book on its own
+// thread and leaves the writer nothing but the new start.
+TEST(BookCheckpointer, CopiesTheLogIntoTheBookAndHandsTheRestToTheWriter) {
+    constexpr int kRows = 2000;
+    constexpr auto kPatience = std::chrono::seconds(30);
+    BookFolder folder;
+    folder.Open();
+    RawBook writer(folder.Path());
+    writer.Run(
+        "PRAGMA wal_autocheckpoint = 0; CREATE TABLE filler(x);"
+        "WITH RECURSIVE row(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM row WHERE n < " +
+        std::to_string(kRows) + ") INSERT INTO filler SELECT randomblob(3000) FROM row");
+    const auto bookSize = [&] { return std::filesystem::file_size(folder.Path()); };
+    const uintmax_t before = bookSize();
+    EXPECT_LT(before, static_cast<uintmax_t>(kRows) * 3000) << "the rows are still in the log";
+
+    BookCheckpointer checkpointer;
+    ASSERT_TRUE(checkpointer.Start(folder.Path()));
+    checkpointer.Request();
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (!checkpointer.CatchUpWanted() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_GT(bookSize(), static_cast<uintmax_t>(kRows) * 3000);
+    checkpointer.Stop();
+    EXPECT_FALSE(checkpointer.Running());
+    EXPECT_FALSE(checkpointer.Start(folder.Path() + ".missing")) << "it never makes a book";
 }
 
 TEST(LeadBook, RecordsReadBackFieldForField) {
