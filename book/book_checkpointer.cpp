@@ -47,7 +47,8 @@ bool BookCheckpointer::CatchUpWanted() {
 void BookCheckpointer::WaitForPass() {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [&] { return !passing_; });
-    catchUpWanted_ = false;
+    // Asked for during the pass: the writer copies that too, with no pass in its way.
+    requested_ = catchUpWanted_ = false;
 }
 
 void BookCheckpointer::Run() {

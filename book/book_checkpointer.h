@@ -33,8 +33,8 @@ public:
     void Request();
     // Whether a pass left the rest to the writer since the last call.
     bool CatchUpWanted();
-    // Returns once no pass runs, so that the writer's own checkpoint finds the log free; what a
-    // pass left is the writer's then.
+    // Returns once no pass runs, and none starts before the writer's next request, so that the
+    // writer's own checkpoint finds the log free; what a pass left is the writer's then.
     void WaitForPass();
 
 private:

@@ -48,10 +48,17 @@ int Close(sqlite3_file* file) {
     return flushed != SQLITE_OK ? flushed : closed;
 }
 
-int Read(sqlite3_file* file, void* data, int size, sqlite3_int64 offset) {
+// What the library does with the log besides writing it finds the gathered bytes in the file.
+template <typename Call>
+int AfterFlush(sqlite3_file* file, Call call) {
     BatchedLog& log = Log(file);
     const int flushed = Flush(log);
-    return flushed != SQLITE_OK ? flushed : log.file->pMethods->xRead(log.file, data, size, offset);
+    return flushed != SQLITE_OK ? flushed : call(log.file);
+}
+
+int Read(sqlite3_file* file, void* data, int size, sqlite3_int64 offset) {
+    return AfterFlush(
+        file, [&](sqlite3_file* system) { return system->pMethods->xRead(system, data, size, offset); });
 }
 
 int Write(sqlite3_file* file, const void* data, int size, sqlite3_int64 offset) {
@@ -79,21 +86,15 @@ int Write(sqlite3_file* file, const void* data, int size, sqlite3_int64 offset) 
 }
 
 int Truncate(sqlite3_file* file, sqlite3_int64 size) {
-    BatchedLog& log = Log(file);
-    const int flushed = Flush(log);
-    return flushed != SQLITE_OK ? flushed : log.file->pMethods->xTruncate(log.file, size);
+    return AfterFlush(file, [&](sqlite3_file* system) { return system->pMethods->xTruncate(system, size); });
 }
 
 int Sync(sqlite3_file* file, int flags) {
-    BatchedLog& log = Log(file);
-    const int flushed = Flush(log);
-    return flushed != SQLITE_OK ? flushed : log.file->pMethods->xSync(log.file, flags);
+    return AfterFlush(file, [&](sqlite3_file* system) { return system->pMethods->xSync(system, flags); });
 }
 
 int FileSize(sqlite3_file* file, sqlite3_int64* size) {
-    BatchedLog& log = Log(file);
-    const int flushed = Flush(log);
-    return flushed != SQLITE_OK ? flushed : log.file->pMethods->xFileSize(log.file, size);
+    return AfterFlush(file, [&](sqlite3_file* system) { return system->pMethods->xFileSize(system, size); });
 }
 
 int Lock(sqlite3_file* file, int level) {
@@ -122,24 +123,27 @@ int DeviceCharacteristics(sqlite3_file* file) {
 }
 
 // The first version's methods: the log is never mapped and keeps no shared memory of its own.
-sqlite3_io_methods LogMethods() {
-    sqlite3_io_methods methods{};
-    methods.iVersion = 1;
-    methods.xClose = Close;
-    methods.xRead = Read;
-    methods.xWrite = Write;
-    methods.xTruncate = Truncate;
-    methods.xSync = Sync;
-    methods.xFileSize = FileSize;
-    methods.xLock = Lock;
-    methods.xUnlock = Unlock;
-    methods.xCheckReservedLock = CheckReservedLock;
-    methods.xFileControl = FileControl;
-    methods.xSectorSize = SectorSize;
-    methods.xDeviceCharacteristics = DeviceCharacteristics;
-    return methods;
-}
-const sqlite3_io_methods kLogMethods = LogMethods();
+const sqlite3_io_methods kLogMethods = {
+    .iVersion = 1,
+    .xClose = Close,
+    .xRead = Read,
+    .xWrite = Write,
+    .xTruncate = Truncate,
+    .xSync = Sync,
+    .xFileSize = FileSize,
+    .xLock = Lock,
+    .xUnlock = Unlock,
+    .xCheckReservedLock = CheckReservedLock,
+    .xFileControl = FileControl,
+    .xSectorSize = SectorSize,
+    .xDeviceCharacteristics = DeviceCharacteristics,
+    .xShmMap = nullptr,
+    .xShmLock = nullptr,
+    .xShmBarrier = nullptr,
+    .xShmUnmap = nullptr,
+    .xFetch = nullptr,
+    .xUnfetch = nullptr,
+};
 
 // Every file but the log is the system's own, opened in place; the log gets a batch in front.
 int Open(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, int* outFlags) {
