@@ -48,7 +48,8 @@ struct Candidate {
 
 struct Trial {
     Candidate candidate;
-    std::size_t matched = 0;
+    std::size_t matched = 0;  // companies with a plausible value
+    std::size_t found = 0;    // companies where it finds its place: a plausible value, or an empty one
     std::vector<std::optional<std::string>> values;
 };
 
@@ -56,7 +57,7 @@ struct Trial {
 // context, shorter rule.
 bool Better(const Trial& first, const Trial& second, std::size_t needed) {
     const auto rank = [needed](const Trial& trial) {
-        return std::make_tuple(trial.matched >= needed, trial.candidate.strength.Rank(), trial.matched,
+        return std::make_tuple(trial.found >= needed, trial.candidate.strength.Rank(), trial.matched,
                                kMaxContextPieces - trial.candidate.contextSize,
                                std::size_t(0) - trial.candidate.pattern.size());
     };
@@ -167,7 +168,7 @@ void ProfileLearner::Impl::Try(const std::string& label, CompanyFamily family,
                                const std::vector<Example>& examples, const Candidate& candidate,
                                std::size_t lengthLow, std::size_t lengthHigh, bool tagsAllowed,
                                Trial& trial) const {
-    trial = Trial{candidate, 0, {}};
+    trial = Trial{candidate, 0, 0, {}};
     const std::optional<LabelRuleTrial> rule =
         LabelRuleTrial::Compile(LabelRuleKey(family), label, candidate.pattern);
     if (!rule) return;
@@ -185,6 +186,8 @@ void ProfileLearner::Impl::Try(const std::string& label, CompanyFamily family,
         const bool plausible = length > 0 && length >= lengthLow && length <= lengthHigh &&
                                (tagsAllowed || !rule->LastCaptureHeldTag());
         if (plausible) ++trial.matched;
+        // A label whose value cell is empty is the rule in its place on a company without the value.
+        if (plausible || length == 0) ++trial.found;
         trial.values[company] = std::move(value);
     }
 }
@@ -258,9 +261,9 @@ FieldEvidence ProfileLearner::Impl::Learn(const std::string& label, CompanyFamil
         return evidence;
     }
     evidence.matched = best->matched;
-    if (best->matched < needed) {
+    if (best->found < needed) {
         evidence.notLearnedReason = "最好的规则只在本类 " + std::to_string(evidence.tried) + " 家公司中的 " +
-                                    std::to_string(best->matched) + " 家读出值：" + best->candidate.pattern;
+                                    std::to_string(best->found) + " 家读出值：" + best->candidate.pattern;
         return evidence;
     }
     evidence.pattern = best->candidate.pattern;
@@ -280,7 +283,7 @@ void ProfileLearner::Impl::AddOtherFamilies(const std::string& label, CompanyFam
         const Candidate candidate{evidence.pattern, 0, {}};
         Trial trial;
         Try(label, other, {}, candidate, lengthLow, lengthHigh, tagsAllowed, trial);
-        if (trial.matched < HalfRoundedUp(count)) continue;
+        if (trial.found < HalfRoundedUp(count)) continue;
         evidence.alsoRuleKeys.push_back(LabelRuleKey(other));
         evidence.matched += trial.matched;
         evidence.tried += count;
