@@ -15,8 +15,9 @@ namespace {
 
 // Pieces of context tried to the left of a value: a label cell and its row's tags at the most.
 constexpr std::size_t kMaxContextPieces = 6;
-// Places of one value on a page worth building rules from (the title, a heading, the table...).
-constexpr std::size_t kMaxOccurrences = 4;
+// Places of one value on a company's pages worth building rules from (the title, a heading, the
+// table, the same on every page of the company...).
+constexpr std::size_t kMaxOccurrences = 16;
 // A plausible value on another company is of similar length to the examples' values: between a
 // quarter and four times theirs, with room for short values that vary (a name, a number).
 constexpr std::size_t kLengthFactor = 4;
@@ -97,6 +98,16 @@ std::size_t HalfRoundedUp(std::size_t count) {
     return (count + 1) / 2;
 }
 
+// One field to learn for one family, and what a plausible value of it looks like.
+struct FieldTask {
+    std::string label;
+    CompanyFamily family = CompanyFamily::general;
+    std::vector<Example> examples;
+    std::size_t lengthLow = 0, lengthHigh = 0;  // of a plausible value's key
+    bool tagsAllowed = false;                   // the examples' values stand across tags
+    std::set<CompanyFamily> taughtFamilies;
+};
+
 }  // namespace
 
 struct ProfileLearner::Impl {
@@ -112,14 +123,15 @@ struct ProfileLearner::Impl {
                           [family](const CapturedCompany& company) { return company.family == family; }));
     }
 
-    FieldEvidence Learn(const std::string& label, CompanyFamily family, const std::vector<Example>& examples,
-                        std::size_t lengthLow, std::size_t lengthHigh, bool tagsAllowed) const;
+    // taughtFamilies: the families whose own examples teach them the label.
+    FieldEvidence LearnGiven(const std::string& label,
+                             const std::vector<std::pair<std::size_t, std::string>>& examples,
+                             const std::set<CompanyFamily>& taughtFamilies) const;
+    FieldEvidence Learn(const FieldTask& task) const;
     // Writes the rule for the other families too where it holds on their companies as well.
-    void AddOtherFamilies(const std::string& label, CompanyFamily family, std::size_t lengthLow,
-                          std::size_t lengthHigh, bool tagsAllowed, FieldEvidence& evidence) const;
-    void Try(const std::string& label, CompanyFamily family, const std::vector<Example>& examples,
-             const Candidate& candidate, std::size_t lengthLow, std::size_t lengthHigh, bool tagsAllowed,
-             Trial& trial) const;
+    void AddOtherFamilies(const FieldTask& task, FieldEvidence& evidence) const;
+    // The rule on the companies of a family; on the task's examples first, when it is their family.
+    void Try(const FieldTask& task, CompanyFamily family, const Candidate& candidate, Trial& trial) const;
 };
 
 ProfileLearner::ProfileLearner(std::vector<CapturedCompany> companies) {
@@ -164,16 +176,14 @@ std::string ProfileLearner::LabelRuleKey(CompanyFamily family) {
     }
 }
 
-void ProfileLearner::Impl::Try(const std::string& label, CompanyFamily family,
-                               const std::vector<Example>& examples, const Candidate& candidate,
-                               std::size_t lengthLow, std::size_t lengthHigh, bool tagsAllowed,
+void ProfileLearner::Impl::Try(const FieldTask& task, CompanyFamily family, const Candidate& candidate,
                                Trial& trial) const {
     trial = Trial{candidate, 0, 0, {}};
     const std::optional<LabelRuleTrial> rule =
-        LabelRuleTrial::Compile(LabelRuleKey(family), label, candidate.pattern);
+        LabelRuleTrial::Compile(LabelRuleKey(family), task.label, candidate.pattern);
     if (!rule) return;
     // Every example must read as the person read it.
-    for (const Example& example : examples) {
+    for (const Example& example : family == task.family ? task.examples : std::vector<Example>()) {
         const std::optional<std::string> value = rule->ValueOn(family, ruleText[example.company]);
         if (!value || ValueKey(*value) != example.key) return;
     }
@@ -183,8 +193,8 @@ void ProfileLearner::Impl::Try(const std::string& label, CompanyFamily family,
         std::optional<std::string> value = rule->ValueOn(family, ruleText[company]);
         if (!value) continue;
         const std::size_t length = ValueKey(*value).size();
-        const bool plausible = length > 0 && length >= lengthLow && length <= lengthHigh &&
-                               (tagsAllowed || !rule->LastCaptureHeldTag());
+        const bool plausible = length > 0 && length >= task.lengthLow && length <= task.lengthHigh &&
+                               (task.tagsAllowed || !rule->LastCaptureHeldTag());
         if (plausible) ++trial.matched;
         // A label whose value cell is empty is the rule in its place on a company without the value.
         if (plausible || length == 0) ++trial.found;
@@ -192,9 +202,9 @@ void ProfileLearner::Impl::Try(const std::string& label, CompanyFamily family,
     }
 }
 
-FieldEvidence ProfileLearner::Impl::Learn(const std::string& label, CompanyFamily family,
-                                          const std::vector<Example>& examples, std::size_t lengthLow,
-                                          std::size_t lengthHigh, bool tagsAllowed) const {
+FieldEvidence ProfileLearner::Impl::Learn(const FieldTask& task) const {
+    const std::string& label = task.label;
+    const CompanyFamily family = task.family;
     FieldEvidence evidence;
     evidence.label = label;
     evidence.ruleKey = LabelRuleKey(family);
@@ -206,7 +216,7 @@ FieldEvidence ProfileLearner::Impl::Learn(const std::string& label, CompanyFamil
     std::vector<Candidate> candidates;
     std::vector<std::vector<std::pair<std::vector<ContextPiece>, ContextPiece>>> contexts;
     bool pageNoted = false;
-    for (const Example& example : examples) {
+    for (const Example& example : task.examples) {
         const std::string& text = ruleText[example.company];
         std::vector<ValueOccurrence> found = FindValue(text, example.key);
         if (found.size() > kMaxOccurrences) found.resize(kMaxOccurrences);
@@ -236,7 +246,7 @@ FieldEvidence ProfileLearner::Impl::Learn(const std::string& label, CompanyFamil
                     const ContextPiece& mergedRight = right.pattern == otherRight.pattern
                                                           ? right
                                                           : ContextPiece{ContextPiece::Kind::tag, "<", false};
-                    candidates.push_back({LabelRulePattern(merged, size, tagsAllowed, mergedRight), size,
+                    candidates.push_back({LabelRulePattern(merged, size, task.tagsAllowed, mergedRight), size,
                                           StrengthOf(label, merged, size, mergedRight)});
                 }
             }
@@ -252,7 +262,7 @@ FieldEvidence ProfileLearner::Impl::Learn(const std::string& label, CompanyFamil
     for (const Candidate& candidate : candidates) {
         if (!seen.insert(candidate.pattern).second) continue;
         Trial trial;
-        Try(label, family, examples, candidate, lengthLow, lengthHigh, tagsAllowed, trial);
+        Try(task, family, candidate, trial);
         if (trial.values.empty()) continue;
         if (!best || Better(trial, *best, needed)) best = std::move(trial);
     }
@@ -269,20 +279,18 @@ FieldEvidence ProfileLearner::Impl::Learn(const std::string& label, CompanyFamil
     evidence.pattern = best->candidate.pattern;
     evidence.values = std::move(best->values);
     evidence.learned = true;
-    AddOtherFamilies(label, family, lengthLow, lengthHigh, tagsAllowed, evidence);
+    AddOtherFamilies(task, evidence);
     return evidence;
 }
 
-void ProfileLearner::Impl::AddOtherFamilies(const std::string& label, CompanyFamily family,
-                                            std::size_t lengthLow, std::size_t lengthHigh, bool tagsAllowed,
-                                            FieldEvidence& evidence) const {
+void ProfileLearner::Impl::AddOtherFamilies(const FieldTask& task, FieldEvidence& evidence) const {
     for (const CompanyFamily other :
          {CompanyFamily::memberSite, CompanyFamily::general, CompanyFamily::companySite}) {
         const std::size_t count = FamilyCount(other);
-        if (other == family || count == 0) continue;
+        if (other == task.family || count == 0 || task.taughtFamilies.count(other) > 0) continue;
         const Candidate candidate{evidence.pattern, 0, {}};
         Trial trial;
-        Try(label, other, {}, candidate, lengthLow, lengthHigh, tagsAllowed, trial);
+        Try(task, other, candidate, trial);
         if (trial.found < HalfRoundedUp(count)) continue;
         evidence.alsoRuleKeys.push_back(LabelRuleKey(other));
         evidence.matched += trial.matched;
@@ -296,20 +304,26 @@ void ProfileLearner::Impl::AddOtherFamilies(const std::string& label, CompanyFam
 
 FieldEvidence ProfileLearner::LearnField(
     const std::string& label, const std::vector<std::pair<std::size_t, std::string>>& examples) const {
+    return impl->LearnGiven(label, examples, {});
+}
+
+FieldEvidence ProfileLearner::Impl::LearnGiven(
+    const std::string& label, const std::vector<std::pair<std::size_t, std::string>>& examples,
+    const std::set<CompanyFamily>& taughtFamilies) const {
     FieldEvidence evidence;
     evidence.label = label;
-    evidence.values.resize(impl->companies.size());
+    evidence.values.resize(companies.size());
     std::vector<Example> usable;
     std::size_t shortest = std::string::npos, longest = 0;
     bool tagsAllowed = false;
     std::optional<CompanyFamily> family;
     for (const auto& [company, value] : examples) {
-        if (company >= impl->companies.size()) continue;
-        const CompanyFamily exampleFamily = impl->companies[company].family;
+        if (company >= companies.size()) continue;
+        const CompanyFamily exampleFamily = companies[company].family;
         if (family && *family != exampleFamily) continue;
         std::string key = ValueKey(CleanedLabelValue(exampleFamily, value));
         // A value not on the example's pages teaches nothing; the other examples may still.
-        std::vector<ValueOccurrence> found = FindValue(impl->ruleText[company], key);
+        std::vector<ValueOccurrence> found = FindValue(ruleText[company], key);
         if (found.empty()) continue;
         family = exampleFamily;
         shortest = std::min(shortest, key.size());
@@ -319,13 +333,19 @@ FieldEvidence ProfileLearner::LearnField(
         usable.push_back({company, std::move(key)});
     }
     if (!family) {
-        if (!examples.empty() && examples.front().first < impl->companies.size())
-            evidence.ruleKey = LabelRuleKey(impl->companies[examples.front().first].family);
+        if (!examples.empty() && examples.front().first < companies.size())
+            evidence.ruleKey = LabelRuleKey(companies[examples.front().first].family);
         evidence.notLearnedReason = "示例公司的页面上找不到这个值";
         return evidence;
     }
-    return impl->Learn(label, *family, usable, shortest / kLengthFactor,
-                       longest * kLengthFactor + kLengthSlack, tagsAllowed);
+    FieldTask task{label,
+                   *family,
+                   std::move(usable),
+                   shortest / kLengthFactor,
+                   longest * kLengthFactor + kLengthSlack,
+                   tagsAllowed,
+                   taughtFamilies};
+    return Learn(task);
 }
 
 std::vector<FieldEvidence> ProfileLearner::LearnFields(const std::vector<CompanyExample>& examples) const {
@@ -341,7 +361,10 @@ std::vector<FieldEvidence> ProfileLearner::LearnFields(const std::vector<Company
     }
     std::vector<FieldEvidence> fields;
     for (const auto& [label, families] : byLabel) {
-        for (const auto& [family, given] : families) fields.push_back(LearnField(label.second, given));
+        std::set<CompanyFamily> taught;
+        for (const auto& entry : families) taught.insert(entry.first);
+        for (const auto& [family, given] : families)
+            fields.push_back(impl->LearnGiven(label.second, given, taught));
     }
     return fields;
 }
