@@ -396,6 +396,8 @@ std::vector<FieldEvidence> ProfileLearner::Evidence(const ExtractionRules& rules
         const std::size_t tried = impl->FamilyCount(reading.family);
         if (tried == 0) continue;
         for (const auto& [label, pattern] : *reading.labelRules) {
+            // The member's own pages are read apart from the company's pages, into other fields.
+            if (reading.family == CompanyFamily::memberSite && IsMemberPageLabel(label)) continue;
             FieldEvidence evidence;
             evidence.label = label;
             evidence.ruleKey = LabelRuleKey(reading.family);
