@@ -54,12 +54,12 @@ struct Trial {
     std::vector<std::optional<std::string>> values;
 };
 
-// Better first: holds on half the companies, a more telling context, matched more, shorter
-// context, shorter rule.
+// Better first: holds on half the companies, a more telling context, more plausible values, in
+// its place on more companies, shorter context, shorter rule.
 bool Better(const Trial& first, const Trial& second, std::size_t needed) {
     const auto rank = [needed](const Trial& trial) {
         return std::make_tuple(trial.found >= needed, trial.candidate.strength.Rank(), trial.matched,
-                               kMaxContextPieces - trial.candidate.contextSize,
+                               trial.found, kMaxContextPieces - trial.candidate.contextSize,
                                std::size_t(0) - trial.candidate.pattern.size());
     };
     return rank(first) > rank(second);
@@ -87,10 +87,16 @@ bool EndsInsideLabel(const std::vector<ContextPiece>& pieces, std::size_t size) 
 
 void AddCandidates(const std::string& label, const std::vector<ContextPiece>& left, const ContextPiece& right,
                    bool spansTag, std::vector<Candidate>& candidates) {
+    std::vector<ContextPiece> optionalLeft = left;
+    ContextPiece optionalRight = right;
+    const bool innerTag = MakeInnerTagOptional(optionalLeft, optionalRight);
     for (std::size_t size = 1; size <= left.size(); ++size) {
         if (EndsInsideLabel(left, size)) continue;
-        candidates.push_back(
-            {LabelRulePattern(left, size, spansTag, right), size, StrengthOf(label, left, size, right)});
+        const ContextStrength strength = StrengthOf(label, left, size, right);
+        candidates.push_back({LabelRulePattern(left, size, spansTag, right), size, strength});
+        if (innerTag && size > 1)
+            candidates.push_back(
+                {LabelRulePattern(optionalLeft, size, spansTag, optionalRight), size, strength});
     }
 }
 

@@ -121,6 +121,19 @@ std::string LabelRulePattern(const std::vector<ContextPiece>& left, std::size_t 
     return pattern + right.pattern;
 }
 
+bool MakeInnerTagOptional(std::vector<ContextPiece>& pieces, ContextPiece& right) {
+    const auto opening = [](const ContextPiece& piece) {
+        return piece.kind == ContextPiece::Kind::tag && !piece.pattern.starts_with("</");
+    };
+    if (pieces.size() < 2 || !opening(pieces[0]) || !opening(pieces[1]) ||
+        right.kind != ContextPiece::Kind::tag)
+        return false;
+    pieces[0].pattern.insert(0, "(?:");
+    pieces[0].pattern.append(")?");
+    right.pattern = "<";
+    return true;
+}
+
 bool MergeContexts(const std::vector<ContextPiece>& first, const std::vector<ContextPiece>& second,
                    std::size_t size, std::vector<ContextPiece>& merged) {
     if (first.size() < size || second.size() < size) return false;
