@@ -8,6 +8,7 @@
 #include "engine/label_table.h"
 #include "engine/saved_page_source.h"
 #include "learn/label_rule_trial.h"
+#include "learn/page_link_learner.h"
 #include "learn/rule_context.h"
 #include "learn/value_finder.h"
 
@@ -134,6 +135,8 @@ struct ProfileLearner::Impl {
                              const std::vector<std::pair<std::size_t, std::string>>& examples,
                              const std::set<CompanyFamily>& taughtFamilies) const;
     FieldEvidence Learn(const FieldTask& task) const;
+    // Every label the examples name, for the family of each example.
+    std::vector<FieldEvidence> LearnLabels(const std::vector<CompanyExample>& examples) const;
     // Writes the rule for the other families too where it holds on their companies as well.
     void AddOtherFamilies(const FieldTask& task, FieldEvidence& evidence) const;
     // The rule on the companies of a family; on the task's examples first, when it is their family.
@@ -355,13 +358,25 @@ FieldEvidence ProfileLearner::Impl::LearnGiven(
 }
 
 std::vector<FieldEvidence> ProfileLearner::LearnFields(const std::vector<CompanyExample>& examples) const {
+    // Companies captured with the pages their home page links to first learn which of them are
+    // the contact and introduction pages; the label rules then read those.
+    PageLinkLearning links = LearnPageLinks(impl->companies, examples);
+    if (links.rules.empty()) return impl->LearnLabels(examples);
+    const ProfileLearner withPages(std::move(links.companies));
+    std::vector<FieldEvidence> fields = withPages.impl->LearnLabels(examples);
+    fields.insert(fields.begin(), links.rules.begin(), links.rules.end());
+    return fields;
+}
+
+std::vector<FieldEvidence> ProfileLearner::Impl::LearnLabels(
+    const std::vector<CompanyExample>& examples) const {
     // Per label and family: the examples that give it.
     std::map<std::pair<std::size_t, std::string>,
              std::map<CompanyFamily, std::vector<std::pair<std::size_t, std::string>>>>
         byLabel;
     for (const CompanyExample& example : examples) {
-        if (example.company >= impl->companies.size()) continue;
-        const CompanyFamily family = impl->companies[example.company].family;
+        if (example.company >= companies.size()) continue;
+        const CompanyFamily family = companies[example.company].family;
         for (const auto& [label, value] : example.values)
             byLabel[{LabelOrder(label), label}][family].emplace_back(example.company, value);
     }
@@ -370,7 +385,7 @@ std::vector<FieldEvidence> ProfileLearner::LearnFields(const std::vector<Company
         std::set<CompanyFamily> taught;
         for (const auto& entry : families) taught.insert(entry.first);
         for (const auto& [family, given] : families)
-            fields.push_back(impl->LearnGiven(label.second, given, taught));
+            fields.push_back(LearnGiven(label.second, given, taught));
     }
     return fields;
 }

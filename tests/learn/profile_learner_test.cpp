@@ -232,6 +232,58 @@ TEST(ProfileLearner, CleanedPagesAreThoseOfTheCompanyReading) {
     EXPECT_TRUE(learner.CleanedPage(7, CompanyPage::home).empty());
 }
 
+// Companies captured with the pages their home page links to, as `capture --follow` saves them:
+// the contact facts stand on a linked page, reached by a link whose text names it.
+std::vector<CapturedCompany> LinkedCompanies(const std::vector<std::string>& contactLinkTexts) {
+    std::vector<CapturedCompany> companies;
+    for (std::size_t index = 0; index < contactLinkTexts.size(); ++index) {
+        const std::string number = std::to_string(index);
+        CapturedCompany company;
+        company.link = "http://www.example.test/c/" + number + "/";
+        company.pages[0] = "<html><body><h1>公司" + number +
+                           "</h1>\n<a href=\"about.html\">关于我们</a>\n<a class=\"nav\" "
+                           "href=\"contact.html?from=home&amp;tab=1\">" +
+                           contactLinkTexts[index] + "</a></body></html>";
+        company.linkedPages.push_back({company.link + "about.html", "<p>公司" + number + "成立于2001年</p>"});
+        company.linkedPages.push_back({company.link + "contact.html?from=home&tab=1",
+                                       DefinitionPage("联系", {{"电话", "0571-" + number}}, "")});
+        companies.push_back(std::move(company));
+    }
+    return companies;
+}
+
+TEST(ProfileLearner, LearnsTheLinkToTheContactPageFromCompaniesCapturedWithTheirLinkedPages) {
+    const ProfileLearner learner(LinkedCompanies({"联系方式", "联系方式", "联系方式"}));
+    const std::vector<FieldEvidence> fields =
+        learner.LearnFields({{0, {{"电话", "0571-0"}}}, {1, {{"电话", "0571-1"}}}});
+    ASSERT_EQ(fields.size(), 2u);
+    EXPECT_EQ(fields[0].ruleKey, "generalCompContactReg");
+    EXPECT_TRUE(fields[0].label.empty());
+    ASSERT_TRUE(fields[0].learned) << fields[0].notLearnedReason;
+    EXPECT_EQ(fields[0].values[2], "http://www.example.test/c/2/contact.html?from=home&tab=1");
+    // The link rule finds the link in the home page as received, as the company reading does.
+    ExtractionRules rules;
+    LoadRulesFromText("generalCompContactReg,,," + fields[0].pattern + "\n", rules);
+    EXPECT_TRUE(rules.generalCompContactReg) << fields[0].pattern;
+    // The telephone is learned on the contact pages, the third company's included.
+    EXPECT_EQ(fields[1].label, "电话");
+    EXPECT_EQ(fields[1].page, CompanyPage::contact);
+    EXPECT_EQ(fields[1].values, (Values{"0571-0", "0571-1", "0571-2"}));
+}
+
+TEST(ProfileLearner, ALinkTextThatLeadsElsewhereOnAnotherCompanyTeachesNoLink) {
+    std::vector<CapturedCompany> companies = LinkedCompanies({"联系方式", "联系方式"});
+    // The second company's "联系方式" leads to a page it was not captured with.
+    companies[1].pages[0] = "<a href=\"/elsewhere.html\">联系方式</a>";
+    const ProfileLearner learner(companies);
+    const std::vector<FieldEvidence> fields = learner.LearnFields({{0, {{"电话", "0571-0"}}}});
+    ASSERT_FALSE(fields.empty());
+    EXPECT_EQ(fields[0].ruleKey, "generalCompContactReg");
+    EXPECT_FALSE(fields[0].learned);
+    EXPECT_TRUE(fields[0].pattern.empty());
+    EXPECT_FALSE(fields[0].notLearnedReason.empty());
+}
+
 struct ProfileTextCase {
     const char* behaviour;
     std::string base;
