@@ -47,6 +47,8 @@ public:
     // A page of a company cleaned as the company reading cleans it before its rules see it; empty
     // when the company has no such page. What the rules wizard shows and what rules match.
     const std::string& CleanedPage(std::size_t company, CompanyPage page) const;
+    // The same of a page its home page links to (CapturedCompany::linkedPages, by index).
+    const std::string& CleanedLinkedPage(std::size_t company, std::size_t linked) const;
 
     // The best rule for one field from the examples that give it (company index, value as read).
     FieldEvidence LearnField(const std::string& label,

@@ -30,51 +30,50 @@ std::size_t InvisibleLength(std::string_view text, std::size_t at) {
     return 0;
 }
 
+// The text's visible characters one after another, each byte with the place it came from, so
+// that a value is looked for with one plain search instead of from every place of the page.
+struct VisibleText {
+    std::string characters;
+    std::vector<std::size_t> origin;   // per byte of characters: its place in the text
+    std::vector<bool> characterStart;  // per byte: a character starts there
+
+    explicit VisibleText(std::string_view text) {
+        for (std::size_t at = 0; at < text.size();) {
+            if (const std::size_t skip = InvisibleLength(text, at); skip > 0) {
+                at += skip;
+                continue;
+            }
+            const std::size_t length = CharacterLength(text, at);
+            for (std::size_t byte = 0; byte < length; ++byte) {
+                characters += text[at + byte];
+                origin.push_back(at + byte);
+                characterStart.push_back(byte == 0);
+            }
+            at += length;
+        }
+    }
+};
+
 }  // namespace
 
 std::string ValueKey(std::string_view text) {
-    std::string key;
-    for (std::size_t at = 0; at < text.size();) {
-        if (const std::size_t skip = InvisibleLength(text, at); skip > 0) {
-            at += skip;
-            continue;
-        }
-        const std::size_t length = CharacterLength(text, at);
-        key.append(text.substr(at, length));
-        at += length;
-    }
-    return key;
+    return VisibleText(text).characters;
 }
 
 std::vector<ValueOccurrence> FindValue(std::string_view text, std::string_view key) {
     std::vector<ValueOccurrence> found;
     if (key.empty()) return found;
-    for (std::size_t start = 0; start < text.size();) {
-        if (const std::size_t skip = InvisibleLength(text, start); skip > 0) {
-            start += skip;
+    const VisibleText visible(text);
+    const std::string_view characters = visible.characters;
+    for (std::size_t at = characters.find(key); at != std::string_view::npos;
+         at = characters.find(key, at + 1)) {
+        // A match that begins or ends inside a character is made of two characters' halves.
+        const std::size_t last = at + key.size();
+        if (!visible.characterStart[at] || (last < characters.size() && !visible.characterStart[last]))
             continue;
-        }
-        ValueOccurrence occurrence{start, start, false};
-        std::size_t at = start;
-        std::size_t matched = 0;
-        while (matched < key.size() && at < text.size()) {
-            if (const std::size_t skip = InvisibleLength(text, at); skip > 0) {
-                occurrence.spansTag = occurrence.spansTag || text[at] == '<';
-                at += skip;
-                continue;
-            }
-            const std::size_t length = CharacterLength(text, at);
-            if (key.compare(matched, length, text.substr(at, length)) != 0) break;
-            matched += length;
-            at += length;
-        }
-        if (matched == key.size()) {
-            occurrence.end = at;
-            found.push_back(occurrence);
-            start = at;
-        } else {
-            start += CharacterLength(text, start);
-        }
+        const std::size_t begin = visible.origin[at], end = visible.origin[last - 1] + 1;
+        found.push_back({begin, end, text.substr(begin, end - begin).find('<') != std::string_view::npos});
+        at = last - 1;
     }
     return found;
 }

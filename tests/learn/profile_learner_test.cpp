@@ -225,11 +225,14 @@ TEST(ProfileLearner, EvidenceOfAProfileShowsTheCellEachRuleReads) {
 TEST(ProfileLearner, CleanedPagesAreThoseOfTheCompanyReading) {
     std::vector<CapturedCompany> companies = Companies({{"甲", {{"电话", "0571-1"}}}});
     companies[0].pages[1] = "<p>联系\r\n我们　<!-- 旧 -->0571-1</p>";
+    companies[0].linkedPages.push_back({"http://www.example.test/contact", "<p>联系 <!-- x -->\n我们</p>"});
     const ProfileLearner learner(companies);
     EXPECT_EQ(learner.CompanyCount(), 1u);
     EXPECT_EQ(learner.CleanedPage(0, CompanyPage::contact), "<P>联系 我们 0571-1</P>");
     EXPECT_TRUE(learner.CleanedPage(0, CompanyPage::introduction).empty());
     EXPECT_TRUE(learner.CleanedPage(7, CompanyPage::home).empty());
+    EXPECT_EQ(learner.CleanedLinkedPage(0, 0), "<P>联系 我们</P>");
+    EXPECT_TRUE(learner.CleanedLinkedPage(0, 1).empty());
 }
 
 // Companies captured with the pages their home page links to, as `capture --follow` saves them:
