@@ -188,14 +188,8 @@ const std::string& ProfileLearner::CleanedLinkedPage(std::size_t company, std::s
 }
 
 std::string ProfileLearner::LabelRuleKey(CompanyFamily family) {
-    switch (family) {
-        case CompanyFamily::companySite:
-            return "company";
-        case CompanyFamily::general:
-            return "general";
-        default:
-            return "validate";
-    }
+    // The rules file names the member sites' label rules after the members' validation.
+    return family == CompanyFamily::memberSite ? "validate" : FamilyName(family);
 }
 
 void ProfileLearner::Impl::Try(const FieldTask& task, CompanyFamily family, const Candidate& candidate,
