@@ -287,6 +287,24 @@ TEST(ProfileLearner, ALinkTextThatLeadsElsewhereOnAnotherCompanyTeachesNoLink) {
     EXPECT_FALSE(fields[0].notLearnedReason.empty());
 }
 
+// A megabyte of "<" that no ">" ends, or of script tags that none closes: the value is still
+// looked for in one walk of the page, and no label stands before it.
+TEST(ProfileLearner, HostilePagesAreWalkedOnceAndTeachNothing) {
+    const std::size_t megabyte = 1 << 20;
+    std::vector<CapturedCompany> companies(2);
+    companies[0].pages[0] = std::string(megabyte, '<') + "电话：0571-1";
+    std::string scripts;
+    while (scripts.size() < megabyte) scripts += "<script>";
+    companies[1].pages[0] = scripts + "电话：0571-2";
+    const ProfileLearner learner(companies);
+    for (std::size_t company = 0; company < companies.size(); ++company) {
+        const FieldEvidence field =
+            learner.LearnField("电话", {{company, "0571-" + std::to_string(company + 1)}});
+        EXPECT_FALSE(field.learned) << field.pattern;
+        EXPECT_FALSE(field.notLearnedReason.empty());
+    }
+}
+
 struct ProfileTextCase {
     const char* behaviour;
     std::string base;
