@@ -272,6 +272,14 @@ TEST(ProfileLearner, LearnsTheLinkToTheContactPageFromCompaniesCapturedWithTheir
     EXPECT_EQ(fields[1].label, "电话");
     EXPECT_EQ(fields[1].page, CompanyPage::contact);
     EXPECT_EQ(fields[1].values, (Values{"0571-0", "0571-1", "0571-2"}));
+
+    // The learned profile reads the same companies as captured, following its link to the
+    // contact page among the linked pages.
+    ExtractionRules profile;
+    LoadRulesFromText(LearnedProfileText("", fields), profile);
+    const std::vector<FieldEvidence> evidence = learner.Evidence(profile);
+    ASSERT_EQ(evidence.size(), 1u);
+    EXPECT_EQ(evidence[0].values, fields[1].values);
 }
 
 TEST(ProfileLearner, ALinkTextThatLeadsElsewhereOnAnotherCompanyTeachesNoLink) {
