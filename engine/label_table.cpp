@@ -74,6 +74,15 @@ bool IsKnownLabel(const std::string& label) {
     return FindLabel(label) != nullptr;
 }
 
+std::vector<std::string> KnownLabelsInRecordOrder() {
+    std::vector<std::string> labels;
+    for (const CompanyField& field : kCompanyFields) {
+        for (const LabelField& entry : kLabelTable)
+            if (entry.field == field.member) labels.emplace_back(entry.label);
+    }
+    return labels;
+}
+
 void MoveLabelsIntoRecord(LabelMap& labels, CompanyRecord& record) {
     for (auto entry = labels.begin(); entry != labels.end();) {
         const LabelField* known = FindLabel(entry->first);

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "engine/company_record.h"
 
@@ -15,6 +16,9 @@ void MoveLabelsIntoRecord(LabelMap& labels, CompanyRecord& record);
 
 // Whether the record has a field for the label.
 bool IsKnownLabel(const std::string& label);
+// Every label the record has a field for, in the record's field order (公司名称 after 联系人,
+// 电话 before 移动电话): the names a person can give a value.
+std::vector<std::string> KnownLabelsInRecordOrder();
 
 // The validate labels that the member's own pages are read with, in the order regTime,
 // lastLoginTime (time page), identityAuth, trustYears (confirmation page).
