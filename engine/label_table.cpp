@@ -83,6 +83,11 @@ std::vector<std::string> KnownLabelsInRecordOrder() {
     return labels;
 }
 
+std::size_t LabelOrder(const std::string& label) {
+    const LabelField* known = FindLabel(label);
+    return known == nullptr ? kLabelTable.size() : static_cast<std::size_t>(known - kLabelTable.data());
+}
+
 void MoveLabelsIntoRecord(LabelMap& labels, CompanyRecord& record) {
     for (auto entry = labels.begin(); entry != labels.end();) {
         const LabelField* known = FindLabel(entry->first);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,6 +20,10 @@ bool IsKnownLabel(const std::string& label);
 // Every label the record has a field for, in the record's field order (公司名称 after 联系人,
 // 电话 before 移动电话): the names a person can give a value.
 std::vector<std::string> KnownLabelsInRecordOrder();
+
+// The label's place in the record's field order (the program's label table); labels the record
+// has no field for come after all others.
+std::size_t LabelOrder(const std::string& label);
 
 // The validate labels that the member's own pages are read with, in the order regTime,
 // lastLoginTime (time page), identityAuth, trustYears (confirmation page).

@@ -30,8 +30,12 @@ struct FieldEvidence {
     // Per captured company: the value the rule gives there; none where it does not match.
     std::vector<std::optional<std::string>> values;
     std::size_t matched = 0;  // companies where it gives a plausible value
+    std::size_t tried = 0;    // companies of the rule's families it was tried on
     bool learned = false;
-    std::string notLearnedReason;  // for the user, when not learned (GBK)
+    // Further family keys the same rule holds on (their captured companies give plausible values).
+    std::vector<std::string> alsoRuleKeys;
+    CompanyPage page = CompanyPage::home;  // the page of the examples that holds the value
+    std::string notLearnedReason;          // for the user, when not learned (GBK)
 };
 
 class ProfileLearner {
@@ -51,6 +55,9 @@ public:
     std::vector<FieldEvidence> LearnFields(const std::vector<CompanyExample>& examples) const;
     // The same hit table for the label rules a profile already has.
     std::vector<FieldEvidence> Evidence(const ExtractionRules& rules) const;
+
+    // The family key of label rules ("validate", "general", "company").
+    static std::string LabelRuleKey(CompanyFamily family);
 
 private:
     struct Impl;
