@@ -22,6 +22,10 @@ bool IsOneOf(QStringView name, const std::array<const char*, N>& names) {
     return false;
 }
 
+bool IsAsciiLetter(QChar character) {
+    return (character >= u'a' && character <= u'z') || (character >= u'A' && character <= u'Z');
+}
+
 // The tag's name: the letters and digits after "<" and an optional "/".
 QStringView TagName(QStringView tag) {
     qsizetype start = tag.startsWith(u'/') ? 1 : 0;
@@ -68,9 +72,16 @@ QString PageVisibleText(const QString& cleanedPage) {
             break;
         }
         writer.AddText(page.mid(at, tagStart - at));
+        // A "<" that opens no tag (not followed by a letter, "/" or "!") is text, as a browser
+        // shows it; so is all that follows a "<" never closed.
+        const QChar next = tagStart + 1 < page.size() ? page[tagStart + 1] : QChar();
+        if (!IsAsciiLetter(next) && next != u'/' && next != u'!') {
+            writer.AddText(page.mid(tagStart, 1));
+            at = tagStart + 1;
+            continue;
+        }
         const qsizetype tagEnd = page.indexOf(u'>', tagStart);
         if (tagEnd < 0) {
-            // A "<" that opens no tag is text, as a browser shows it.
             writer.AddText(page.mid(tagStart));
             break;
         }
