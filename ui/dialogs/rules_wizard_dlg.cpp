@@ -41,12 +41,15 @@ constexpr PageName kPageNames[] = {
 enum NamedValueColumn { kNamedLabelColumn, kNamedValueColumn };
 constexpr int kLabelRole = Qt::UserRole + 1;  // a named value's label, GBK
 constexpr QSize kDialogSize(1100, 680);
+const QList<int> kSideWidths = {260, 420, 420};  // the companies, the page, the rules
 
-QTableWidget* NewTable(QWidget* parent, const char* objectName, const QStringList& titles) {
+// A table whose wide column (the value, the rule) takes the room the others leave.
+QTableWidget* NewTable(QWidget* parent, const char* objectName, const QStringList& titles, int wideColumn) {
     auto* table = new QTableWidget(0, static_cast<int>(titles.size()), parent);
     table->setObjectName(QString::fromLatin1(objectName));
     table->setHorizontalHeaderLabels(titles);
-    table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->horizontalHeader()->setSectionResizeMode(wideColumn, QHeaderView::Stretch);
     table->verticalHeader()->setVisible(false);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -72,8 +75,7 @@ CRulesWizardDlg::CRulesWizardDlg(std::string baseProfilePath, QWidget* parent)
     splitter->addWidget(BuildCompanySide());
     splitter->addWidget(BuildPageSide());
     splitter->addWidget(BuildEvidenceSide());
-    splitter->setStretchFactor(1, 2);
-    splitter->setStretchFactor(2, 2);
+    splitter->setSizes(kSideWidths);
 
     siteNameBox_ = Named<QLineEdit>("siteName", this);
     siteNameBox_->setPlaceholderText(QStringLiteral("新站点的名称"));
@@ -117,7 +119,8 @@ QWidget* CRulesWizardDlg::BuildPageSide() {
     for (const std::string& label : KnownLabelsInRecordOrder())
         fieldBox_->addItem(FromGbk(label), QByteArray::fromStdString(label));
     nameButton_ = Named<QPushButton>("nameValue", QStringLiteral("记下所选的值"), side);
-    namedValues_ = NewTable(side, "namedValues", {QStringLiteral("字段"), QStringLiteral("值")});
+    namedValues_ =
+        NewTable(side, "namedValues", {QStringLiteral("字段"), QStringLiteral("值")}, kNamedValueColumn);
     forgetButton_ = Named<QPushButton>("forgetValue", QStringLiteral("删除"), side);
 
     auto* pageRow = new QHBoxLayout;
@@ -140,9 +143,9 @@ QWidget* CRulesWizardDlg::BuildPageSide() {
 QWidget* CRulesWizardDlg::BuildEvidenceSide() {
     auto* side = new QWidget(this);
     fieldRules_ = NewTable(side, "fieldRules",
-                           {QStringLiteral("字段"), QStringLiteral("规则"), QStringLiteral("命中")});
+                           {QStringLiteral("字段"), QStringLiteral("规则"), QStringLiteral("命中")}, 1);
     fieldRules_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    companyValues_ = NewTable(side, "companyValues", {QStringLiteral("公司"), QStringLiteral("取到的值")});
+    companyValues_ = NewTable(side, "companyValues", {QStringLiteral("公司"), QStringLiteral("取到的值")}, 1);
     companyValues_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     auto* layout = new QVBoxLayout(side);
     layout->addWidget(new QLabel(QStringLiteral("学到的规则（命中：取到值的公司/全部公司）"), side));
@@ -184,7 +187,9 @@ bool CRulesWizardDlg::OpenFolder(const QString& folder) {
         const OpenedCompany& opened = session_.Company(company);
         const QString name = QFileInfo(QFile::decodeName(opened.folder.c_str())).fileName();
         companyNames_.append(name);
-        auto* item = new QListWidgetItem(name, companyList_);
+        // The folder's name as the user gave it to capture, and the company's link to know it by.
+        auto* item = new QListWidgetItem(QStringLiteral("%1  %2").arg(name, FromGbk(opened.company.link)),
+                                         companyList_);
         item->setToolTip(FromGbk(opened.company.link));
     }
     SetStatus(QStringLiteral("新打开 %1 家公司，共 %2 家。").arg(added).arg(session_.CompanyCount()));
