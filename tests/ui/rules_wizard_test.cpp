@@ -90,6 +90,7 @@ constexpr TestCompany kCompanies[] = {
     {"杭州丁茶叶有限公司", "赵敏 女士", "0571-55667788"},
 };
 constexpr char kOnlyFax[] = "0577-88880000";
+constexpr char kLinkedAddress[] = "http://www.test-b2b.test/company/1/contact.html";
 
 std::string HomePage(const TestCompany& company, bool withFax) {
     QString page = QStringLiteral(
@@ -115,6 +116,10 @@ protected:
             company.family = CompanyFamily::general;
             company.pages[static_cast<std::size_t>(CompanyPage::home)] =
                 HomePage(kCompanies[index], index == 0);
+            // The first company was captured with the pages its home page links to.
+            if (index == 0)
+                company.linkedPages.push_back(
+                    {kLinkedAddress, Gbk(QStringLiteral("<p>地址：<b>温州市</b>鹿城区</p>"))});
             ASSERT_TRUE(SaveCapturedCompany(Saved(index).string(), company));
         }
         SetNextMessageAnswers({});
@@ -226,11 +231,17 @@ TEST_F(RulesWizardTest, OpensAParentFolderOrSingleCompaniesOnceEachAndRefusesOth
     companies->setCurrentRow(1);
     pages = ownWizard->findChild<QComboBox*>("pages");
     pageText = ownWizard->findChild<QPlainTextEdit*>("pageText");
+    ASSERT_EQ(pages->count(), 2);
     EXPECT_EQ(pages->currentText(), "首页");
-    EXPECT_EQ(pages->count(), 1);
     EXPECT_TRUE(pageText->toPlainText().contains(QStringLiteral("联系人\t张伟 先生")))
         << pageText->toPlainText().toStdString();
     EXPECT_TRUE(pageText->toPlainText().contains(QStringLiteral("传真号码 0577-88880000")));
+    pages->setCurrentIndex(1);
+    EXPECT_EQ(pages->currentText(), QStringLiteral("链接页 1：") + kLinkedAddress);
+    EXPECT_EQ(pageText->toPlainText(), QStringLiteral("地址： 温州市 鹿城区"))
+        << pageText->toPlainText().toStdString();
+    companies->setCurrentRow(2);
+    EXPECT_EQ(pages->count(), 1) << "a company without linked pages";
 }
 
 TEST_F(RulesWizardTest, ANamedValueGivesItsRuleAndTheValueOnEveryOtherCompany) {

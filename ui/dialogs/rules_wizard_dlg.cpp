@@ -38,6 +38,9 @@ constexpr PageName kPageNames[] = {
     {CompanyPage::memberConfirmation, "会员认证页"},
 };
 
+// The page chooser's entries: a role's page by its number, the linked pages after them.
+constexpr std::size_t kFirstLinkedPage = kCompanyPageCount;
+
 enum NamedValueColumn { kNamedLabelColumn, kNamedValueColumn };
 constexpr int kLabelRole = Qt::UserRole + 1;  // a named value's label, GBK
 constexpr QSize kDialogSize(1100, 680);
@@ -216,9 +219,16 @@ void CRulesWizardDlg::OnCompanyChosen() {
         const QSignalBlocker quiet(pageBox_);
         pageBox_->clear();
         if (company >= 0) {
+            const auto chosen = static_cast<std::size_t>(company);
             for (const PageName& page : kPageNames) {
-                if (!session_.CleanedPage(static_cast<std::size_t>(company), page.page).empty())
+                if (!session_.CleanedPage(chosen, page.page).empty())
                     pageBox_->addItem(QString::fromUtf8(page.name), static_cast<int>(page.page));
+            }
+            const auto& linked = session_.Company(chosen).company.linkedPages;
+            for (std::size_t page = 0; page < linked.size(); ++page) {
+                pageBox_->addItem(
+                    QStringLiteral("链接页 %1：%2").arg(page + 1).arg(FromGbk(linked[page].address)),
+                    static_cast<int>(kFirstLinkedPage + page));
             }
         }
     }
@@ -232,10 +242,13 @@ void CRulesWizardDlg::OnPageChosen() {
         pageText_->clear();
         return;
     }
-    const auto page = static_cast<CompanyPage>(pageBox_->currentData().toInt());
+    const auto chosen = static_cast<std::size_t>(company);
+    const auto page = static_cast<std::size_t>(pageBox_->currentData().toInt());
+    const std::string cleaned = page < kFirstLinkedPage
+                                    ? session_.CleanedPage(chosen, static_cast<CompanyPage>(page))
+                                    : session_.CleanedLinkedPage(chosen, page - kFirstLinkedPage);
     // The one place the page crosses from the engine's GBK into the window's text.
-    pageText_->setPlainText(
-        PageVisibleText(FromGbk(session_.CleanedPage(static_cast<std::size_t>(company), page))));
+    pageText_->setPlainText(PageVisibleText(FromGbk(cleaned)));
 }
 
 void CRulesWizardDlg::OnSelectionChanged() {

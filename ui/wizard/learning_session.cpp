@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 
+#include "engine/company_parser.h"
 #include "engine/label_table.h"
 
 LearningSession::LearningSession(QObject* receiver, std::function<void()> changed)
@@ -36,6 +37,11 @@ std::size_t LearningSession::Open(std::vector<OpenedCompany> companies) {
 
 std::string LearningSession::CleanedPage(std::size_t company, CompanyPage page) const {
     return learner_ ? learner_->CleanedPage(company, page) : std::string();
+}
+
+std::string LearningSession::CleanedLinkedPage(std::size_t company, std::size_t linked) const {
+    const CapturedCompany& captured = companies_.at(company).company;
+    return CleanedCompanyText(captured.family, captured.linkedPages.at(linked).body);
 }
 
 void LearningSession::Name(std::size_t company, const std::string& label, const std::string& value) {

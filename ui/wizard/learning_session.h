@@ -29,6 +29,8 @@ public:
     const OpenedCompany& Company(std::size_t company) const { return companies_[company]; }
     // The page cleaned as the rules see it (GBK); empty when the company has none.
     std::string CleanedPage(std::size_t company, CompanyPage page) const;
+    // A page the home page links to, cleaned the same way.
+    std::string CleanedLinkedPage(std::size_t company, std::size_t linked) const;
 
     const NamedValues& Values() const { return values_; }
     void Name(std::size_t company, const std::string& label, const std::string& value);
