@@ -8,6 +8,7 @@
 #include "engine/label_table.h"
 #include "engine/saved_page_source.h"
 #include "learn/label_rule_trial.h"
+#include "learn/page_link_learner.h"
 #include "learn/rule_context.h"
 #include "learn/value_finder.h"
 
@@ -15,8 +16,9 @@ namespace {
 
 // Pieces of context tried to the left of a value: a label cell and its row's tags at the most.
 constexpr std::size_t kMaxContextPieces = 6;
-// Places of one value on a page worth building rules from (the title, a heading, the table...).
-constexpr std::size_t kMaxOccurrences = 4;
+// Places of one value on a company's pages worth building rules from (the title, a heading, the
+// table, the same on every page of the company...).
+constexpr std::size_t kMaxOccurrences = 16;
 // A plausible value on another company is of similar length to the examples' values: between a
 // quarter and four times theirs, with room for short values that vary (a name, a number).
 constexpr std::size_t kLengthFactor = 4;
@@ -53,12 +55,12 @@ struct Trial {
     std::vector<std::optional<std::string>> values;
 };
 
-// Better first: holds on half the companies, a more telling context, matched more, shorter
-// context, shorter rule.
+// Better first: holds on half the companies, a more telling context, more plausible values, in
+// its place on more companies, shorter context, shorter rule.
 bool Better(const Trial& first, const Trial& second, std::size_t needed) {
     const auto rank = [needed](const Trial& trial) {
         return std::make_tuple(trial.found >= needed, trial.candidate.strength.Rank(), trial.matched,
-                               kMaxContextPieces - trial.candidate.contextSize,
+                               trial.found, kMaxContextPieces - trial.candidate.contextSize,
                                std::size_t(0) - trial.candidate.pattern.size());
     };
     return rank(first) > rank(second);
@@ -86,16 +88,32 @@ bool EndsInsideLabel(const std::vector<ContextPiece>& pieces, std::size_t size) 
 
 void AddCandidates(const std::string& label, const std::vector<ContextPiece>& left, const ContextPiece& right,
                    bool spansTag, std::vector<Candidate>& candidates) {
+    std::vector<ContextPiece> optionalLeft = left;
+    ContextPiece optionalRight = right;
+    const bool innerTag = MakeInnerTagOptional(optionalLeft, optionalRight);
     for (std::size_t size = 1; size <= left.size(); ++size) {
         if (EndsInsideLabel(left, size)) continue;
-        candidates.push_back(
-            {LabelRulePattern(left, size, spansTag, right), size, StrengthOf(label, left, size, right)});
+        const ContextStrength strength = StrengthOf(label, left, size, right);
+        candidates.push_back({LabelRulePattern(left, size, spansTag, right), size, strength});
+        if (innerTag && size > 1)
+            candidates.push_back(
+                {LabelRulePattern(optionalLeft, size, spansTag, optionalRight), size, strength});
     }
 }
 
 std::size_t HalfRoundedUp(std::size_t count) {
     return (count + 1) / 2;
 }
+
+// One field to learn for one family, and what a plausible value of it looks like.
+struct FieldTask {
+    std::string label;
+    CompanyFamily family = CompanyFamily::general;
+    std::vector<Example> examples;
+    std::size_t lengthLow = 0, lengthHigh = 0;  // of a plausible value's key
+    bool tagsAllowed = false;                   // the examples' values stand across tags
+    std::set<CompanyFamily> taughtFamilies;
+};
 
 }  // namespace
 
@@ -112,14 +130,17 @@ struct ProfileLearner::Impl {
                           [family](const CapturedCompany& company) { return company.family == family; }));
     }
 
-    FieldEvidence Learn(const std::string& label, CompanyFamily family, const std::vector<Example>& examples,
-                        std::size_t lengthLow, std::size_t lengthHigh, bool tagsAllowed) const;
+    // taughtFamilies: the families whose own examples teach them the label.
+    FieldEvidence LearnGiven(const std::string& label,
+                             const std::vector<std::pair<std::size_t, std::string>>& examples,
+                             const std::set<CompanyFamily>& taughtFamilies) const;
+    FieldEvidence Learn(const FieldTask& task) const;
+    // Every label the examples name, for the family of each example.
+    std::vector<FieldEvidence> LearnLabels(const std::vector<CompanyExample>& examples) const;
     // Writes the rule for the other families too where it holds on their companies as well.
-    void AddOtherFamilies(const std::string& label, CompanyFamily family, std::size_t lengthLow,
-                          std::size_t lengthHigh, bool tagsAllowed, FieldEvidence& evidence) const;
-    void Try(const std::string& label, CompanyFamily family, const std::vector<Example>& examples,
-             const Candidate& candidate, std::size_t lengthLow, std::size_t lengthHigh, bool tagsAllowed,
-             Trial& trial) const;
+    void AddOtherFamilies(const FieldTask& task, FieldEvidence& evidence) const;
+    // The rule on the companies of a family; on the task's examples first, when it is their family.
+    void Try(const FieldTask& task, CompanyFamily family, const Candidate& candidate, Trial& trial) const;
 };
 
 ProfileLearner::ProfileLearner(std::vector<CapturedCompany> companies) {
@@ -164,16 +185,14 @@ std::string ProfileLearner::LabelRuleKey(CompanyFamily family) {
     }
 }
 
-void ProfileLearner::Impl::Try(const std::string& label, CompanyFamily family,
-                               const std::vector<Example>& examples, const Candidate& candidate,
-                               std::size_t lengthLow, std::size_t lengthHigh, bool tagsAllowed,
+void ProfileLearner::Impl::Try(const FieldTask& task, CompanyFamily family, const Candidate& candidate,
                                Trial& trial) const {
     trial = Trial{candidate, 0, 0, {}};
     const std::optional<LabelRuleTrial> rule =
-        LabelRuleTrial::Compile(LabelRuleKey(family), label, candidate.pattern);
+        LabelRuleTrial::Compile(LabelRuleKey(family), task.label, candidate.pattern);
     if (!rule) return;
     // Every example must read as the person read it.
-    for (const Example& example : examples) {
+    for (const Example& example : family == task.family ? task.examples : std::vector<Example>()) {
         const std::optional<std::string> value = rule->ValueOn(family, ruleText[example.company]);
         if (!value || ValueKey(*value) != example.key) return;
     }
@@ -183,8 +202,8 @@ void ProfileLearner::Impl::Try(const std::string& label, CompanyFamily family,
         std::optional<std::string> value = rule->ValueOn(family, ruleText[company]);
         if (!value) continue;
         const std::size_t length = ValueKey(*value).size();
-        const bool plausible = length > 0 && length >= lengthLow && length <= lengthHigh &&
-                               (tagsAllowed || !rule->LastCaptureHeldTag());
+        const bool plausible = length > 0 && length >= task.lengthLow && length <= task.lengthHigh &&
+                               (task.tagsAllowed || !rule->LastCaptureHeldTag());
         if (plausible) ++trial.matched;
         // A label whose value cell is empty is the rule in its place on a company without the value.
         if (plausible || length == 0) ++trial.found;
@@ -192,9 +211,9 @@ void ProfileLearner::Impl::Try(const std::string& label, CompanyFamily family,
     }
 }
 
-FieldEvidence ProfileLearner::Impl::Learn(const std::string& label, CompanyFamily family,
-                                          const std::vector<Example>& examples, std::size_t lengthLow,
-                                          std::size_t lengthHigh, bool tagsAllowed) const {
+FieldEvidence ProfileLearner::Impl::Learn(const FieldTask& task) const {
+    const std::string& label = task.label;
+    const CompanyFamily family = task.family;
     FieldEvidence evidence;
     evidence.label = label;
     evidence.ruleKey = LabelRuleKey(family);
@@ -206,7 +225,7 @@ FieldEvidence ProfileLearner::Impl::Learn(const std::string& label, CompanyFamil
     std::vector<Candidate> candidates;
     std::vector<std::vector<std::pair<std::vector<ContextPiece>, ContextPiece>>> contexts;
     bool pageNoted = false;
-    for (const Example& example : examples) {
+    for (const Example& example : task.examples) {
         const std::string& text = ruleText[example.company];
         std::vector<ValueOccurrence> found = FindValue(text, example.key);
         if (found.size() > kMaxOccurrences) found.resize(kMaxOccurrences);
@@ -236,7 +255,7 @@ FieldEvidence ProfileLearner::Impl::Learn(const std::string& label, CompanyFamil
                     const ContextPiece& mergedRight = right.pattern == otherRight.pattern
                                                           ? right
                                                           : ContextPiece{ContextPiece::Kind::tag, "<", false};
-                    candidates.push_back({LabelRulePattern(merged, size, tagsAllowed, mergedRight), size,
+                    candidates.push_back({LabelRulePattern(merged, size, task.tagsAllowed, mergedRight), size,
                                           StrengthOf(label, merged, size, mergedRight)});
                 }
             }
@@ -252,7 +271,7 @@ FieldEvidence ProfileLearner::Impl::Learn(const std::string& label, CompanyFamil
     for (const Candidate& candidate : candidates) {
         if (!seen.insert(candidate.pattern).second) continue;
         Trial trial;
-        Try(label, family, examples, candidate, lengthLow, lengthHigh, tagsAllowed, trial);
+        Try(task, family, candidate, trial);
         if (trial.values.empty()) continue;
         if (!best || Better(trial, *best, needed)) best = std::move(trial);
     }
@@ -269,20 +288,18 @@ FieldEvidence ProfileLearner::Impl::Learn(const std::string& label, CompanyFamil
     evidence.pattern = best->candidate.pattern;
     evidence.values = std::move(best->values);
     evidence.learned = true;
-    AddOtherFamilies(label, family, lengthLow, lengthHigh, tagsAllowed, evidence);
+    AddOtherFamilies(task, evidence);
     return evidence;
 }
 
-void ProfileLearner::Impl::AddOtherFamilies(const std::string& label, CompanyFamily family,
-                                            std::size_t lengthLow, std::size_t lengthHigh, bool tagsAllowed,
-                                            FieldEvidence& evidence) const {
+void ProfileLearner::Impl::AddOtherFamilies(const FieldTask& task, FieldEvidence& evidence) const {
     for (const CompanyFamily other :
          {CompanyFamily::memberSite, CompanyFamily::general, CompanyFamily::companySite}) {
         const std::size_t count = FamilyCount(other);
-        if (other == family || count == 0) continue;
+        if (other == task.family || count == 0 || task.taughtFamilies.count(other) > 0) continue;
         const Candidate candidate{evidence.pattern, 0, {}};
         Trial trial;
-        Try(label, other, {}, candidate, lengthLow, lengthHigh, tagsAllowed, trial);
+        Try(task, other, candidate, trial);
         if (trial.found < HalfRoundedUp(count)) continue;
         evidence.alsoRuleKeys.push_back(LabelRuleKey(other));
         evidence.matched += trial.matched;
@@ -296,20 +313,26 @@ void ProfileLearner::Impl::AddOtherFamilies(const std::string& label, CompanyFam
 
 FieldEvidence ProfileLearner::LearnField(
     const std::string& label, const std::vector<std::pair<std::size_t, std::string>>& examples) const {
+    return impl->LearnGiven(label, examples, {});
+}
+
+FieldEvidence ProfileLearner::Impl::LearnGiven(
+    const std::string& label, const std::vector<std::pair<std::size_t, std::string>>& examples,
+    const std::set<CompanyFamily>& taughtFamilies) const {
     FieldEvidence evidence;
     evidence.label = label;
-    evidence.values.resize(impl->companies.size());
+    evidence.values.resize(companies.size());
     std::vector<Example> usable;
     std::size_t shortest = std::string::npos, longest = 0;
     bool tagsAllowed = false;
     std::optional<CompanyFamily> family;
     for (const auto& [company, value] : examples) {
-        if (company >= impl->companies.size()) continue;
-        const CompanyFamily exampleFamily = impl->companies[company].family;
+        if (company >= companies.size()) continue;
+        const CompanyFamily exampleFamily = companies[company].family;
         if (family && *family != exampleFamily) continue;
         std::string key = ValueKey(CleanedLabelValue(exampleFamily, value));
         // A value not on the example's pages teaches nothing; the other examples may still.
-        std::vector<ValueOccurrence> found = FindValue(impl->ruleText[company], key);
+        std::vector<ValueOccurrence> found = FindValue(ruleText[company], key);
         if (found.empty()) continue;
         family = exampleFamily;
         shortest = std::min(shortest, key.size());
@@ -319,29 +342,50 @@ FieldEvidence ProfileLearner::LearnField(
         usable.push_back({company, std::move(key)});
     }
     if (!family) {
-        if (!examples.empty() && examples.front().first < impl->companies.size())
-            evidence.ruleKey = LabelRuleKey(impl->companies[examples.front().first].family);
+        if (!examples.empty() && examples.front().first < companies.size())
+            evidence.ruleKey = LabelRuleKey(companies[examples.front().first].family);
         evidence.notLearnedReason = "示例公司的页面上找不到这个值";
         return evidence;
     }
-    return impl->Learn(label, *family, usable, shortest / kLengthFactor,
-                       longest * kLengthFactor + kLengthSlack, tagsAllowed);
+    FieldTask task{label,
+                   *family,
+                   std::move(usable),
+                   shortest / kLengthFactor,
+                   longest * kLengthFactor + kLengthSlack,
+                   tagsAllowed,
+                   taughtFamilies};
+    return Learn(task);
 }
 
 std::vector<FieldEvidence> ProfileLearner::LearnFields(const std::vector<CompanyExample>& examples) const {
+    // Companies captured with the pages their home page links to first learn which of them are
+    // the contact and introduction pages; the label rules then read those.
+    PageLinkLearning links = LearnPageLinks(impl->companies, examples);
+    if (links.rules.empty()) return impl->LearnLabels(examples);
+    const ProfileLearner withPages(std::move(links.companies));
+    std::vector<FieldEvidence> fields = withPages.impl->LearnLabels(examples);
+    fields.insert(fields.begin(), links.rules.begin(), links.rules.end());
+    return fields;
+}
+
+std::vector<FieldEvidence> ProfileLearner::Impl::LearnLabels(
+    const std::vector<CompanyExample>& examples) const {
     // Per label and family: the examples that give it.
     std::map<std::pair<std::size_t, std::string>,
              std::map<CompanyFamily, std::vector<std::pair<std::size_t, std::string>>>>
         byLabel;
     for (const CompanyExample& example : examples) {
-        if (example.company >= impl->companies.size()) continue;
-        const CompanyFamily family = impl->companies[example.company].family;
+        if (example.company >= companies.size()) continue;
+        const CompanyFamily family = companies[example.company].family;
         for (const auto& [label, value] : example.values)
             byLabel[{LabelOrder(label), label}][family].emplace_back(example.company, value);
     }
     std::vector<FieldEvidence> fields;
     for (const auto& [label, families] : byLabel) {
-        for (const auto& [family, given] : families) fields.push_back(LearnField(label.second, given));
+        std::set<CompanyFamily> taught;
+        for (const auto& entry : families) taught.insert(entry.first);
+        for (const auto& [family, given] : families)
+            fields.push_back(LearnGiven(label.second, given, taught));
     }
     return fields;
 }
@@ -373,6 +417,8 @@ std::vector<FieldEvidence> ProfileLearner::Evidence(const ExtractionRules& rules
         const std::size_t tried = impl->FamilyCount(reading.family);
         if (tried == 0) continue;
         for (const auto& [label, pattern] : *reading.labelRules) {
+            // The member's own pages are read apart from the company's pages, into other fields.
+            if (reading.family == CompanyFamily::memberSite && IsMemberPageLabel(label)) continue;
             FieldEvidence evidence;
             evidence.label = label;
             evidence.ruleKey = LabelRuleKey(reading.family);

@@ -7,7 +7,7 @@
 namespace {
 
 // A label is a few words; text further from the value belongs to the page, not to the label.
-constexpr std::size_t kLabelCharacters = 10;
+constexpr std::size_t kLabelCharacters = 16;
 constexpr std::string_view kRegexSpecials = "\\^$.|?*+()[]{}";
 constexpr std::string_view kBlank = "\\s*";
 constexpr std::string_view kAnyTag = "<[^>]*>";
@@ -31,12 +31,12 @@ std::string TagName(std::string_view pattern) {
     return std::string(pattern.substr(0, end));
 }
 
-// The last `kLabelCharacters` characters of a text run (the run starts on a character boundary).
-std::string_view LabelTail(std::string_view run) {
-    std::vector<std::size_t> starts;
-    for (std::size_t at = 0; at < run.size(); at += CharacterLength(run, at)) starts.push_back(at);
-    if (starts.size() <= kLabelCharacters) return run;
-    return run.substr(starts[starts.size() - kLabelCharacters]);
+bool IsLabelLength(std::string_view run) {
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < run.size() && characters <= kLabelCharacters;
+         at += CharacterLength(run, at))
+        ++characters;
+    return characters <= kLabelCharacters;
 }
 
 }  // namespace
@@ -82,10 +82,10 @@ std::vector<ContextPiece> LeftContext(std::string_view text, const ValueOccurren
         const std::size_t start = close == std::string_view::npos ? 0 : close + 1;
         std::string_view run = text.substr(start, end - start);
         const std::size_t visibleStart = run.find_first_not_of(" \t\r\n");
-        run = LabelTail(run.substr(visibleStart));
+        run = run.substr(visibleStart);
+        // Text longer than a label is the page's own (a sentence, a script): the context ends before it.
+        if (!IsLabelLength(run)) break;
         pieces.push_back({ContextPiece::Kind::text, LiteralPattern(run), false});
-        // A label cut short in the middle of its text is no whole label: the context ends there.
-        if (start + visibleStart != end - run.size()) break;
         end = start + visibleStart;
     }
     return pieces;
@@ -119,6 +119,19 @@ std::string LabelRulePattern(const std::vector<ContextPiece>& left, std::size_t 
     pattern += captureSpansTags ? "(.*?)" : "([^<]*?)";
     pattern += kBlank;
     return pattern + right.pattern;
+}
+
+bool MakeInnerTagOptional(std::vector<ContextPiece>& pieces, ContextPiece& right) {
+    const auto opening = [](const ContextPiece& piece) {
+        return piece.kind == ContextPiece::Kind::tag && !piece.pattern.starts_with("</");
+    };
+    if (pieces.size() < 2 || !opening(pieces[0]) || !opening(pieces[1]) ||
+        right.kind != ContextPiece::Kind::tag)
+        return false;
+    pieces[0].pattern.insert(0, "(?:");
+    pieces[0].pattern.append(")?");
+    right.pattern = "<";
+    return true;
 }
 
 bool MergeContexts(const std::vector<ContextPiece>& first, const std::vector<ContextPiece>& second,

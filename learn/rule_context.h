@@ -29,6 +29,11 @@ std::string LiteralPattern(std::string_view text);
 std::string LabelRulePattern(const std::vector<ContextPiece>& left, std::size_t size, bool captureSpansTags,
                              const ContextPiece& right);
 
+// A value wrapped in a tag of its own inside its cell (a link in a table cell): the context with
+// that tag made optional and the value ending at any tag, so that the rule also finds an empty
+// cell. False when the value stands in its cell directly.
+bool MakeInnerTagOptional(std::vector<ContextPiece>& pieces, ContextPiece& right);
+
 // Two contexts of the same shape made one: where they differ, a tag becomes "<[^>]*>" (or keeps
 // its name when both have it) and text becomes "[^<]*?". False when the shapes differ.
 bool MergeContexts(const std::vector<ContextPiece>& first, const std::vector<ContextPiece>& second,

@@ -1,11 +1,16 @@
 #include "learn/value_finder.h"
 
+#include <utility>
+
 #include "engine/gbk_characters.h"
 
 namespace {
 
 constexpr std::string_view kWideBlank = "\xA1\xA1";  // the full-width space in GBK
 constexpr std::string_view kNoBreakSpace = "&nbsp;";
+// A script or style element shows nothing; the cleaned page has its tags in upper case.
+constexpr std::pair<std::string_view, std::string_view> kHiddenElements[] = {{"<SCRIPT", "</SCRIPT>"},
+                                                                             {"<STYLE", "</STYLE>"}};
 
 // The length of the blank or tag that starts at `at`, or 0 when a visible character starts there.
 std::size_t InvisibleLength(std::string_view text, std::size_t at) {
@@ -14,6 +19,11 @@ std::size_t InvisibleLength(std::string_view text, std::size_t at) {
     if (text.compare(at, kWideBlank.size(), kWideBlank) == 0) return kWideBlank.size();
     if (text.compare(at, kNoBreakSpace.size(), kNoBreakSpace) == 0) return kNoBreakSpace.size();
     if (byte == '<') {
+        for (const auto& [open, close] : kHiddenElements) {
+            if (text.compare(at, open.size(), open) != 0) continue;
+            const std::size_t end = text.find(close, at);
+            if (end != std::string_view::npos) return end + close.size() - at;
+        }
         const std::size_t close = text.find('>', at);
         return close == std::string_view::npos ? 0 : close + 1 - at;
     }

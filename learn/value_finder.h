@@ -6,7 +6,7 @@
 #include <vector>
 
 // Finding a value as a person reads it in a page's cleaned text (GBK). A person does not see
-// blanks of any kind (space, full-width space, &nbsp;) or tags, so two texts are the same value
+// blanks of any kind (space, full-width space, &nbsp;), tags or scripts, so two texts are the same value
 // when their other characters are the same, in order.
 
 // The value's characters without blanks and tags: what two readings of one value share.
