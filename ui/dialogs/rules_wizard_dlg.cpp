@@ -313,11 +313,9 @@ void CRulesWizardDlg::ShowNamedValues() {
 }
 
 void CRulesWizardDlg::ShowEvidence() {
-    ShowFieldRows(*fieldRules_, session_.Labels(),
-                  [this](const std::string& label) { return session_.Evidence(label); });
-    const std::vector<std::string> labels = session_.Labels();
-    const bool shown = std::find(labels.begin(), labels.end(), ChosenLabel()) != labels.end();
-    ShowCompanyValues(*companyValues_, companyNames_, shown ? session_.Evidence(ChosenLabel()) : nullptr);
+    const std::vector<FieldEvidence>* evidence = session_.Evidence();
+    ShowFieldRows(*fieldRules_, evidence, session_.Labels());
+    ShowCompanyValues(*companyValues_, companyNames_, evidence, ChosenLabel());
 }
 
 void CRulesWizardDlg::SetStatus(const QString& text) {
@@ -331,8 +329,8 @@ void CRulesWizardDlg::OnSave() {
         siteNameBox_->setFocus();
         return;
     }
-    const std::optional<std::vector<FieldEvidence>> fields = session_.NamedEvidence();
-    if (!fields) {
+    const std::vector<FieldEvidence>* fields = session_.NamedEvidence();
+    if (fields == nullptr) {
         ShowMessageBox(this, QStringLiteral("还在学习规则，请稍候再保存。"), MessageButtons::Ok);
         return;
     }

@@ -2,21 +2,25 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
+#include <vector>
 
 #include "learn/profile_learner.h"
 
 class QTableWidget;
 
-// How the rules wizard shows what learning made of the fields.
+// How the rules wizard shows what learning made of the named values.
 
 // "matched/all": on how many of the captured companies the rule gives a value.
 QString HitRateText(const FieldEvidence& evidence);
 
-// One row per field (字段, 规则, 命中): the rule and its hit rate, or why it was not learned, or
-// that it is being learned (no evidence yet). Labels are GBK.
-void ShowFieldRows(QTableWidget& table, const std::vector<std::string>& labels,
-                   const std::function<const FieldEvidence*(const std::string&)>& evidenceOf);
+// One row per rule learned or tried (字段, 规则, 命中): the link rules, then the label rules with
+// their hit rates, or why a field was not learned. While learning (no evidence), one row per
+// label (GBK) saying so.
+void ShowFieldRows(QTableWidget& table, const std::vector<FieldEvidence>* evidence,
+                   const std::vector<std::string>& labels);
 
-// One row per captured company (公司, 取到的值): the value the field's rule gives there; empty
-// when the field is not learned.
-void ShowCompanyValues(QTableWidget& table, const QStringList& companyNames, const FieldEvidence* evidence);
+// One row per captured company (公司, 取到的值): the value the label's learned rule gives there;
+// empty where none does.
+void ShowCompanyValues(QTableWidget& table, const QStringList& companyNames,
+                       const std::vector<FieldEvidence>* evidence, const std::string& label);

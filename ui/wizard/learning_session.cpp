@@ -9,9 +9,10 @@
 LearningSession::LearningSession(QObject* receiver, std::function<void()> changed)
     : changed_(std::move(changed)),
       labelOrder_(KnownLabelsInRecordOrder()),
-      worker_(std::make_unique<FieldLearningWorker>(
-          receiver, [this](std::uint64_t serial, const FieldLearningTask& task,
-                           const FieldEvidence& evidence) { Delivered(serial, task, evidence); })) {}
+      worker_(std::make_unique<LearningWorker>(
+          receiver,
+          [this](std::uint64_t serial, const NamedValues::Values& values,
+                 const std::vector<FieldEvidence>& fields) { Delivered(serial, values, fields); })) {}
 
 std::size_t LearningSession::Open(std::vector<OpenedCompany> companies) {
     std::size_t added = 0;
@@ -62,65 +63,52 @@ void LearningSession::Try(std::size_t company, const std::string& label, const s
     LearnWhatIsMissing();
 }
 
+NamedValues::Values LearningSession::WithTried() const {
+    NamedValues::Values values = values_.All();
+    if (tried_) values[tried_->company][tried_->label] = tried_->value;
+    return values;
+}
+
 std::vector<std::string> LearningSession::Labels() const {
-    const std::vector<std::string> named = values_.Labels(labelOrder_);
-    std::set<std::string> labels(named.begin(), named.end());
-    if (tried_) labels.insert(tried_->label);
-    return InLabelOrder(std::move(labels), labelOrder_);
+    return LabelsOf(WithTried(), labelOrder_);
 }
 
-FieldLearningTask LearningSession::TaskFor(const std::string& label, bool withTried) const {
-    FieldLearningTask task{label, values_.ExamplesOf(label)};
-    if (!withTried || !tried_ || tried_->label != label) return task;
-    const auto own = std::find_if(task.examples.begin(), task.examples.end(),
-                                  [this](const auto& example) { return example.first == tried_->company; });
-    if (own != task.examples.end())
-        own->second = tried_->value;
-    else
-        task.examples.insert(std::upper_bound(task.examples.begin(), task.examples.end(),
-                                              std::make_pair(tried_->company, std::string())),
-                             {tried_->company, tried_->value});
-    return task;
-}
-
-const FieldEvidence* LearningSession::Evidence(const std::string& label) const {
-    const auto found = learned_.find(TaskFor(label, true));
+const std::vector<FieldEvidence>* LearningSession::LearnedFrom(const NamedValues::Values& values) const {
+    static const std::vector<FieldEvidence> kNothingNamed;
+    if (values.empty()) return &kNothingNamed;
+    const auto found = learned_.find(values);
     return found == learned_.end() ? nullptr : &found->second;
 }
 
-std::optional<std::vector<FieldEvidence>> LearningSession::NamedEvidence() const {
-    std::vector<FieldEvidence> fields;
-    for (const std::string& label : values_.Labels(labelOrder_)) {
-        const auto found = learned_.find(TaskFor(label, false));
-        if (found == learned_.end()) return std::nullopt;
-        fields.push_back(found->second);
-    }
-    return fields;
+const std::vector<FieldEvidence>* LearningSession::Evidence() const {
+    return LearnedFrom(WithTried());
+}
+
+const std::vector<FieldEvidence>* LearningSession::NamedEvidence() const {
+    return LearnedFrom(values_.All());
 }
 
 void LearningSession::LearnWhatIsMissing() {
     if (!learner_) return;
-    // The field tried now first: it is what the user looks at. The others as named, for the
-    // table and for saving.
-    std::deque<FieldLearningTask> missing;
-    bool newlyMissing = false;
-    const auto want = [&](FieldLearningTask task) {
-        if (task.examples.empty() || learned_.count(task) > 0) return;
-        if (std::find(missing.begin(), missing.end(), task) != missing.end()) return;
-        newlyMissing = newlyMissing || asked_.count(task) == 0;
-        missing.push_back(std::move(task));
-    };
-    if (tried_) want(TaskFor(tried_->label, true));
-    for (const std::string& label : values_.Labels(labelOrder_)) want(TaskFor(label, false));
+    // What the user looks at first, then what saving takes.
+    std::deque<NamedValues::Values> missing;
+    for (NamedValues::Values values : {WithTried(), values_.All()}) {
+        if (LearnedFrom(values) != nullptr) continue;
+        if (std::find(missing.begin(), missing.end(), values) == missing.end())
+            missing.push_back(std::move(values));
+    }
+    const bool newlyMissing =
+        std::any_of(missing.begin(), missing.end(),
+                    [this](const NamedValues::Values& values) { return !asked_.count(values); });
     if (!newlyMissing) return;
-    asked_ = std::set<FieldLearningTask>(missing.begin(), missing.end());
+    asked_ = std::set<NamedValues::Values>(missing.begin(), missing.end());
     worker_->Learn(serial_, *learner_, std::move(missing));
 }
 
-void LearningSession::Delivered(std::uint64_t serial, const FieldLearningTask& task,
-                                const FieldEvidence& evidence) {
+void LearningSession::Delivered(std::uint64_t serial, const NamedValues::Values& values,
+                                const std::vector<FieldEvidence>& fields) {
     if (serial != serial_) return;  // learned over companies since added to
-    asked_.erase(task);
-    learned_.emplace(task, evidence);
+    asked_.erase(values);
+    learned_.emplace(values, fields);
     changed_();
 }

@@ -12,13 +12,13 @@
 
 #include "learn/profile_learner.h"
 #include "ui/wizard/captured_company_folders.h"
-#include "ui/wizard/field_learning_worker.h"
+#include "ui/wizard/learning_worker.h"
 #include "ui/wizard/named_values.h"
 
 // What the rules wizard knows and learns, apart from its widgets: the captured companies open,
-// the values the user named on them, the value selected now (tried as if named) and, per field,
-// the evidence learned from them. Learning runs on a worker; `changed` runs on the receiver's
-// thread whenever a field's evidence arrives.
+// the values the user named on them, the value selected now (tried as if named) and what the
+// learner made of them. Learning runs on a worker; `changed` runs on the receiver's thread
+// whenever a result arrives.
 class LearningSession {
 public:
     LearningSession(QObject* receiver, std::function<void()> changed);
@@ -38,13 +38,13 @@ public:
     // The value selected now, learned as if it were named; an empty value: none.
     void Try(std::size_t company, const std::string& label, const std::string& value);
 
-    // The fields to show: every named label and the one tried, in the record's order.
+    // The fields named, and the one tried, in the record's order.
     std::vector<std::string> Labels() const;
-    // A field's evidence over the named values and the one tried; none while it is learned.
-    const FieldEvidence* Evidence(const std::string& label) const;
-    // The evidence of every named field without the one tried, for saving; none while any of it
-    // is being learned.
-    std::optional<std::vector<FieldEvidence>> NamedEvidence() const;
+    // What was learned from the named values and the one tried: the link rules, then a rule per
+    // field and family; none while it is being learned.
+    const std::vector<FieldEvidence>* Evidence() const;
+    // The same without the value tried, for saving.
+    const std::vector<FieldEvidence>* NamedEvidence() const;
 
 private:
     struct Tried {
@@ -52,9 +52,11 @@ private:
         std::string label;
         std::string value;
     };
-    FieldLearningTask TaskFor(const std::string& label, bool withTried) const;
+    NamedValues::Values WithTried() const;
+    const std::vector<FieldEvidence>* LearnedFrom(const NamedValues::Values& values) const;
     void LearnWhatIsMissing();
-    void Delivered(std::uint64_t serial, const FieldLearningTask& task, const FieldEvidence& evidence);
+    void Delivered(std::uint64_t serial, const NamedValues::Values& values,
+                   const std::vector<FieldEvidence>& fields);
 
     const std::function<void()> changed_;
     const std::vector<std::string> labelOrder_;
@@ -63,7 +65,7 @@ private:
     std::uint64_t serial_ = 0;  // counts the sets of companies learned over
     NamedValues values_;
     std::optional<Tried> tried_;
-    std::map<FieldLearningTask, FieldEvidence> learned_;  // over the companies open now
-    std::set<FieldLearningTask> asked_;                   // handed to the worker, not back yet
-    std::unique_ptr<FieldLearningWorker> worker_;         // last: joined before the rest goes
+    std::map<NamedValues::Values, std::vector<FieldEvidence>> learned_;  // over the companies open now
+    std::set<NamedValues::Values> asked_;                                // handed to the worker, not back yet
+    std::unique_ptr<LearningWorker> worker_;                             // last: joined before the rest goes
 };

@@ -1,5 +1,7 @@
 #include "ui/wizard/named_values.h"
 
+#include <set>
+
 void NamedValues::Name(std::size_t company, const std::string& label, const std::string& value) {
     values_[company][label] = value;
 }
@@ -17,29 +19,22 @@ const std::map<std::string, std::string>& NamedValues::Of(std::size_t company) c
     return found == values_.end() ? kNone : found->second;
 }
 
-std::vector<std::string> InLabelOrder(std::set<std::string> labels,
-                                      const std::vector<std::string>& labelOrder) {
+std::vector<std::string> LabelsOf(const NamedValues::Values& values,
+                                  const std::vector<std::string>& labelOrder) {
+    std::set<std::string> given;
+    for (const auto& [company, labels] : values) {
+        for (const auto& entry : labels) given.insert(entry.first);
+    }
     std::vector<std::string> ordered;
     for (const std::string& label : labelOrder) {
-        if (labels.erase(label) > 0) ordered.push_back(label);
+        if (given.erase(label) > 0) ordered.push_back(label);
     }
-    ordered.insert(ordered.end(), labels.begin(), labels.end());
+    ordered.insert(ordered.end(), given.begin(), given.end());
     return ordered;
 }
 
-std::vector<std::string> NamedValues::Labels(const std::vector<std::string>& labelOrder) const {
-    std::set<std::string> given;
-    for (const auto& [company, labels] : values_) {
-        for (const auto& entry : labels) given.insert(entry.first);
-    }
-    return InLabelOrder(std::move(given), labelOrder);
-}
-
-NamedValues::Examples NamedValues::ExamplesOf(const std::string& label) const {
-    Examples examples;
-    for (const auto& [company, labels] : values_) {
-        const auto found = labels.find(label);
-        if (found != labels.end()) examples.emplace_back(company, found->second);
-    }
+std::vector<CompanyExample> ExamplesOf(const NamedValues::Values& values) {
+    std::vector<CompanyExample> examples;
+    for (const auto& [company, labels] : values) examples.push_back({company, labels});
     return examples;
 }

@@ -2,31 +2,29 @@
 
 #include <cstddef>
 #include <map>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
-// The labels in the order of `labelOrder`, those it lacks last.
-std::vector<std::string> InLabelOrder(std::set<std::string> labels,
-                                      const std::vector<std::string>& labelOrder);
+#include "learn/profile_learner.h"
 
 // The values a person named in the rules wizard: per captured company, record label -> value as
 // read (GBK). A company gives a label one value.
 class NamedValues {
 public:
-    using Examples = std::vector<std::pair<std::size_t, std::string>>;  // company, value
+    using Values = std::map<std::size_t, std::map<std::string, std::string>>;
 
     void Name(std::size_t company, const std::string& label, const std::string& value);
     void Forget(std::size_t company, const std::string& label);
-    void ForgetAll() { values_.clear(); }
 
+    const Values& All() const { return values_; }
     const std::map<std::string, std::string>& Of(std::size_t company) const;
-    // Every label some company gives, InLabelOrder.
-    std::vector<std::string> Labels(const std::vector<std::string>& labelOrder) const;
-    // The examples of one label, by company.
-    Examples ExamplesOf(const std::string& label) const;
 
 private:
-    std::map<std::size_t, std::map<std::string, std::string>> values_;
+    Values values_;
 };
+
+// Every label some company gives, in the order of `labelOrder` (labels it lacks last).
+std::vector<std::string> LabelsOf(const NamedValues::Values& values,
+                                  const std::vector<std::string>& labelOrder);
+// The values as the learner takes them: one example per company.
+std::vector<CompanyExample> ExamplesOf(const NamedValues::Values& values);

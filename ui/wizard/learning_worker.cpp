@@ -1,13 +1,13 @@
-#include "ui/wizard/field_learning_worker.h"
+#include "ui/wizard/learning_worker.h"
 
 #include <QMetaObject>
 #include <QObject>
 #include <algorithm>
 
-FieldLearningWorker::FieldLearningWorker(QObject* receiver, Delivery deliver)
+LearningWorker::LearningWorker(QObject* receiver, Delivery deliver)
     : receiver_(receiver), deliver_(std::move(deliver)), thread_([this] { Run(); }) {}
 
-FieldLearningWorker::~FieldLearningWorker() {
+LearningWorker::~LearningWorker() {
     {
         const std::lock_guard<std::mutex> guard(lock_);
         stopping_ = true;
@@ -16,37 +16,37 @@ FieldLearningWorker::~FieldLearningWorker() {
     thread_.join();
 }
 
-void FieldLearningWorker::Learn(std::uint64_t learnerSerial, const ProfileLearner& learner,
-                                std::deque<FieldLearningTask> tasks) {
+void LearningWorker::Learn(std::uint64_t learnerSerial, const ProfileLearner& learner,
+                           std::deque<NamedValues::Values> sets) {
     {
         const std::lock_guard<std::mutex> guard(lock_);
-        // The field in progress comes anyway: learning it twice would only make the rest wait.
+        // The set in progress comes anyway: learning it twice would only make the rest wait.
         if (learnerSerial == serial_ && current_)
-            tasks.erase(std::remove(tasks.begin(), tasks.end(), *current_), tasks.end());
+            sets.erase(std::remove(sets.begin(), sets.end(), *current_), sets.end());
         serial_ = learnerSerial;
         learner_ = learner;
-        pending_ = std::move(tasks);
+        pending_ = std::move(sets);
     }
     wake_.notify_all();
 }
 
-void FieldLearningWorker::Run() {
+void LearningWorker::Run() {
     std::unique_lock<std::mutex> guard(lock_);
     for (;;) {
         wake_.wait(guard, [this] { return stopping_ || !pending_.empty(); });
         if (stopping_) return;
         current_ = std::move(pending_.front());
         pending_.pop_front();
-        const FieldLearningTask task = *current_;
+        const NamedValues::Values values = *current_;
         const std::uint64_t serial = serial_;
         const ProfileLearner learner = *learner_;  // shares the companies; a newer set may replace them
         guard.unlock();
-        const FieldEvidence evidence = learner.LearnField(task.label, task.examples);
+        const std::vector<FieldEvidence> fields = learner.LearnFields(ExamplesOf(values));
         guard.lock();
         current_.reset();
         // A queued call with the receiver as its context is dropped when the receiver goes.
         QMetaObject::invokeMethod(
-            receiver_, [deliver = deliver_, serial, task, evidence] { deliver(serial, task, evidence); },
+            receiver_, [deliver = deliver_, serial, values, fields] { deliver(serial, values, fields); },
             Qt::QueuedConnection);
     }
 }
