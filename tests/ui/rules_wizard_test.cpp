@@ -127,8 +127,8 @@ protected:
         Attach(ownWizard.get());
     }
 
-    // The tests look at the dialog through its controls.
-    void Attach(CRulesWizardDlg* dialog) {
+    // The tests look at the dialog through its controls, with the companies of the folder open.
+    void Attach(CRulesWizardDlg* dialog, const std::string& folder = "saved") {
         wizard = dialog;
         companies = wizard->findChild<QListWidget*>("companies");
         pages = wizard->findChild<QComboBox*>("pages");
@@ -140,7 +140,7 @@ protected:
         siteName = wizard->findChild<QLineEdit*>("siteName");
         ASSERT_TRUE(companies && pages && pageText && field && fieldRules && companyValues && namedValues &&
                     siteName);
-        ASSERT_TRUE(wizard->OpenFolder(QString::fromStdString(dir.File("saved").string())));
+        ASSERT_TRUE(wizard->OpenFolder(QString::fromStdString(dir.File(folder).string())));
     }
 
     void TearDown() override {
@@ -363,6 +363,40 @@ TEST_F(RulesWizardTest, SavesTheProfileOnTheBaseWithoutReplacingAFileUnasked) {
     Click("save");
     EXPECT_EQ(ReadFile(profile), text);
     EXPECT_EQ(saved.size(), 1);
+}
+
+// Companies captured with the pages their home page links to: the contact facts stand on a linked
+// page, and naming a value there teaches the link to the contact page as well, which is saved.
+TEST_F(RulesWizardTest, AValueOnALinkedPageTeachesTheLinkToTheContactPage) {
+    for (int index = 0; index < 3; ++index) {
+        const std::string number = std::to_string(index + 1);
+        CapturedCompany company;
+        company.link = "http://www.test-b2b.test/c/" + number + "/";
+        company.pages[static_cast<std::size_t>(CompanyPage::home)] = Gbk(
+            QStringLiteral("<html><body><h1>公司%1</h1><a href=\"contact.html\">联系方式</a></body></html>")
+                .arg(index + 1));
+        company.linkedPages.push_back(
+            {company.link + "contact.html",
+             Gbk(QStringLiteral("<table><tr><th>电话</th><td>0571-000%1</td></tr></table>").arg(index + 1))});
+        ASSERT_TRUE(SaveCapturedCompany(dir.File("followed/" + number).string(), company));
+    }
+    ownWizard = std::make_unique<CRulesWizardDlg>(dir.File("config/base.rules").string());
+    wizard = ownWizard.get();
+    Attach(wizard, "followed");
+    companies->setCurrentRow(0);
+    ASSERT_EQ(pages->count(), 2);
+    pages->setCurrentIndex(1);
+    field->setCurrentText(QStringLiteral("电话"));
+    Select(QStringLiteral("0571-0001"));
+    Click("nameValue");
+    EXPECT_FALSE(LearnedRow("联系方式页的链接").first.startsWith(QStringLiteral("未学会")));
+    EXPECT_EQ(LearnedRow("电话").second, "3/3");
+    EXPECT_EQ(CompanyValues(), (QStringList{"0571-0001", "0571-0002", "0571-0003"}));
+
+    siteName->setText(QStringLiteral("向导站"));
+    Click("save");
+    const std::string text = ReadFile(ProfileFolder() / "向导站.rules");
+    EXPECT_NE(text.find("generalCompContactReg,,,"), std::string::npos) << text;
 }
 
 // From the main window: the button beside the site chooser opens the wizard on the chosen site,
