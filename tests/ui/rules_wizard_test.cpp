@@ -20,6 +20,7 @@
 #include <QTextCursor>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #include "app/harvio_dlg.h"
 #include "engine/captured_company.h"
@@ -29,6 +30,8 @@
 #include "ui/dialogs/rules_wizard_dlg.h"
 #include "ui/search/gbk_text.h"
 #include "ui/support/ui_test_support.h"
+#include "ui/wizard/captured_company_folders.h"
+#include "ui/wizard/learning_worker.h"
 #include "ui/wizard/page_visible_text.h"
 
 namespace fs = std::filesystem;
@@ -397,6 +400,40 @@ TEST_F(RulesWizardTest, AValueOnALinkedPageTeachesTheLinkToTheContactPage) {
     Click("save");
     const std::string text = ReadFile(ProfileFolder() / "向导站.rules");
     EXPECT_NE(text.find("generalCompContactReg,,,"), std::string::npos) << text;
+}
+
+// The learning worker: the latest wish is always learned and arrives last, sets not begun when a
+// newer one comes are dropped, and a worker destroyed while it learns delivers nothing after.
+TEST_F(RulesWizardTest, TheLearningWorkerLearnsTheLatestSetAndNothingAfterItGoes) {
+    std::vector<CapturedCompany> captured;
+    for (const OpenedCompany& company : ReadCapturedCompanies(dir.File("saved").string()))
+        captured.push_back(company.company);
+    const ProfileLearner learner(captured);
+    QObject receiver;
+    std::vector<NamedValues::Values> delivered;
+    auto worker = std::make_unique<LearningWorker>(
+        &receiver,
+        [&](std::uint64_t serial, const NamedValues::Values& values, const std::vector<FieldEvidence>&) {
+            EXPECT_EQ(serial, 7u);
+            delivered.push_back(values);
+        });
+    std::vector<NamedValues::Values> asked;
+    for (const TestCompany& company : kCompanies) {
+        asked.push_back(
+            {{asked.size(), {{Gbk(QStringLiteral("联系人")), Gbk(QString::fromUtf8(company.contact))}}}});
+        worker->Learn(7, learner, {asked.back()});
+    }
+    ASSERT_TRUE(
+        WaitFor([&] { return !delivered.empty() && delivered.back() == asked.back(); }, kLearnLimitMs));
+    for (const NamedValues::Values& values : delivered)
+        EXPECT_NE(std::find(asked.begin(), asked.end(), values), asked.end());
+    EXPECT_EQ(std::set<NamedValues::Values>(delivered.begin(), delivered.end()).size(), delivered.size());
+
+    delivered.clear();
+    worker->Learn(7, learner, {asked.front()});
+    worker.reset();  // joined here, perhaps in the middle of learning
+    QTest::qWait(50);
+    EXPECT_LE(delivered.size(), 1u) << "at most the set that was in progress";
 }
 
 // From the main window: the button beside the site chooser opens the wizard on the chosen site,

@@ -6,6 +6,12 @@
 #include "engine/company_parser.h"
 #include "engine/label_table.h"
 
+namespace {
+
+constexpr std::size_t kKeptResults = 64;
+
+}  // namespace
+
 LearningSession::LearningSession(QObject* receiver, std::function<void()> changed)
     : changed_(std::move(changed)),
       labelOrder_(KnownLabelsInRecordOrder()),
@@ -110,5 +116,12 @@ void LearningSession::Delivered(std::uint64_t serial, const NamedValues::Values&
     if (serial != serial_) return;  // learned over companies since added to
     asked_.erase(values);
     learned_.emplace(values, fields);
+    // Every selection is a set of its own: past ones go once they are many, what is shown stays.
+    if (learned_.size() > kKeptResults) {
+        const NamedValues::Values tried = WithTried();
+        std::erase_if(learned_, [&](const auto& entry) {
+            return entry.first != tried && entry.first != values_.All();
+        });
+    }
     changed_();
 }
