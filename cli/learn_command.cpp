@@ -122,7 +122,12 @@ int RunLearn(const LearnOptions& options) {
     std::fflush(stdout);
     const std::size_t learned = static_cast<std::size_t>(std::count_if(
         fields.begin(), fields.end(), [](const FieldEvidence& field) { return field.learned; }));
-    std::fprintf(stderr, "%zu of %zu field%s learned\n", learned, fields.size(),
+    std::fprintf(stderr, "%zu of %zu rule%s learned\n", learned, fields.size(),
                  fields.size() == 1 ? "" : "s");
+    // A profile that would only repeat the base is not written.
+    if (learned == 0) {
+        std::fprintf(stderr, "nothing learned; no profile written\n");
+        return kExitNoRecord;
+    }
     return WriteNewProfile(options.outFile, LearnedProfileText(*baseText, fields)) ? kExitOk : kExitUsage;
 }

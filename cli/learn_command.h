@@ -8,7 +8,8 @@ class App;
 }
 
 // harvio-cli learn: learns a profile's label rules from captured companies and the values a
-// person read on one or two of them, prints the evidence and writes the profile.
+// person read on one or two of them, prints the evidence and writes the profile; exits with
+// kExitNoRecord, writing nothing, when no rule could be learned.
 struct LearnOptions {
     std::vector<std::string> pageFolders;  // captured company folders, or folders holding them
     std::string valuesFile;                // UTF-8: [FOLDER] blocks of FIELD=VALUE lines

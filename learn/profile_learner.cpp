@@ -23,6 +23,9 @@ constexpr std::size_t kMaxOccurrences = 16;
 // quarter and four times theirs, with room for short values that vary (a name, a number).
 constexpr std::size_t kLengthFactor = 4;
 constexpr std::size_t kLengthSlack = 16;
+// Longer than any fact a directory shows (an introduction runs to a few thousand bytes): text
+// pasted by mistake, not looked for.
+constexpr std::size_t kLongestValue = 16384;
 // The pages a label rule reads, in the order the company reading joins them.
 constexpr CompanyPage kRulePages[] = {CompanyPage::home, CompanyPage::contact, CompanyPage::introduction};
 
@@ -122,6 +125,7 @@ struct ProfileLearner::Impl {
     // Per company: each page cleaned on its own, and the pages joined and cleaned as the label
     // rules see them.
     std::vector<std::array<std::string, kCompanyPageCount>> cleanedPages;
+    std::vector<std::vector<std::string>> cleanedLinkedPages;
     std::vector<std::string> ruleText;
 
     std::size_t FamilyCount(CompanyFamily family) const {
@@ -156,6 +160,9 @@ ProfileLearner::ProfileLearner(std::vector<CapturedCompany> companies) {
             AppendCompanyPage(joined, body);
         }
         impl->cleanedPages.push_back(std::move(cleaned));
+        std::vector<std::string>& linked = impl->cleanedLinkedPages.emplace_back();
+        for (const CapturedCompany::LinkedPage& page : company.linkedPages)
+            linked.push_back(CleanedCompanyText(company.family, page.body));
         impl->ruleText.push_back(CleanedCompanyText(company.family, joined));
     }
     this->impl = std::move(impl);
@@ -174,15 +181,15 @@ const std::string& ProfileLearner::CleanedPage(std::size_t company, CompanyPage 
     return impl->cleanedPages[company][static_cast<std::size_t>(page)];
 }
 
+const std::string& ProfileLearner::CleanedLinkedPage(std::size_t company, std::size_t linked) const {
+    if (company >= impl->cleanedLinkedPages.size() || linked >= impl->cleanedLinkedPages[company].size())
+        return kNoPage;
+    return impl->cleanedLinkedPages[company][linked];
+}
+
 std::string ProfileLearner::LabelRuleKey(CompanyFamily family) {
-    switch (family) {
-        case CompanyFamily::companySite:
-            return "company";
-        case CompanyFamily::general:
-            return "general";
-        default:
-            return "validate";
-    }
+    // The rules file names the member sites' label rules after the members' validation.
+    return family == CompanyFamily::memberSite ? "validate" : FamilyName(family);
 }
 
 void ProfileLearner::Impl::Try(const FieldTask& task, CompanyFamily family, const Candidate& candidate,
@@ -332,6 +339,7 @@ FieldEvidence ProfileLearner::Impl::LearnGiven(
         if (family && *family != exampleFamily) continue;
         std::string key = ValueKey(CleanedLabelValue(exampleFamily, value));
         // A value not on the example's pages teaches nothing; the other examples may still.
+        if (key.size() > kLongestValue) continue;
         std::vector<ValueOccurrence> found = FindValue(ruleText[company], key);
         if (found.empty()) continue;
         family = exampleFamily;

@@ -484,6 +484,12 @@ TEST_F(CliTest, LearnWritesANewProfileAndPrintsTheEvidenceOfEveryField) {
         EXPECT_NE(run.err.find(fault.message), std::string::npos) << run.err;
         EXPECT_FALSE(std::filesystem::exists(out)) << fault.message;
     }
+    // Nothing learned: no profile that would only repeat the base.
+    run = Run({"learn", "--pages", directory.File("saved").string(), "--values",
+               values(Utf8(u8"[c1]\n电话=0571-7\n")), "--out", out});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.starts_with(Utf8(u8"not learned\t电话\t"))) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(out));
     EXPECT_EQ(
         Run({"learn", "--pages", directory.File("none").string(), "--values", values("[c1]\n"), "--out", out})
             .exitCode,

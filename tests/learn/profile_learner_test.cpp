@@ -225,11 +225,14 @@ TEST(ProfileLearner, EvidenceOfAProfileShowsTheCellEachRuleReads) {
 TEST(ProfileLearner, CleanedPagesAreThoseOfTheCompanyReading) {
     std::vector<CapturedCompany> companies = Companies({{"甲", {{"电话", "0571-1"}}}});
     companies[0].pages[1] = "<p>联系\r\n我们　<!-- 旧 -->0571-1</p>";
+    companies[0].linkedPages.push_back({"http://www.example.test/contact", "<p>联系 <!-- x -->\n我们</p>"});
     const ProfileLearner learner(companies);
     EXPECT_EQ(learner.CompanyCount(), 1u);
     EXPECT_EQ(learner.CleanedPage(0, CompanyPage::contact), "<P>联系 我们 0571-1</P>");
     EXPECT_TRUE(learner.CleanedPage(0, CompanyPage::introduction).empty());
     EXPECT_TRUE(learner.CleanedPage(7, CompanyPage::home).empty());
+    EXPECT_EQ(learner.CleanedLinkedPage(0, 0), "<P>联系 我们</P>");
+    EXPECT_TRUE(learner.CleanedLinkedPage(0, 1).empty());
 }
 
 // Companies captured with the pages their home page links to, as `capture --follow` saves them:
@@ -282,6 +285,24 @@ TEST(ProfileLearner, ALinkTextThatLeadsElsewhereOnAnotherCompanyTeachesNoLink) {
     EXPECT_FALSE(fields[0].learned);
     EXPECT_TRUE(fields[0].pattern.empty());
     EXPECT_FALSE(fields[0].notLearnedReason.empty());
+}
+
+// A megabyte of "<" that no ">" ends, or of script tags that none closes: the value is still
+// looked for in one walk of the page, and no label stands before it.
+TEST(ProfileLearner, HostilePagesAreWalkedOnceAndTeachNothing) {
+    const std::size_t megabyte = 1 << 20;
+    std::vector<CapturedCompany> companies(2);
+    companies[0].pages[0] = std::string(megabyte, '<') + "电话：0571-1";
+    std::string scripts;
+    while (scripts.size() < megabyte) scripts += "<script>";
+    companies[1].pages[0] = scripts + "电话：0571-2";
+    const ProfileLearner learner(companies);
+    for (std::size_t company = 0; company < companies.size(); ++company) {
+        const FieldEvidence field =
+            learner.LearnField("电话", {{company, "0571-" + std::to_string(company + 1)}});
+        EXPECT_FALSE(field.learned) << field.pattern;
+        EXPECT_FALSE(field.notLearnedReason.empty());
+    }
 }
 
 struct ProfileTextCase {
