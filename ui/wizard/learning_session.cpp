@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <deque>
 
-#include "engine/company_parser.h"
 #include "engine/label_table.h"
 
 namespace {
@@ -47,8 +46,7 @@ std::string LearningSession::CleanedPage(std::size_t company, CompanyPage page) 
 }
 
 std::string LearningSession::CleanedLinkedPage(std::size_t company, std::size_t linked) const {
-    const CapturedCompany& captured = companies_.at(company).company;
-    return CleanedCompanyText(captured.family, captured.linkedPages.at(linked).body);
+    return learner_ ? learner_->CleanedLinkedPage(company, linked) : std::string();
 }
 
 void LearningSession::Name(std::size_t company, const std::string& label, const std::string& value) {
