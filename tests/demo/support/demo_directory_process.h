@@ -45,7 +45,13 @@ int RunProgram(const std::vector<std::string>& command, const std::string& stdou
 // CR LF; the arguments name the directory, the conditions and the faults.
 std::vector<std::string> DemoTruth(const std::vector<std::string>& arguments);
 
+// A whole file's bytes; empty when it can't be read. In a namespace of its own: the engine's
+// reader of that name (which tells an unreadable file apart) is linked into the window's tests.
+namespace demo_support {
 std::string ReadWholeFile(const std::string& path);
+}  // namespace demo_support
+using demo_support::ReadWholeFile;
+
 // A new empty directory under the system's temporary directory.
 std::string MakeTemporaryDirectory();
 
