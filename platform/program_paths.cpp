@@ -105,11 +105,18 @@ std::string DocumentsFolder() {
     return home + "/" + kDocumentsFallback;
 }
 
-// The regular files of a folder by name.
+// A file a save left unfinished ("NAME.part"), an editor's backup ("NAME~") or a hidden file is
+// not a profile of its own: listed, it would show a site twice.
+bool IsSiteProfileName(const std::string& name) {
+    return !name.starts_with('.') && !name.ends_with('~') && !name.ends_with(".part");
+}
+
+// The profile files of a folder by name.
 void AddFilesByName(const std::string& folder, std::map<std::string, std::string>& files) {
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-        if (entry.is_regular_file(error)) files[entry.path().filename().string()] = entry.path().string();
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file(error) && IsSiteProfileName(name)) files[name] = entry.path().string();
     }
 }
 

@@ -128,7 +128,9 @@ TEST_F(ProgramPathsTest, SiteProfilesMergeTheShippedWithTheUsersByName) {
     fs::create_directories(Config());
     EXPECT_EQ(UserSiteProfileFolder(), (Config() / "sites").string());
     EXPECT_EQ(SiteProfileFiles(), std::vector<std::string>{});
-    Touch(Config() / "sites" / "z.site");
+    // Besides the profile, what a crashed save, an editor and a hidden file leave in the folder.
+    for (const char* name : {"z.site", "z.site.part", "z.site~", ".z.site.swp"})
+        Touch(Config() / "sites" / name);
     EXPECT_EQ(SiteProfileFiles(), std::vector<std::string>{(Config() / "sites" / "z.site").string()});
 }
 
