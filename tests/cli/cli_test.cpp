@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "engine/captured_company.h"
 #include "engine/result_row.h"
 #include "engine/search_query.h"
 #include "engine/support/loopback_site.h"
@@ -413,4 +414,80 @@ TEST_F(CliTest, CaptureFollowsNextPageLinksAndTheListPageTesterReadsLinksAgainst
     const std::vector<std::string> lines = Lines(run.out);
     EXPECT_NE(std::find(lines.begin(), lines.end(), "link\thttp://dir.test/m/2"), lines.end()) << run.out;
     EXPECT_NE(std::find(lines.begin(), lines.end(), "nextPage\t" + first), lines.end()) << run.out;
+}
+
+// capture --follow: the pages of the home page's host it links to, each once, at most 20, those
+// that cannot be read or are no page left out; without a named profile nothing but the home page
+// is read by rules.
+TEST_F(CliTest, CaptureFollowSavesTheLinkedPagesOfTheCompanysHost) {
+    LoopbackSite site;
+    const std::string home = "http://shop.test/m7/";
+    std::string links =
+        "<a href=\"about.html\">关于我们</a> <a href=\"about.html#team\">团队</a> <a href=\"#top\">顶部</a>"
+        "<a href=\"/m7/\">首页</a> <a href=\"http://other.test/x.html\">别处</a> <a "
+        "href=\"mailto:a@shop.test\">信</a>"
+        "<a href=\"javascript:void(0)\">空</a> <a href=\"/broken.html\">坏</a> <a href=\"logo.png\">图</a>"
+        "<!-- <a href=\"/hidden.html\">注释</a> --><A "
+        "HREF='http://SHOP.test/contact.html?a=1&amp;b=2'>联系</A>";
+    for (int page = 1; page <= 25; ++page) links += "<a href=\"/p" + std::to_string(page) + ".html\">p</a>";
+    site.AddPage(home, "<html><body>" + links + "</body></html>");
+    site.AddPage(home + "about.html", "<p>about</p>");
+    site.AddPage("http://shop.test/contact.html?a=1&b=2", "<p>电话：0577-1</p>");
+    site.AddPage(home + "logo.png", "\x89PNG");
+    site.SetContentType(home + "logo.png", "image/png");
+    site.AddPage("http://other.test/x.html", "<p>x</p>");
+    site.SetPageFunction([](const std::string& url) -> std::optional<std::string> {
+        if (url.find("/p") == std::string::npos) return std::nullopt;
+        return "<p>" + url + "</p>";
+    });
+    const std::string port = std::to_string(site.Port());
+    const std::string out = directory.File("followed").string();
+    CliRun run = Run({"capture", home, "--follow", "--out", out, "--connect-to",
+                      "shop.test:80:127.0.0.1:" + port, "--connect-to", "other.test:80:127.0.0.1:" + port});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    // 20 links of the host in the order linked: about, broken, logo, contact, p1 ... p16.
+    std::vector<std::string> expected = {home + "about.html", "http://shop.test/contact.html?a=1&b=2"};
+    for (int page = 1; page <= 16; ++page)
+        expected.push_back("http://shop.test/p" + std::to_string(page) + ".html");
+    EXPECT_EQ(Lines(ReadAll(out + "/linked-pages.txt")), expected);
+    EXPECT_EQ(ReadAll(out + "/linked-1.html"), "<p>about</p>");
+    EXPECT_EQ(ReadAll(out + "/linked-2.html"), "<p>电话：0577-1</p>");
+    EXPECT_FALSE(std::filesystem::exists(out + "/linked-19.html"));
+    EXPECT_EQ(ReadAll(out + "/1-home.html"), "<html><body>" + links + "</body></html>");
+    EXPECT_NE(run.err.find("/broken.html"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("logo.png"), std::string::npos) << run.err;
+    const std::pair<std::string, int> requests[] = {{home, 1},
+                                                    {home + "about.html", 1},
+                                                    {"http://other.test/x.html", 0},
+                                                    {"http://shop.test/broken.html", 1},
+                                                    {"http://shop.test/p16.html", 1},
+                                                    {"http://shop.test/p17.html", 0},
+                                                    {"http://shop.test/hidden.html", 0}};
+    for (const auto& [url, count] : requests) EXPECT_EQ(site.RequestsFor(url), count) << url;
+    // Read back as a captured company: the linked pages with their addresses, in their order.
+    const std::optional<CapturedCompany> captured = ReadCapturedCompany(out);
+    ASSERT_TRUE(captured);
+    ASSERT_EQ(captured->linkedPages.size(), expected.size());
+    EXPECT_EQ(captured->linkedPages[17].address, expected[17]);
+    EXPECT_EQ(captured->linkedPages[17].body, "<p>" + expected[17] + "</p>");
+
+    // A second capture into the same folder, with the rules of the sample directory: the pages the
+    // reading reads are not asked for twice, and nothing of the first capture stays behind.
+    sample::AddCompany(site, sample::MemberLink(3), 3);
+    std::vector<std::string> arguments = {
+        "capture", sample::MemberLink(3), "--follow", "--out", out, "--rules", rulesPath};
+    for (const std::string& option : RoutedTo(site)) arguments.push_back(option);
+    run = Run(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Lines(ReadAll(out + "/linked-pages.txt")),
+              (std::vector<std::string>{sample::MemberLink(3) + "contact.html",
+                                        sample::MemberLink(3) + "intro.html"}));
+    EXPECT_EQ(ReadAll(out + "/linked-1.html"), sample::PagesOf(sample::MemberLink(3), 3).contact);
+    EXPECT_FALSE(std::filesystem::exists(out + "/linked-3.html"));
+    EXPECT_EQ(site.RequestsFor(sample::MemberLink(3) + "contact.html"), 1);
+    EXPECT_EQ(ReadAll(out + "/5-member-confirmation.html"),
+              sample::PagesOf(sample::MemberLink(3), 3).confirmation);
+
+    EXPECT_EQ(Run({"capture", "--keyword", "x", "--follow", "--out", out}).exitCode, 2);
 }
