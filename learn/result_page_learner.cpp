@@ -315,12 +315,14 @@ std::string GeneralLinkPattern(const std::vector<Url>& general, const std::vecto
 // memberIdReg for member sites under one host's folders ("//shop.example/m1/"); empty where the
 // member id is the host's first label, as the engine takes it without a rule.
 std::string MemberIdPattern(const std::vector<Url>& members) {
-    std::set<std::string> hosts;
-    for (const Url& url : members) hosts.insert(std::string(url.Host()));
-    if (hosts.size() != 1 || members.size() < 2) return {};
-    std::set<std::string> ids;
-    for (const Url& url : members) ids.insert(FirstSegment(url));
-    if (ids.size() < members.size() || ids.count("")) return {};
+    std::set<std::string> hosts, links, ids;
+    for (const Url& url : members) {
+        hosts.insert(std::string(url.Host()));
+        links.insert(std::string(url.HrefWithoutFragment().substr(0, url.HrefWithoutFragment().find('?'))));
+        ids.insert(FirstSegment(url));
+    }
+    // Each member's folder its own: as many folders as members, two at least to tell them apart.
+    if (hosts.size() != 1 || links.size() < 2 || ids.size() < links.size() || ids.count("")) return {};
     return "//" + Literal(*hosts.begin(), "", false) + "/([^/?#]+)";
 }
 
