@@ -58,9 +58,22 @@ std::string AnyValue(char quote) {
     return std::string("[^") + quote + "]*";
 }
 
-std::string CaptureValue(char quote) {
-    if (quote == 0) return "([^\\s>]+)";
-    return std::string("([^") + quote + "]+)" + quote;
+// The captured href value; with hrefStart, one that starts so.
+std::string CaptureValue(char quote, const std::string& hrefStart = "") {
+    const std::string start = "(" + Literal(hrefStart, "", false);
+    if (quote == 0) return start + "[^\\s>]+)";
+    return start + "[^" + quote + "]+)" + quote;
+}
+
+// "http://host/" or "//host/" of an absolute (or protocol-relative) href; empty for another.
+std::string AbsoluteHrefStart(const std::string& href) {
+    const std::size_t slashes = href.find("//");
+    if (slashes == std::string::npos ||
+        (slashes != 0 && href.compare(0, slashes, "http:") != 0 && href.compare(0, slashes, "https:") != 0))
+        return {};
+    const std::size_t hostEnd = href.find('/', slashes + 2);
+    return hostEnd == std::string::npos || hostEnd == slashes + 2 ? std::string()
+                                                                  : href.substr(0, hostEnd + 1);
 }
 
 // ---- The links of the result pages ----
@@ -180,8 +193,9 @@ std::string ListKind(const TagShape& shape, const std::string& surrounding) {
 
 // The link pattern of several example links: their start tags generalised where their
 // attribute values differ, tags written differently as alternatives; with leftContext, the
-// markup just before the link as well.
-std::string LinkPattern(const std::vector<TagShape>& shapes, const std::string& leftContext) {
+// markup just before the link as well; with hrefStart, only links that start so.
+std::string LinkPattern(const std::vector<TagShape>& shapes, const std::string& leftContext,
+                        const std::string& hrefStart) {
     std::vector<std::vector<TagShape>> kinds;
     for (const TagShape& shape : shapes) {
         auto kind = std::find_if(kinds.begin(), kinds.end(),
@@ -200,7 +214,7 @@ std::string LinkPattern(const std::vector<TagShape>& shapes, const std::string& 
     }
     const std::string prefix = kinds.size() == 1 ? prefixes : "(?:" + prefixes + ")";
     const std::string capture =
-        hrefQuotes.size() == 1 ? CaptureValue(*hrefQuotes.begin()) : std::string("([^\"'\\s>]+)");
+        hrefQuotes.size() == 1 ? CaptureValue(*hrefQuotes.begin(), hrefStart) : std::string("([^\"'\\s>]+)");
     return leftContext + prefix + capture;
 }
 
@@ -520,47 +534,64 @@ private:
         }
     }
 
+    // The rule that finds the example links and no other links; of those, the first that finds
+    // no company of another family either (its links' common host named where that takes one).
     FieldEvidence LearnLinkRule(const std::string& key, const std::vector<Example>& examples) const {
         std::vector<TagShape> shapes;
-        std::set<std::string> contexts;
+        std::set<std::string> contexts, hrefStarts;
         for (const Example& example : examples) {
             shapes.push_back(ShapeOf(Body(example.page), *example.link));
             contexts.insert(LeftContextOf(Body(example.page), example.link->anchor.start));
+            hrefStarts.insert(AbsoluteHrefStart(example.link->href->value));
         }
-        std::vector<std::string> candidates = {LinkPattern(shapes, "")};
-        if (contexts.size() == 1 && !contexts.begin()->empty())
-            candidates.push_back(LinkPattern(shapes, *contexts.begin()));
+        const std::string hrefStart = hrefStarts.size() == 1 ? *hrefStarts.begin() : std::string();
+        std::vector<std::string> candidates;
+        for (const std::string& context : {std::string(), *contexts.begin()}) {
+            if (!context.empty() && contexts.size() != 1) continue;
+            candidates.push_back(LinkPattern(shapes, context, ""));
+            if (!hrefStart.empty()) candidates.push_back(LinkPattern(shapes, context, hrefStart));
+        }
+        std::optional<FieldEvidence> found;
         std::string strayText;
         for (const std::string& pattern : candidates) {
             const std::optional<ExtractionRules> rules = LoadedRule(key, pattern);
-            if (!rules) continue;
-            strayText.clear();
-            if (!FindsOnlyCompanies(pattern, strayText)) continue;
-            FieldEvidence evidence = LinkEvidence(key, pattern, *rules);
-            if (!FindsAll(*rules, examples)) {
-                return NotLearned(key, "the rule written from the links of the names does not find them all",
-                                  read.size());
-            }
-            return evidence;
+            if (!rules || !FindsOnlyCompanies(*rules, key, strayText) || !FindsAll(*rules, examples))
+                continue;
+            if (!FindsOtherFamilies(*rules, key)) return LinkEvidence(key, pattern, *rules);
+            if (!found) found = LinkEvidence(key, pattern, *rules);
         }
+        if (found) return *found;
         return NotLearned(
             key,
             strayText.empty()
-                ? "no rule could be written from the links of the names"
+                ? "no rule written from the links of the names finds them all"
                 : "every rule that finds the links of the names finds other links too (" + strayText + ")",
             read.size());
     }
 
+    bool FindsOtherFamilies(const ExtractionRules& rules, const std::string& key) const {
+        std::map<std::string, bool> seen;
+        std::list<std::string> queue;
+        for (const ReadPage& page : read)
+            QueueCompanyLinks(rules, page.page->body, page.page->address, seen, queue);
+        return std::any_of(queue.begin(), queue.end(), [&](const std::string& link) {
+            return CompanyLinkKey(ChooseFamily(familyRules, link)) != key;
+        });
+    }
+
     // Whether every link the pattern finds is a company's: a link that shows a text of its own
     // (no text that links to several places on one page, as "联系方式" does, and no pager text).
-    bool FindsOnlyCompanies(const std::string& pattern, std::string& strayText) const {
-        const boost::regex compiled(pattern, boost::regex::perl | boost::regex::icase);
+    bool FindsOnlyCompanies(const ExtractionRules& rules, const std::string& key,
+                            std::string& strayText) const {
+        const std::optional<boost::regex>& compiled = key == "validateCompReg" ? rules.validateCompReg
+                                                      : key == "CompReg"       ? rules.CompReg
+                                                                               : rules.generalCompReg;
         for (const ReadPage& page : read) {
             std::map<std::size_t, const PageLink*> byValue;
             for (const PageLink& link : page.links) byValue[link.href->valueStart] = &link;
             const std::string& body = page.page->body;
             try {
-                for (boost::sregex_iterator match(body.begin(), body.end(), compiled), end; match != end;
+                for (boost::sregex_iterator match(body.begin(), body.end(), *compiled), end; match != end;
                      ++match) {
                     const auto found = byValue.find(static_cast<std::size_t>(match->position(1)));
                     if (found == byValue.end()) {
@@ -575,8 +606,7 @@ private:
                     }
                 }
             } catch (const std::exception&) {
-                strayText = pattern;
-                return false;
+                return false;  // too complex a search for the page: no rule for a search
             }
         }
         return true;
