@@ -225,9 +225,34 @@ std::string_view MarkupBefore(const std::string& body, std::size_t linkStart) {
     return std::string_view(body).substr(tagStart, linkStart - tagStart);
 }
 
-// The markup before the link as a pattern.
-std::string LeftContextOf(const std::string& body, std::size_t linkStart) {
-    return Literal(MarkupBefore(body, linkStart), "\\s*", false);
+// The markup before each link (one kind of markup, values aside) as one pattern: its quoted
+// values literal where all links have the same, left open where they differ; empty when the
+// links have differing markup before them, or none.
+std::string LeftContextPattern(const std::vector<std::string_view>& markups) {
+    // Each markup cut at its quotes: even pieces outside quotes, odd ones quoted values.
+    std::vector<std::vector<std::string_view>> pieces;
+    for (const std::string_view markup : markups) {
+        std::vector<std::string_view>& cut = pieces.emplace_back();
+        std::size_t from = 0;
+        for (std::size_t at = markup.find('"'); at != std::string_view::npos; at = markup.find('"', from)) {
+            cut.push_back(markup.substr(from, at - from));
+            from = at + 1;
+        }
+        cut.push_back(markup.substr(from));
+    }
+    const std::vector<std::string_view>& first = pieces.front();
+    if (first.front().empty() || first.size() % 2 == 0) return {};
+    std::string pattern;
+    for (std::size_t piece = 0; piece < first.size(); ++piece) {
+        const bool same =
+            std::all_of(pieces.begin(), pieces.end(), [&](const std::vector<std::string_view>& cut) {
+                return cut.size() == first.size() && cut[piece] == first[piece];
+            });
+        if (piece % 2 == 0 && !same) return {};
+        pattern += piece == 0 ? "" : "\"";
+        pattern += same ? Literal(first[piece], "\\s*", false) : AnyValue('"');
+    }
+    return pattern;
 }
 
 // The markup before the link with its quoted values and blanks left out: the same for every
@@ -538,16 +563,17 @@ private:
     // no company of another family either (its links' common host named where that takes one).
     FieldEvidence LearnLinkRule(const std::string& key, const std::vector<Example>& examples) const {
         std::vector<TagShape> shapes;
-        std::set<std::string> contexts, hrefStarts;
+        std::vector<std::string_view> markupsBefore;
+        std::set<std::string> hrefStarts;
         for (const Example& example : examples) {
             shapes.push_back(ShapeOf(Body(example.page), *example.link));
-            contexts.insert(LeftContextOf(Body(example.page), example.link->anchor.start));
+            markupsBefore.push_back(MarkupBefore(Body(example.page), example.link->anchor.start));
             hrefStarts.insert(AbsoluteHrefStart(example.link->href->value));
         }
         const std::string hrefStart = hrefStarts.size() == 1 ? *hrefStarts.begin() : std::string();
         std::vector<std::string> candidates;
-        for (const std::string& context : {std::string(), *contexts.begin()}) {
-            if (!context.empty() && contexts.size() != 1) continue;
+        for (const std::string& context : {std::string(), LeftContextPattern(markupsBefore)}) {
+            if (!candidates.empty() && context.empty()) continue;
             candidates.push_back(LinkPattern(shapes, context, ""));
             if (!hrefStart.empty()) candidates.push_back(LinkPattern(shapes, context, hrefStart));
         }
