@@ -92,6 +92,20 @@ struct ReadPage {
     std::set<std::string> boilerplate;  // texts several links to differing places show
 };
 
+// A name as typed, read as a link's text is: blanks squeezed, none at either end.
+std::string Squeezed(const std::string& text) {
+    std::string squeezed;
+    for (const char byte : text) {
+        if (!IsBlank(byte)) {
+            squeezed += byte;
+        } else if (!squeezed.empty() && squeezed.back() != ' ') {
+            squeezed += ' ';
+        }
+    }
+    if (!squeezed.empty() && squeezed.back() == ' ') squeezed.pop_back();
+    return squeezed;
+}
+
 bool IsPagerText(const std::string& text) {
     if (!text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return true;
@@ -408,8 +422,10 @@ public:
     }
 
     ResultPageLearning Learn(const std::vector<std::string>& companyNames) {
-        names.insert(companyNames.begin(), companyNames.end());
-        std::vector<Example> examples = ChooseExamples(companyNames);
+        std::vector<std::string> given;
+        for (const std::string& name : companyNames) given.push_back(Squeezed(name));
+        names.insert(given.begin(), given.end());
+        std::vector<Example> examples = ChooseExamples(given);
         AddListedBeside(examples);
         if (examples.empty()) {
             learning.rules.push_back(NotLearned(

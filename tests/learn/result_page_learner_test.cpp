@@ -79,10 +79,10 @@ TEST(ResultPageLearnerTest, LearnsTheListsLinksAndTheNextPageOrSaysWhyNot) {
     const std::string nextLink = "<a class=\"next\" href=\"?q=x&amp;page=2\">下一页</a>";
     const std::string secondPage = "http://www.list.test/search?q=x&page=2";
     const LearningCase cases[] = {
-        {"one name finds every entry of its list, not the contact links beside them; the list's "
-         "pages are the directory's own, told apart from member sites by generalLinkReg",
+        {"one name (typed with blanks) finds every entry of its list, not the contact links beside "
+         "them; the list's pages are the directory's own, told apart from member sites by generalLinkReg",
          {{kSite, ListPage(three, nextLink)}, {secondPage, ListPage(Entry(4, "/c/4.html", "丁公司"))}},
-         {"乙公司"},
+         {" 乙公司\t"},
          {"http://www.list.test/c/1.html", "http://www.list.test/c/2.html?a=1&b=2",
           "http://www.list.test/c/3.html", "http://www.list.test/c/4.html"},
          {{"http://www.list.test/c/4.html", CompanyFamily::general},
