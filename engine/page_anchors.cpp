@@ -6,10 +6,6 @@
 
 namespace {
 
-bool IsBlank(char byte) {
-    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r' || byte == '\f';
-}
-
 char Lower(char byte) {
     return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte - 'A' + 'a') : byte;
 }
@@ -25,7 +21,7 @@ bool HasWordAt(std::string_view page, std::size_t at, std::string_view word) {
 
 // The position after the end of a tag name starting at `at`: a tag name ends at a blank, "/" or ">".
 bool TagNameEndsAt(std::string_view page, std::size_t at) {
-    return at >= page.size() || IsBlank(page[at]) || page[at] == '/' || page[at] == '>';
+    return at >= page.size() || IsHtmlBlank(page[at]) || page[at] == '/' || page[at] == '>';
 }
 
 // Where the text of a raw-text element (script, style) ends: at its end tag, else the page's end.
@@ -40,20 +36,20 @@ std::size_t RawTextEnd(std::string_view page, std::size_t from, std::string_view
 // after the ">", or npos when the page ends first.
 std::size_t ReadAttributes(std::string_view page, std::size_t at, std::vector<TagAttribute>& attributes) {
     while (at < page.size()) {
-        while (at < page.size() && (IsBlank(page[at]) || page[at] == '/')) ++at;
+        while (at < page.size() && (IsHtmlBlank(page[at]) || page[at] == '/')) ++at;
         if (at >= page.size()) break;
         if (page[at] == '>') return at + 1;
         TagAttribute attribute;
         attribute.quote = 0;
-        while (at < page.size() && !IsBlank(page[at]) && page[at] != '/' && page[at] != '>' &&
+        while (at < page.size() && !IsHtmlBlank(page[at]) && page[at] != '/' && page[at] != '>' &&
                (page[at] != '=' || attribute.name.empty())) {
             attribute.name += Lower(page[at++]);
         }
         std::size_t afterName = at;
-        while (afterName < page.size() && IsBlank(page[afterName])) ++afterName;
+        while (afterName < page.size() && IsHtmlBlank(page[afterName])) ++afterName;
         if (afterName < page.size() && page[afterName] == '=') {
             at = afterName + 1;
-            while (at < page.size() && IsBlank(page[at])) ++at;
+            while (at < page.size() && IsHtmlBlank(page[at])) ++at;
             if (at < page.size() && (page[at] == '"' || page[at] == '\'')) {
                 attribute.quote = page[at];
                 attribute.valueStart = at + 1;
@@ -63,7 +59,7 @@ std::size_t ReadAttributes(std::string_view page, std::size_t at, std::vector<Ta
                 at = close + 1;
             } else {
                 attribute.valueStart = at;
-                while (at < page.size() && !IsBlank(page[at]) && page[at] != '>')
+                while (at < page.size() && !IsHtmlBlank(page[at]) && page[at] != '>')
                     attribute.value += page[at++];
             }
         }
@@ -97,7 +93,7 @@ std::string ShownText(std::string_view markup) {
     text = DecodeCharacterReferences(text);
     std::string squeezed;
     for (const char byte : text) {
-        if (IsBlank(byte)) {
+        if (IsHtmlBlank(byte)) {
             if (!squeezed.empty() && squeezed.back() != ' ') squeezed += ' ';
         } else {
             squeezed += byte;
@@ -108,6 +104,10 @@ std::string ShownText(std::string_view markup) {
 }
 
 }  // namespace
+
+bool IsHtmlBlank(char byte) {
+    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r' || byte == '\f';
+}
 
 const TagAttribute* PageAnchor::Attribute(std::string_view name) const {
     const auto found = std::find_if(attributes.begin(), attributes.end(),

@@ -17,6 +17,8 @@
 #include "engine/rule_search.h"
 #include "engine/rules_file.h"
 #include "http/url.h"
+#include "learn/family_link_rules.h"
+#include "learn/link_patterns.h"
 
 namespace {
 
@@ -25,58 +27,6 @@ constexpr char kNextPageText[] = "下一页";
 constexpr const char* kPagerTexts[] = {"下一页", "上一页", "首页", "尾页", "末页"};
 constexpr std::size_t kLongestRuleLine = 511;  // the rules file's limit, its terminator aside
 constexpr char kSeparator[] = ",,,";
-
-// ---- Patterns written from page text ----
-
-bool IsBlank(char byte) {
-    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r' || byte == '\f';
-}
-
-// The text as a pattern matching it literally. Each byte is escaped on its own, so the second
-// byte of a GBK character that happens to be "\" or "[" stays that byte. A run of blanks reads
-// as blanksAs, except that a lone space stays a space when keepLoneSpace.
-std::string Literal(std::string_view text, std::string_view blanksAs, bool keepLoneSpace) {
-    static constexpr std::string_view kSpecial = "\\^$.|?*+()[]{}";
-    std::string pattern;
-    for (std::size_t at = 0; at < text.size();) {
-        if (IsBlank(text[at])) {
-            std::size_t end = at;
-            while (end < text.size() && IsBlank(text[end])) ++end;
-            pattern += keepLoneSpace && end - at == 1 && text[at] == ' ' ? std::string_view(" ") : blanksAs;
-            at = end;
-            continue;
-        }
-        if (kSpecial.find(text[at]) != std::string_view::npos) pattern += '\\';
-        pattern += text[at++];
-    }
-    return pattern;
-}
-
-// What a quoted (or unquoted) attribute value is matched by when its text is left open.
-std::string AnyValue(char quote) {
-    if (quote == 0) return "[^\\s>]*";
-    return std::string("[^") + quote + "]*";
-}
-
-// The captured href value; with hrefStart, one that starts so.
-std::string CaptureValue(char quote, const std::string& hrefStart = "") {
-    const std::string start = "(" + Literal(hrefStart, "", false);
-    if (quote == 0) return start + "[^\\s>]+)";
-    return start + "[^" + quote + "]+)" + quote;
-}
-
-// "http://host/" or "//host/" of an absolute (or protocol-relative) href; empty for another.
-std::string AbsoluteHrefStart(const std::string& href) {
-    const std::size_t slashes = href.find("//");
-    if (slashes == std::string::npos ||
-        (slashes != 0 && href.compare(0, slashes, "http:") != 0 && href.compare(0, slashes, "https:") != 0))
-        return {};
-    const std::size_t hostEnd = href.find('/', slashes + 2);
-    return hostEnd == std::string::npos || hostEnd == slashes + 2 ? std::string()
-                                                                  : href.substr(0, hostEnd + 1);
-}
-
-// ---- The links of the result pages ----
 
 struct PageLink {
     PageAnchor anchor;
@@ -96,7 +46,7 @@ struct ReadPage {
 std::string Squeezed(const std::string& text) {
     std::string squeezed;
     for (const char byte : text) {
-        if (!IsBlank(byte)) {
+        if (!IsHtmlBlank(byte)) {
             squeezed += byte;
         } else if (!squeezed.empty() && squeezed.back() != ' ') {
             squeezed += ' ';
@@ -135,161 +85,6 @@ ReadPage ReadLinks(const CapturedResultPage& page) {
     return read;
 }
 
-// The start tag of a link up to its href value, in parts: the literal gaps between the values of
-// the attributes before href, and those values. Links whose gaps are equal differ only in values.
-struct TagShape {
-    std::vector<std::string> gaps;  // one more than values; the last ends in "href=" and its quote
-    std::vector<std::string> values;
-    std::vector<char> quotes;
-    char hrefQuote = '"';
-};
-
-TagShape ShapeOf(const std::string& body, const PageLink& link) {
-    TagShape shape;
-    std::size_t from = link.anchor.start;
-    for (const TagAttribute& attribute : link.anchor.attributes) {
-        if (&attribute == link.href) break;
-        if (attribute.valueStart == 0) continue;
-        shape.gaps.push_back(body.substr(from, attribute.valueStart - from));
-        shape.values.push_back(attribute.value);
-        shape.quotes.push_back(attribute.quote);
-        from = attribute.valueStart + attribute.value.size();
-    }
-    shape.gaps.push_back(body.substr(from, link.href->valueStart - from));
-    shape.hrefQuote = link.href->quote;
-    return shape;
-}
-
-// The words all values start with, then anything: "item-title cxt" and "item-title" give
-// "item-title[^"]*".
-std::string CommonValuePattern(const std::vector<std::string>& values, char quote) {
-    std::string common = values.front();
-    for (const std::string& value : values) {
-        std::size_t same = 0;
-        while (same < common.size() && same < value.size() && common[same] == value[same]) ++same;
-        common.resize(same);
-    }
-    const std::size_t wordEnd = common.find_last_of(' ');
-    const bool wholeWord = std::all_of(values.begin(), values.end(), [&](const std::string& value) {
-        return value.size() == common.size() || value[common.size()] == ' ';
-    });
-    if (!wholeWord) common.resize(wordEnd == std::string::npos ? 0 : wordEnd);
-    return Literal(common, "\\s+", true) + AnyValue(quote);
-}
-
-// The pattern of the start tags of several links of one shape, up to their href value.
-std::string TagPrefixPattern(const std::vector<TagShape>& shapes) {
-    const TagShape& first = shapes.front();
-    std::string pattern;
-    for (std::size_t part = 0; part < first.values.size(); ++part) {
-        pattern += Literal(first.gaps[part], "\\s+", true);
-        std::vector<std::string> values;
-        for (const TagShape& shape : shapes) values.push_back(shape.values[part]);
-        const bool same = std::all_of(values.begin(), values.end(),
-                                      [&](const std::string& value) { return value == values.front(); });
-        pattern +=
-            same ? Literal(values.front(), "\\s+", true) : CommonValuePattern(values, first.quotes[part]);
-    }
-    return pattern + Literal(first.gaps.back(), "\\s+", true);
-}
-
-bool SameGaps(const TagShape& a, const TagShape& b) {
-    return a.gaps == b.gaps && a.quotes == b.quotes && a.hrefQuote == b.hrefQuote;
-}
-
-// What links of one list share whatever their values: the tag's gaps and what stands before it.
-std::string ListKind(const TagShape& shape, const std::string& surrounding) {
-    std::string kind(shape.quotes.begin(), shape.quotes.end());
-    kind += shape.hrefQuote;
-    for (const std::string& gap : shape.gaps) kind += '\0' + gap;
-    return kind + '\0' + surrounding;
-}
-
-// The link pattern of several example links: their start tags generalised where their
-// attribute values differ, tags written differently as alternatives; with leftContext, the
-// markup just before the link as well; with hrefStart, only links that start so.
-std::string LinkPattern(const std::vector<TagShape>& shapes, const std::string& leftContext,
-                        const std::string& hrefStart) {
-    std::vector<std::vector<TagShape>> kinds;
-    for (const TagShape& shape : shapes) {
-        auto kind = std::find_if(kinds.begin(), kinds.end(),
-                                 [&](const std::vector<TagShape>& k) { return SameGaps(k.front(), shape); });
-        if (kind == kinds.end()) {
-            kinds.push_back({shape});
-        } else {
-            kind->push_back(shape);
-        }
-    }
-    std::set<char> hrefQuotes;
-    std::string prefixes;
-    for (const std::vector<TagShape>& kind : kinds) {
-        prefixes += (prefixes.empty() ? "" : "|") + TagPrefixPattern(kind);
-        hrefQuotes.insert(kind.front().hrefQuote);
-    }
-    const std::string prefix = kinds.size() == 1 ? prefixes : "(?:" + prefixes + ")";
-    const std::string capture =
-        hrefQuotes.size() == 1 ? CaptureValue(*hrefQuotes.begin(), hrefStart) : std::string("([^\"'\\s>]+)");
-    return leftContext + prefix + capture;
-}
-
-// The markup from the start of the tag before the link to the link; empty when there is none.
-std::string_view MarkupBefore(const std::string& body, std::size_t linkStart) {
-    const std::size_t tagStart = linkStart == 0 ? std::string::npos : body.rfind('<', linkStart - 1);
-    if (tagStart == std::string::npos) return {};
-    return std::string_view(body).substr(tagStart, linkStart - tagStart);
-}
-
-// The markup before each link (one kind of markup, values aside) as one pattern: its quoted
-// values literal where all links have the same, left open where they differ; empty when the
-// links have differing markup before them, or none.
-std::string LeftContextPattern(const std::vector<std::string_view>& markups) {
-    // Each markup cut at its quotes: even pieces outside quotes, odd ones quoted values.
-    std::vector<std::vector<std::string_view>> pieces;
-    for (const std::string_view markup : markups) {
-        std::vector<std::string_view>& cut = pieces.emplace_back();
-        std::size_t from = 0;
-        for (std::size_t at = markup.find('"'); at != std::string_view::npos; at = markup.find('"', from)) {
-            cut.push_back(markup.substr(from, at - from));
-            from = at + 1;
-        }
-        cut.push_back(markup.substr(from));
-    }
-    const std::vector<std::string_view>& first = pieces.front();
-    if (first.front().empty() || first.size() % 2 == 0) return {};
-    std::string pattern;
-    for (std::size_t piece = 0; piece < first.size(); ++piece) {
-        const bool same =
-            std::all_of(pieces.begin(), pieces.end(), [&](const std::vector<std::string_view>& cut) {
-                return cut.size() == first.size() && cut[piece] == first[piece];
-            });
-        if (piece % 2 == 0 && !same) return {};
-        pattern += piece == 0 ? "" : "\"";
-        pattern += same ? Literal(first[piece], "\\s*", false) : AnyValue('"');
-    }
-    return pattern;
-}
-
-// The markup before the link with its quoted values and blanks left out: the same for every
-// entry of a list ("<li class="" data-id="">"), whatever each entry's values.
-std::string SurroundingKind(const std::string& body, std::size_t linkStart) {
-    std::string kind;
-    char quote = 0;
-    for (const char byte : MarkupBefore(body, linkStart)) {
-        if (quote != 0) {
-            if (byte == quote) {
-                kind += byte;
-                quote = 0;
-            }
-            continue;
-        }
-        if (byte == '"' || byte == '\'') quote = byte;
-        if (!IsBlank(byte)) kind += byte;
-    }
-    return kind;
-}
-
-// ---- Rules checked as the engine reads them ----
-
 // The rules of one profile line, loaded as the rules file loads it; none when it is not taken.
 std::optional<ExtractionRules> LoadedRule(const std::string& key, const std::string& pattern) {
     const std::string line = key + kSeparator + pattern;
@@ -308,86 +103,6 @@ FieldEvidence NotLearned(const std::string& key, const std::string& reason, std:
     evidence.values.assign(pages, std::nullopt);
     evidence.notLearnedReason = reason;
     return evidence;
-}
-
-// ---- The companies' families ----
-
-bool RulesTellFamilies(const ExtractionRules& rules) {
-    return !rules.companySitePrefix.empty() || !rules.detailPrefix.empty() ||
-           !rules.directoryPrefix.empty() || rules.companySiteLinkReg || rules.generalLinkReg;
-}
-
-// A member's own site is linked at its root, on a host of its own or under a folder named after
-// the member ("http://m1.example/", "//shop.example/m1/"); a company's page in the directory is a
-// page of it ("/company/12.html").
-bool LooksLikeMemberSite(const Url& url) {
-    const std::string_view path = url.Path();
-    if (path == "/") return true;
-    const std::size_t second = path.find('/', 1);
-    return second != std::string_view::npos && second + 1 == path.size();
-}
-
-std::string HostPattern(const std::set<std::string>& hosts) {
-    std::string alternatives;
-    for (const std::string& host : hosts)
-        alternatives += (alternatives.empty() ? "" : "|") + Literal(host, "", false);
-    return hosts.size() == 1 ? alternatives : "(?:" + alternatives + ")";
-}
-
-std::string FirstSegment(const Url& url) {
-    const std::string_view path = url.Path();
-    const std::size_t end = path.find('/', 1);
-    return end == std::string_view::npos ? std::string() : std::string(path.substr(1, end - 1));
-}
-
-// generalLinkReg for a site whose profile does not tell the families apart: the hosts, and the
-// folder they share, of the links that are no member sites; empty when it would mark a member
-// site too, or when there are none.
-std::string GeneralLinkPattern(const std::vector<Url>& general, const std::vector<Url>& members) {
-    if (general.empty()) return {};
-    std::set<std::string> hosts, folders;
-    for (const Url& url : general) {
-        hosts.insert(std::string(url.Host()));
-        folders.insert(FirstSegment(url));
-    }
-    const std::string start = "^https?://" + HostPattern(hosts) + "/";
-    for (const std::string& candidate : {folders.size() == 1 && !folders.begin()->empty()
-                                             ? start + Literal(*folders.begin(), "", false) + "/"
-                                             : std::string(),
-                                         start}) {
-        if (candidate.empty()) continue;
-        const boost::regex pattern(candidate, boost::regex::perl | boost::regex::icase);
-        const bool marksMember = std::any_of(members.begin(), members.end(), [&](const Url& url) {
-            return MatchesAnywhere(pattern, url.Href());
-        });
-        if (!marksMember) return candidate;
-    }
-    return {};
-}
-
-// memberIdReg for member sites under one host's folders ("//shop.example/m1/"); empty where the
-// member id is the host's first label, as the engine takes it without a rule.
-std::string MemberIdPattern(const std::vector<Url>& members) {
-    std::set<std::string> hosts, links, ids;
-    for (const Url& url : members) {
-        hosts.insert(std::string(url.Host()));
-        links.insert(std::string(url.HrefWithoutFragment().substr(0, url.HrefWithoutFragment().find('?'))));
-        ids.insert(FirstSegment(url));
-    }
-    // Each member's folder its own: as many folders as members, two at least to tell them apart.
-    if (hosts.size() != 1 || links.size() < 2 || ids.size() < links.size() || ids.count("")) return {};
-    return "//" + Literal(*hosts.begin(), "", false) + "/([^/?#]+)";
-}
-
-const char* CompanyLinkKey(CompanyFamily family) {
-    switch (family) {
-        case CompanyFamily::memberSite:
-            return "validateCompReg";
-        case CompanyFamily::companySite:
-            return "CompReg";
-        default:
-            return "generalCompReg";
-    }
 }
 
 struct Example {
@@ -516,11 +231,12 @@ private:
     }
 
     std::string ListKindOf(std::size_t page, const PageLink& link) const {
-        return ListKind(ShapeOf(Body(page), link), SurroundingKind(Body(page), link.anchor.start));
+        return ListKind(ShapeOf(Body(page), link.anchor, *link.href),
+                        SurroundingKind(Body(page), link.anchor.start));
     }
 
     std::string KindOf(std::size_t page, const PageLink& link) const {
-        return TagPrefixPattern({ShapeOf(Body(page), link)});
+        return TagPrefixPattern({ShapeOf(Body(page), link.anchor, *link.href)});
     }
 
     // The families of the example links: by the base's rules where it tells them apart; else
@@ -582,7 +298,7 @@ private:
         std::vector<std::string_view> markupsBefore;
         std::set<std::string> hrefStarts;
         for (const Example& example : examples) {
-            shapes.push_back(ShapeOf(Body(example.page), *example.link));
+            shapes.push_back(ShapeOf(Body(example.page), example.link->anchor, *example.link->href));
             markupsBefore.push_back(MarkupBefore(Body(example.page), example.link->anchor.start));
             hrefStarts.insert(AbsoluteHrefStart(example.link->href->value));
         }
