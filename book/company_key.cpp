@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "engine/company_family.h"
 #include "engine/company_parser.h"
 #include "http/public_suffix.h"
 #include "http/url.h"
@@ -9,35 +10,15 @@
 namespace {
 
 constexpr std::string_view kMemberKeyPrefix = "member:";
-constexpr std::string_view kSchemeEnd = "://";
-
-// The text after "scheme://", so that a prefix of the rules matches a link of either scheme.
-std::string_view WithoutScheme(std::string_view text) {
-    const std::size_t at = text.find(kSchemeEnd);
-    return at == std::string_view::npos ? text : text.substr(at + kSchemeEnd.size());
-}
-
-bool HasPrefixInAnyScheme(std::string_view link, const std::string& prefix) {
-    return !prefix.empty() && WithoutScheme(link).starts_with(WithoutScheme(prefix));
-}
 
 }  // namespace
 
 CompanyKeyer::CompanyKeyer(const ExtractionRules& rules) : rules_(rules) {}
 
-bool CompanyKeyer::IsMemberSite(std::string_view link) const {
-    const auto matches = [&](const std::optional<boost::regex>& pattern) {
-        return pattern && boost::regex_search(link.begin(), link.end(), *pattern);
-    };
-    return !HasPrefixInAnyScheme(link, rules_.companySitePrefix) &&
-           !HasPrefixInAnyScheme(link, rules_.detailPrefix) &&
-           !HasPrefixInAnyScheme(link, rules_.directoryPrefix) && !matches(rules_.companySiteLinkReg) &&
-           !matches(rules_.generalLinkReg);
-}
-
 std::string CompanyKeyer::KeyOf(const std::string& link) const {
     const std::optional<Url> url = Url::Parse(link);
-    if (!url || !url->IsHttp() || url->Host().empty() || !IsMemberSite(url->Href()))
+    if (!url || !url->IsHttp() || url->Host().empty() ||
+        ChooseFamily(rules_, url->Href(), PrefixScheme::either) != CompanyFamily::memberSite)
         return CanonicalLink(link);
     // A profile's member id pattern names the member wherever the id stands in the link.
     if (rules_.memberIdReg) {

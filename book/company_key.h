@@ -22,8 +22,6 @@ public:
     std::string KeyOf(const std::string& link) const;
 
 private:
-    bool IsMemberSite(std::string_view link) const;
-
     ExtractionRules rules_;
 };
 

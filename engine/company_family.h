@@ -14,4 +14,8 @@ enum class CompanyFamily {
 // Company site first, then general, each by a plain byte prefix test of the link or by a match
 // of its pattern (companySiteLinkReg, generalLinkReg) anywhere in the link; every other link is
 // a member site. A prefix or pattern the rules do not give never matches.
-CompanyFamily ChooseFamily(const ExtractionRules& rules, const std::string& link);
+// The crawl tests the prefixes as written; the lead book, which keys a company the same under
+// http and https, tests them on the text after "scheme://".
+enum class PrefixScheme { asWritten, either };
+CompanyFamily ChooseFamily(const ExtractionRules& rules, const std::string& link,
+                           PrefixScheme scheme = PrefixScheme::asWritten);
