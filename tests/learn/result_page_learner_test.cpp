@@ -35,11 +35,15 @@ struct LearningCase {
     std::set<std::string> notLearned;               // rule keys reported as not learned
     std::vector<std::string> namesNotFound;
     std::vector<std::string> namesAmbiguous;
+    std::string baseText = "";   // the profile learned into
+    bool ownFamilyOnly = false;  // each company-link rule finds the companies of its family alone
 };
 
 void ExpectLearning(const LearningCase& c) {
     SCOPED_TRACE(c.behaviour);
-    const ResultPageLearning learning = ResultPageLearner(c.pages, ExtractionRules()).Learn(c.names);
+    ExtractionRules base;
+    LoadRulesFromText(c.baseText, base);
+    const ResultPageLearning learning = ResultPageLearner(c.pages, base).Learn(c.names);
     std::set<std::string> notLearned;
     for (const FieldEvidence& rule : learning.rules) {
         EXPECT_TRUE(rule.label.empty());
@@ -56,7 +60,7 @@ void ExpectLearning(const LearningCase& c) {
     // The learned rules as a profile holds them, read back by the rules file's own loader.
     ExtractionRules rules;
     std::vector<RulesFinding> findings;
-    LoadRulesFromText(WithResultPageRules("", learning.rules), rules, &findings);
+    LoadRulesFromText(WithResultPageRules(c.baseText, learning.rules), rules, &findings);
     EXPECT_TRUE(findings.empty()) << findings.front().reason;
     std::map<std::string, bool> seen;
     std::list<std::string> queue;
@@ -68,6 +72,24 @@ void ExpectLearning(const LearningCase& c) {
     EXPECT_EQ(std::set<std::string>(queue.begin(), queue.end()), c.links);
     for (const auto& [link, family] : c.families) EXPECT_EQ(ChooseFamily(rules, link), family) << link;
     EXPECT_EQ(next, c.next);
+    const std::pair<const char*, CompanyFamily> keys[] = {{"validateCompReg", CompanyFamily::memberSite},
+                                                          {"generalCompReg", CompanyFamily::general},
+                                                          {"CompReg", CompanyFamily::companySite}};
+    for (const FieldEvidence& rule : learning.rules) {
+        for (const auto& [key, family] : keys) {
+            if (!c.ownFamilyOnly || rule.ruleKey != key) continue;
+            ExtractionRules alone = rules;
+            alone.validateCompReg = alone.generalCompReg = alone.CompReg = std::nullopt;
+            LoadRulesFromText(key + std::string(",,,") + rule.pattern, alone);
+            std::list<std::string> found;
+            for (const CapturedResultPage& page : c.pages) {
+                std::map<std::string, bool> none;
+                QueueCompanyLinks(alone, page.body, page.address, none, found);
+            }
+            for (const std::string& link : found)
+                EXPECT_EQ(ChooseFamily(rules, link), family) << key << " " << link;
+        }
+    }
 }
 
 TEST(ResultPageLearnerTest, LearnsTheListsLinksAndTheNextPageOrSaysWhyNot) {
@@ -178,6 +200,21 @@ TEST(ResultPageLearnerTest, LearnsTheListsLinksAndTheNextPageOrSaysWhyNot) {
          {"nextPageReg"},
          {},
          {}},
+        {"a profile that tells the families apart keeps doing so, and a family whose links the "
+         "markup does not tell apart gets a rule naming their host",
+         {{kSite, ListPage(Entry(1, "http://co.list.test/1/", "甲公司", "t") +
+                           Entry(2, "http://d.list.test/c/2.html", "乙公司", "t") +
+                           Entry(3, "http://co.list.test/3/", "丙公司", "t"))}},
+         {"甲公司", "乙公司"},
+         {"http://co.list.test/1/", "http://d.list.test/c/2.html", "http://co.list.test/3/"},
+         {{"http://co.list.test/3/", CompanyFamily::companySite},
+          {"http://d.list.test/c/2.html", CompanyFamily::general}},
+         {std::nullopt},
+         {"nextPageReg"},
+         {},
+         {},
+         "companySitePrefix,,,http://co.\ndetailPrefix,,,http://d.\n",
+         true},
         {"a next link that leads back to the page itself is no next page",
          {{kSite, ListPage(three, "<a href=\"?q=x\">下一页</a>")}},
          {"甲公司"},
