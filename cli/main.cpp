@@ -5,6 +5,7 @@
 #include "cli/capture_command.h"
 #include "cli/exit_codes.h"
 #include "cli/fetch_command.h"
+#include "cli/learn_command.h"
 #include "cli/rules_command.h"
 #include "cli/search_command.h"
 #include "http/trace_output.h"
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
     CLI::App* captureCommand = AddCaptureCommand(app, capture);
     BookOptions book;
     const BookCommands bookCommands = AddBookCommand(app, book);
+    LearnOptions learn;
+    CLI::App* learnCommand = AddLearnCommand(app, learn);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -38,5 +41,6 @@ int main(int argc, char** argv) {
     if (*rulesCommand) return RunRules(rules);
     if (*captureCommand) return RunCapture(capture);
     if (*bookCommands.book) return RunBook(bookCommands, book);
+    if (*learnCommand) return RunLearn(learn);
     return kExitUsage;
 }

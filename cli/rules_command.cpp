@@ -7,12 +7,12 @@
 #include <map>
 #include <optional>
 
-#include "engine/captured_company.h"
 #include "cli/company_printout.h"
 #include "cli/exit_codes.h"
 #include "cli/gbk_text.h"
 #include "cli/record_output.h"
 #include "cli/rules_workbench.h"
+#include "engine/captured_company.h"
 #include "engine/company_extraction.h"
 #include "engine/list_page.h"
 #include "engine/saved_page_source.h"
@@ -68,9 +68,9 @@ CLI::App* AddRulesCommand(CLI::App& app, RulesOptions& options) {
     command->add_option("PAGES", options.pages,
                         "HOME [CONTACT [INTRO [TIME CONFIRM]]] (an empty file for a page the site has "
                         "not), or a captured folder");
-    command->add_option("--dir", options.parentFolder,
-                        "apply the rules to every captured company folder in this folder, then print "
-                        "the rules' figures on stderr");
+    command->add_option("--dir", options.parentFolders,
+                        "apply the rules to every captured company folder in these folders, then print "
+                        "the rules' figures and each label rule's hits on stderr");
     command->add_flag("--check", options.check,
                       "check the rules file: skipped lines, unknown keys, missing keys; exit 0 only "
                       "when clean");
@@ -83,7 +83,7 @@ int RunRules(const RulesOptions& options) {
     if (!options.common.Apply()) return kExitUsage;
     if (options.check) return RunRulesCheck(options.common.RulesPath());
     const bool capturedFolder = options.pages.size() == 1 && IsFolder(options.pages.front());
-    const bool savedCompanies = !options.parentFolder.empty() || capturedFolder;
+    const bool savedCompanies = !options.parentFolders.empty() || capturedFolder;
     const bool listPage = !options.listPage.empty();
     if (!savedCompanies && (listPage ? !options.pages.empty() || !options.family.empty()
                                      : options.family.empty() || options.pages.empty() ||
@@ -96,7 +96,8 @@ int RunRules(const RulesOptions& options) {
     }
     ExtractionRules rules;
     if (!options.common.LoadRules(rules)) return kExitNotStarted;
-    if (!options.parentFolder.empty()) return RunRulesOnFolders(rules, options.parentFolder, options.format);
+    if (!options.parentFolders.empty())
+        return RunRulesOnFolders(rules, options.parentFolders, options.format);
     if (capturedFolder) {
         const std::optional<CapturedCompany> company = ReadCapturedCompany(options.pages.front());
         if (!company) {

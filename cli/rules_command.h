@@ -14,7 +14,7 @@ struct RulesOptions {
     std::string link = "http://saved-page.local/";  // the company link the pages belong to
     std::vector<std::string> pages;                 // home, contact, introduction [, time, confirmation]
                                                     // or one folder that `capture` filled
-    std::string parentFolder;                       // --dir: every captured company folder in it
+    std::vector<std::string> parentFolders;         // --dir: every captured company folder in them
     bool check = false;                             // --check: the rules file itself
     std::string format = "fields";                  // or jsonl, the search's JSON lines
 };

@@ -5,15 +5,18 @@
 #include <filesystem>
 #include <vector>
 
-#include "engine/captured_company.h"
+#include "cli/captured_folders.h"
 #include "cli/company_printout.h"
 #include "cli/exit_codes.h"
+#include "cli/field_evidence_table.h"
 #include "cli/gbk_text.h"
 #include "cli/rule_health_table.h"
+#include "engine/captured_company.h"
 #include "engine/company_extraction.h"
 #include "engine/rule_counters.h"
 #include "engine/rules_check.h"
 #include "engine/saved_page_source.h"
+#include "learn/profile_learner.h"
 
 int RunRulesCheck(const std::string& rulesPath) {
     ExtractionRules rules;
@@ -29,34 +32,36 @@ int RunRulesCheck(const std::string& rulesPath) {
     return findings.empty() ? kExitOk : kExitRulesFindings;
 }
 
-int RunRulesOnFolders(const ExtractionRules& rules, const std::string& parent, const std::string& format) {
-    std::error_code error;
-    std::vector<std::filesystem::path> folders;
-    for (const auto& entry : std::filesystem::directory_iterator(parent, error)) {
-        if (entry.is_directory(error)) folders.push_back(entry.path());
+int RunRulesOnFolders(const ExtractionRules& rules, const std::vector<std::string>& parents,
+                      const std::string& format) {
+    std::vector<CapturedFolder> captured;
+    for (const std::string& parent : parents) {
+        std::optional<std::vector<CapturedFolder>> found = ReadCapturedFolders(parent);
+        if (!found) return kExitUsage;
+        for (CapturedFolder& company : *found) captured.push_back(std::move(company));
     }
-    if (error) {
-        std::fprintf(stderr, "cannot read the folder %s: %s\n", parent.c_str(), error.message().c_str());
-        return kExitUsage;
-    }
-    std::sort(folders.begin(), folders.end());
     RuleCounters counters(rules);
     const bool jsonl = format == "jsonl";
-    for (const std::filesystem::path& folder : folders) {
-        const std::optional<CapturedCompany> company = ReadCapturedCompany(folder.string());
-        if (!company) continue;
-        if (!jsonl) std::printf("company\t%s\n", folder.filename().c_str());
-        SavedPageSource source(company->pages);
+    std::vector<EvidenceCompany> names;
+    std::vector<CapturedCompany> companies;
+    for (CapturedFolder& folder : captured) {
+        const CapturedCompany& company = folder.company;
+        const std::string name = std::filesystem::path(folder.folder).filename().string();
+        if (!jsonl) std::printf("company\t%s\n", name.c_str());
+        SavedPageSource source(company.pages);
         ExtractionReport report;
         const std::unique_ptr<CompanyRecord> record =
-            ExtractCompany(rules, source, company->link, company->family, &report, &counters);
+            ExtractCompany(rules, source, company.link, company.family, &report, &counters);
         if (record) {
             PrintCompany(*record, report, jsonl);
         } else if (!jsonl) {
             std::printf("no company\n");
         }
+        names.push_back({name, ProfileLearner::LabelRuleKey(company.family)});
+        companies.push_back(std::move(folder.company));
     }
     std::fflush(stdout);
     PrintRuleHealth(stderr, counters.Snapshot());
+    PrintFieldEvidence(stderr, ProfileLearner(std::move(companies)).Evidence(rules), names);
     return kExitOk;
 }

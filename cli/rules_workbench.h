@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/extraction_rules.h"
 
@@ -10,6 +11,8 @@
 // is 0 only when there is none.
 int RunRulesCheck(const std::string& rulesPath);
 
-// --dir: every captured company folder in parent, in name order: a "company<TAB>folder" line and
-// the company as `rules` prints one; at the end the rule health table on standard error.
-int RunRulesOnFolders(const ExtractionRules& rules, const std::string& parent, const std::string& format);
+// --dir: every captured company folder in the parents (a parent that is a captured company
+// itself counts as one), in name order: a "company<TAB>folder" line and the company as `rules`
+// prints one; at the end the rule health table and the label rules' hit table on standard error.
+int RunRulesOnFolders(const ExtractionRules& rules, const std::vector<std::string>& parents,
+                      const std::string& format);

@@ -38,11 +38,6 @@ std::string Cleaned(std::string_view text, std::size_t areaSize, std::span<const
     return area;
 }
 
-void AppendClipped(std::string& combined, std::string_view body) {
-    const std::size_t room = kPageAreaSize - 1 - std::min(combined.size(), kPageAreaSize - 1);
-    combined.append(body.substr(0, CharacterBoundaryBefore(body, room)));
-}
-
 void FindRule(const std::optional<boost::regex>& rule, std::string_view text, std::string& target,
               RuleCount* count) {
     NoteRule(rule, count, rule && FindFirstCapture(*rule, text, target));
@@ -102,7 +97,7 @@ bool ReadCompanyPages(const ExtractionRules& rules, const FamilyRules& family, P
     std::string_view body;
     if (!source.Fetch(CompanyPage::home, link, body)) return false;
     if (counters != nullptr) counters->NoteCompanyRead();
-    AppendClipped(combined, body);
+    AppendCompanyPage(combined, body);
     const std::string homeAddress = source.LastPageAddress();
     record.contactUrl =
         LinkedPage(rules.*family.contactPage, body, homeAddress, PatternCount(counters, family.contactRule));
@@ -110,7 +105,7 @@ bool ReadCompanyPages(const ExtractionRules& rules, const FamilyRules& family, P
                                      PatternCount(counters, family.introductionRule));
     if (!record.contactUrl.empty()) {
         if (!source.Fetch(CompanyPage::contact, record.contactUrl, body)) return false;
-        AppendClipped(combined, body);
+        AppendCompanyPage(combined, body);
         if (family.family == CompanyFamily::memberSite) {
             FindRule(rules.validateCompUserInfoReg, body, record.userInfo,
                      PatternCount(counters, PatternRule::validateCompUserInfoReg));
@@ -118,7 +113,7 @@ bool ReadCompanyPages(const ExtractionRules& rules, const FamilyRules& family, P
     }
     if (!record.introduceUrl.empty()) {
         if (!source.Fetch(CompanyPage::introduction, record.introduceUrl, body)) return false;
-        AppendClipped(combined, body);
+        AppendCompanyPage(combined, body);
     }
     if (counters != nullptr) {
         if (record.contactUrl.empty()) counters->NoteRecordWithoutPage(CompanyPage::contact);
@@ -133,7 +128,7 @@ bool ParseFamily(const ExtractionRules& rules, CompanyFamily which, PageSource& 
     const FamilyRules& family = kFamilyRules[static_cast<std::size_t>(which)];
     std::string combined;
     if (!ReadCompanyPages(rules, family, source, link, record, combined, counters)) return false;
-    const std::string text = Cleaned(combined, kPageAreaSize, family.pageCleanup);
+    const std::string text = CleanedCompanyText(which, combined);
     std::size_t position = 0;
     for (const auto& [label, pattern] : rules.*family.labelRules) {
         std::string value;
@@ -144,7 +139,7 @@ bool ParseFamily(const ExtractionRules& rules, CompanyFamily which, PageSource& 
             if (report != nullptr) report->unmatchedLabels.push_back(label);
             continue;
         }
-        labels[label] = Cleaned(value, kValueAreaSize, family.valueCleanup);
+        labels[label] = CleanedLabelValue(which, value);
     }
     return true;
 }
@@ -191,6 +186,19 @@ std::string ConfirmationValue(const ExtractionRules& rules, std::string_view bod
 }
 
 }  // namespace
+
+void AppendCompanyPage(std::string& combined, std::string_view body) {
+    const std::size_t room = kPageAreaSize - 1 - std::min(combined.size(), kPageAreaSize - 1);
+    combined.append(body.substr(0, CharacterBoundaryBefore(body, room)));
+}
+
+std::string CleanedCompanyText(CompanyFamily family, std::string_view combined) {
+    return Cleaned(combined, kPageAreaSize, kFamilyRules[static_cast<std::size_t>(family)].pageCleanup);
+}
+
+std::string CleanedLabelValue(CompanyFamily family, std::string_view value) {
+    return Cleaned(value, kValueAreaSize, kFamilyRules[static_cast<std::size_t>(family)].valueCleanup);
+}
 
 std::string MemberIdOf(const std::string& link) {
     const std::optional<Url> url = Url::Parse(link);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "engine/company_family.h"
 #include "engine/company_record.h"
 #include "engine/extraction_rules.h"
 #include "engine/label_table.h"
@@ -29,6 +31,14 @@ bool ParseGeneralSite(const ExtractionRules& rules, PageSource& source, const st
 bool ParseValidateSite(const ExtractionRules& rules, PageSource& source, const std::string& link,
                        CompanyRecord& record, LabelMap& labels, ExtractionReport* report = nullptr,
                        RuleCounters* counters = nullptr);
+
+// The text the label rules of a family see: the company's pages as read (home, then the contact
+// and introduction pages), appended with AppendCompanyPage and cleaned with CleanedCompanyText.
+// The rules learner reads pages through these, so that its rules meet the text a search meets.
+void AppendCompanyPage(std::string& combined, std::string_view body);
+std::string CleanedCompanyText(CompanyFamily family, std::string_view combined);
+// A value a label rule captured, cleaned as it goes into the record.
+std::string CleanedLabelValue(CompanyFamily family, std::string_view value);
 
 // The member's time and confirmation pages; fields of a page that cannot be read stay empty.
 void ParseMemberInfo(const ExtractionRules& rules, PageSource& source, CompanyRecord& record,

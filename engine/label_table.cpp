@@ -74,6 +74,11 @@ bool IsKnownLabel(const std::string& label) {
     return FindLabel(label) != nullptr;
 }
 
+std::size_t LabelOrder(const std::string& label) {
+    const LabelField* known = FindLabel(label);
+    return known == nullptr ? kLabelTable.size() : static_cast<std::size_t>(known - kLabelTable.data());
+}
+
 void MoveLabelsIntoRecord(LabelMap& labels, CompanyRecord& record) {
     for (auto entry = labels.begin(); entry != labels.end();) {
         const LabelField* known = FindLabel(entry->first);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 
@@ -15,6 +16,10 @@ void MoveLabelsIntoRecord(LabelMap& labels, CompanyRecord& record);
 
 // Whether the record has a field for the label.
 bool IsKnownLabel(const std::string& label);
+
+// The label's place in the record's field order (the program's label table); labels the record
+// has no field for come after all others.
+std::size_t LabelOrder(const std::string& label);
 
 // The validate labels that the member's own pages are read with, in the order regTime,
 // lastLoginTime (time page), identityAuth, trustYears (confirmation page).

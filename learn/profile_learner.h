@@ -24,14 +24,20 @@ struct CompanyExample {
 // What learning made of one field, and the evidence for it: the hit table `learn`, `rules --dir`
 // and the rules wizard show.
 struct FieldEvidence {
-    std::string label;    // the record's label: 公司名称, 联系人, ...
-    std::string ruleKey;  // the profile key the rule is written under ("general", "validate", "company")
+    std::string label;  // the record's label: 公司名称, 联系人, ...; empty for a page link rule
+    // The profile key the rule is written under: "general", "validate", "company", or for a link
+    // to the contact or introduction page its key (generalCompContactReg, CompIntroduceReg, ...).
+    std::string ruleKey;
     std::string pattern;  // the rule as the profile writes it; empty when not learned
     // Per captured company: the value the rule gives there; none where it does not match.
     std::vector<std::optional<std::string>> values;
     std::size_t matched = 0;  // companies where it gives a plausible value
+    std::size_t tried = 0;    // companies of the rule's families it was tried on
     bool learned = false;
-    std::string notLearnedReason;  // for the user, when not learned (GBK)
+    // Further family keys the same rule holds on (their captured companies give plausible values).
+    std::vector<std::string> alsoRuleKeys;
+    CompanyPage page = CompanyPage::home;  // the page of the examples that holds the value
+    std::string notLearnedReason;          // for the user, when not learned (GBK)
 };
 
 class ProfileLearner {
@@ -43,14 +49,22 @@ public:
     // A page of a company cleaned as the company reading cleans it before its rules see it; empty
     // when the company has no such page. What the rules wizard shows and what rules match.
     const std::string& CleanedPage(std::size_t company, CompanyPage page) const;
+    // The same of a page its home page links to (CapturedCompany::linkedPages, by index).
+    const std::string& CleanedLinkedPage(std::size_t company, std::size_t linked) const;
 
     // The best rule for one field from the examples that give it (company index, value as read).
     FieldEvidence LearnField(const std::string& label,
                              const std::vector<std::pair<std::size_t, std::string>>& examples) const;
-    // Every field the examples name, in the record's field order.
+    // Every field the examples name, per page family of the examples, in the order of the
+    // record's label table. Where example companies were captured with their linked pages only,
+    // the contact and introduction link rules come first and the label rules read the pages
+    // those links lead to.
     std::vector<FieldEvidence> LearnFields(const std::vector<CompanyExample>& examples) const;
     // The same hit table for the label rules a profile already has.
     std::vector<FieldEvidence> Evidence(const ExtractionRules& rules) const;
+
+    // The family key of label rules ("validate", "general", "company").
+    static std::string LabelRuleKey(CompanyFamily family);
 
 private:
     struct Impl;

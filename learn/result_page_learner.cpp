@@ -7,7 +7,6 @@
 #include <map>
 #include <optional>
 #include <set>
-#include <sstream>
 
 #include "engine/captured_company.h"
 #include "engine/captured_link.h"
@@ -151,6 +150,7 @@ public:
             LearnCompanyLinks(examples);
         }
         learning.rules.push_back(LearnNextPage());
+        for (FieldEvidence& rule : learning.rules) rule.tried = read.size();
         return std::move(learning);
     }
 
@@ -576,27 +576,4 @@ private:
 
 ResultPageLearning ResultPageLearner::Learn(const std::vector<std::string>& companyNames) const {
     return LearningRun(pages, base).Learn(companyNames);
-}
-
-std::string WithResultPageRules(const std::string& baseText, const std::vector<FieldEvidence>& rules) {
-    std::map<std::string, std::string> learned;
-    for (const FieldEvidence& rule : rules) {
-        if (rule.learned) learned[rule.ruleKey] = rule.ruleKey + kSeparator + rule.pattern;
-    }
-    std::string text;
-    std::istringstream lines(baseText);
-    for (std::string line; std::getline(lines, line);) {
-        const std::string key = line.substr(0, line.find(kSeparator));
-        const auto rule = learned.find(line.starts_with('#') ? std::string() : key);
-        if (rule == learned.end()) {
-            text += line + "\n";
-        } else if (!rule->second.empty()) {
-            text += rule->second + "\n";
-            rule->second.clear();  // in place of the first line of its key; later ones go
-        }
-    }
-    for (const FieldEvidence& rule : rules) {
-        if (rule.learned && !learned[rule.ruleKey].empty()) text += learned[rule.ruleKey] + "\n";
-    }
-    return text;
 }

@@ -25,7 +25,8 @@ struct ResultPageLearning {
     // Each rule with its evidence, in the order a profile lists them: the company-link rules
     // (validateCompReg, generalCompReg, CompReg), the family link rules (generalLinkReg,
     // memberIdReg), then nextPageReg. The label is empty; values hold, per result page, what the
-    // rule gives there. A rule not learned says why.
+    // rule gives there, and every rule is tried on every page. A rule not learned says why.
+    // LearnedProfileText writes them into a profile.
     std::vector<FieldEvidence> rules;
     std::vector<std::string> namesNotFound;   // no link on any page shows them
     std::vector<std::string> namesAmbiguous;  // shown by links of differing kinds to differing pages
@@ -43,7 +44,3 @@ private:
     std::vector<CapturedResultPage> pages;
     ExtractionRules base;
 };
-
-// The profile lines of the learned rules ("key,,,pattern"), each in place of the base's line
-// of the same key, the others after the base's lines; rules not learned leave the base as it is.
-std::string WithResultPageRules(const std::string& baseText, const std::vector<FieldEvidence>& rules);

@@ -491,3 +491,96 @@ TEST_F(CliTest, CaptureFollowSavesTheLinkedPagesOfTheCompanysHost) {
 
     EXPECT_EQ(Run({"capture", "--keyword", "x", "--follow", "--out", out}).exitCode, 2);
 }
+
+// learn: captured companies named by their folder or the folder that holds them, the values file's
+// faults named by line, the evidence with what was not learned first, and a user's profile never
+// replaced. rules --dir then shows the learned rules' hits over several folders.
+TEST_F(CliTest, LearnWritesANewProfileAndPrintsTheEvidenceOfEveryField) {
+    for (int number = 1; number <= 3; ++number) {
+        CapturedCompany company;
+        company.link = "http://detail.test/c/" + std::to_string(number) + ".html";
+        company.pages[0] =
+            "<table><tr><td class=\"k\">电话：</td><td>0571-" + std::to_string(number) + "</td></tr></table>";
+        ASSERT_TRUE(
+            SaveCapturedCompany(directory.File("saved/c" + std::to_string(number)).string(), company));
+    }
+    ASSERT_TRUE(SaveCapturedCompany(
+        directory.File("more/c4").string(),
+        {"http://detail.test/c/4.html", CompanyFamily::general, {"<td>电话：</td><td>0571-4</td>"}, {}}));
+    const std::string base = SavePage("base.rules", "siteName,,,示范\ngeneral,,,电话,,,OLD(.*)\n");
+    const auto values = [this](const std::string& text) {
+        return SavePage("values.txt", Utf8(u8"\uFEFF") + text);
+    };
+    const std::string out = directory.File("learned.rules").string();
+    const std::vector<std::string> learn = {
+        "learn",
+        "--pages",
+        directory.File("saved").string(),
+        directory.File("more/c4").string(),
+        "--values",
+        values(Utf8(u8"# 示例\n[c1]\n电话 = 0571-1\n传真=0571-9\n\n[") + directory.File("saved/c2").string() +
+               Utf8(u8"]\n电话=0571-2\n")),
+        "--profile",
+        base,
+        "--out",
+        out};
+    CliRun run = Run(learn);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_GE(lines.size(), 6u) << run.out;
+    EXPECT_TRUE(lines[0].starts_with(Utf8(u8"not learned\t传真\tgeneral\t"))) << run.out;
+    EXPECT_EQ(lines[1], Utf8(u8"field\t电话\tgeneral\tmatched 4 of "
+                             u8"4\t<TD[^>]*>电话：</TD>\\s*<TD[^>]*>\\s*([^<]*?)\\s*</TD>"));
+    EXPECT_EQ(lines[2], "\t" + directory.File("saved/c1").string() + "\t0571-1");
+    EXPECT_EQ(lines[5], "\t" + directory.File("more/c4").string() + "\t0571-4");
+    EXPECT_EQ(ReadAll(out),
+              "siteName,,,示范\ngeneral,,,电话,,,<TD[^>]*>电话：</TD>\\s*<TD[^>]*>\\s*([^<]*?)\\s*</TD>\n");
+
+    // The profile now exists: a second run leaves it as it is.
+    std::ofstream(out, std::ios::binary) << "mine";
+    run = Run(learn);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(ReadAll(out), "mine");
+    std::filesystem::remove(out);
+
+    const struct {
+        std::string values;
+        std::string message;
+    } faults[] = {
+        {Utf8(u8"电话=0571-1\n"), "line 1: a value before the first [FOLDER] line"},
+        {Utf8(u8"[c1]\n\n电邮=a@b.test\n"), "line 3: no field of the record has this name"},
+        {Utf8(u8"[c1]\n电话\n"), "line 2: neither [FOLDER] nor FIELD=VALUE"},
+        {Utf8(u8"[c9]\n电话=0571-1\n"), "[c9] names none of the captured companies"},
+    };
+    for (const auto& fault : faults) {
+        std::vector<std::string> arguments = learn;
+        arguments[5] = values(fault.values);
+        run = Run(arguments);
+        EXPECT_EQ(run.exitCode, 2) << fault.message;
+        EXPECT_NE(run.err.find(fault.message), std::string::npos) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(out)) << fault.message;
+    }
+    // Nothing learned: no profile that would only repeat the base.
+    run = Run({"learn", "--pages", directory.File("saved").string(), "--values",
+               values(Utf8(u8"[c1]\n电话=0571-7\n")), "--out", out});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.starts_with(Utf8(u8"not learned\t电话\t"))) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(
+        Run({"learn", "--pages", directory.File("none").string(), "--values", values("[c1]\n"), "--out", out})
+            .exitCode,
+        2);
+
+    std::ofstream(rulesPath, std::ios::binary | std::ios::app)
+        << "general,,,传真,,,<TD>传真：</TD>\\s*<TD>([^<]*)</TD>\n";
+    run = Run({"rules", "--rules", rulesPath, "--dir", directory.File("saved").string(),
+               directory.File("more").string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Lines(run.out).front(), "company\tc1");
+    EXPECT_NE(run.out.find("company\tc4\n"), std::string::npos) << run.out;
+    // The rule that finds nothing stands first in the hit table, with its four misses.
+    EXPECT_NE(run.err.find(Utf8(
+                  u8"field\t传真\tgeneral\tmatched 0 of 4\t<TD>传真：</TD>\\s*<TD>([^<]*)</TD>\n\tc1\t-\n")),
+              std::string::npos)
+        << run.err;
+}

@@ -78,7 +78,7 @@ TEST(ResultPageLearning, RulesLearnedFromTwoNamesFindWhatTheShippedProfilesFind)
         }
         EXPECT_TRUE(learning.namesNotFound.empty());
         ExtractionRules learned, shipped;
-        LoadRulesFromText(WithResultPageRules(baseText, learning.rules), learned);
+        LoadRulesFromText(LearnedProfileText(baseText, learning.rules), learned);
         ASSERT_TRUE(LoadRulesFile(layout.shippedProfile, shipped));
 
         for (std::size_t page = 0; page < pages.size(); ++page) {

@@ -48,6 +48,7 @@ void ExpectLearning(const LearningCase& c) {
     for (const FieldEvidence& rule : learning.rules) {
         EXPECT_TRUE(rule.label.empty());
         EXPECT_EQ(rule.values.size(), c.pages.size()) << rule.ruleKey;
+        EXPECT_EQ(rule.tried, c.pages.size()) << rule.ruleKey;
         if (!rule.learned) {
             notLearned.insert(rule.ruleKey);
             EXPECT_FALSE(rule.notLearnedReason.empty()) << rule.ruleKey;
@@ -60,7 +61,7 @@ void ExpectLearning(const LearningCase& c) {
     // The learned rules as a profile holds them, read back by the rules file's own loader.
     ExtractionRules rules;
     std::vector<RulesFinding> findings;
-    LoadRulesFromText(WithResultPageRules(c.baseText, learning.rules), rules, &findings);
+    LoadRulesFromText(LearnedProfileText(c.baseText, learning.rules), rules, &findings);
     EXPECT_TRUE(findings.empty()) << findings.front().reason;
     std::map<std::string, bool> seen;
     std::list<std::string> queue;
@@ -78,8 +79,7 @@ void ExpectLearning(const LearningCase& c) {
     for (const FieldEvidence& rule : learning.rules) {
         for (const auto& [key, family] : keys) {
             if (!c.ownFamilyOnly || rule.ruleKey != key) continue;
-            ExtractionRules alone = rules;
-            alone.validateCompReg = alone.generalCompReg = alone.CompReg = std::nullopt;
+            ExtractionRules alone;
             LoadRulesFromText(key + std::string(",,,") + rule.pattern, alone);
             std::list<std::string> found;
             for (const CapturedResultPage& page : c.pages) {
@@ -226,22 +226,6 @@ TEST(ResultPageLearnerTest, LearnsTheListsLinksAndTheNextPageOrSaysWhyNot) {
          {}},
     };
     for (const LearningCase& c : cases) ExpectLearning(c);
-}
-
-TEST(ResultPageLearnerTest, LearnedRulesTakeThePlaceOfTheBasesAndKeepItsOtherLines) {
-    FieldEvidence link;
-    link.ruleKey = "generalCompReg";
-    link.pattern = "<a class=\"co\" href=\"([^\"]+)\"";
-    link.learned = true;
-    FieldEvidence next;
-    next.ruleKey = "nextPageReg";
-    next.notLearnedReason = "none";
-    const std::string base =
-        "# generalCompReg,,,kept\nsiteName,,,站\ngeneralCompReg,,,old\ngeneralCompReg,,,older\n";
-    EXPECT_EQ(WithResultPageRules(base, {link, next}),
-              "# generalCompReg,,,kept\nsiteName,,,站\ngeneralCompReg,,," + link.pattern + "\n");
-    EXPECT_EQ(WithResultPageRules("siteName,,,站", {link}),
-              "siteName,,,站\ngeneralCompReg,,," + link.pattern + "\n");
 }
 
 }  // namespace
