@@ -584,3 +584,43 @@ TEST_F(CliTest, LearnWritesANewProfileAndPrintsTheEvidenceOfEveryField) {
               std::string::npos)
         << run.err;
 }
+
+// learn from result pages alone: the rules for the company links and the next page, learned from
+// the names the values give, written after the base's lines; a name no link shows is named.
+TEST_F(CliTest, LearnTakesAFolderOfResultPagesAndItsCompanyNames) {
+    const std::filesystem::path results = directory.File("results");
+    std::filesystem::create_directories(results);
+    std::string list;
+    for (int number = 1; number <= 3; ++number) {
+        list += "<li class=\"item\"><a class=\"co\" href=\"/c/" + std::to_string(number) + ".html\">" +
+                sample::CompanyName(number) + "</a> <a href=\"/c/" + std::to_string(number) +
+                "/contact.html\">联系方式</a></li>\n";
+    }
+    std::ofstream(results / "result-page-1.html", std::ios::binary)
+        << "<ul>" + list + "</ul><a class=\"next\" href=\"?q=x&amp;page=2\">下一页</a>";
+    std::ofstream(results / "result-pages.txt", std::ios::binary) << "http://dir.test/find?q=x\n";
+    const std::string values = directory.File("values.txt").string();
+    std::ofstream(values, std::ios::binary) << "[" + results.string() + "]\n" + Utf8(u8"公司名称=公司2\n") +
+                                                   "[" + results.string() + "]\n" +
+                                                   Utf8(u8"公司名称=无此公司\n");
+    const std::string base = SavePage("base.rules", "siteName,,,站\n");
+    const std::string profile = directory.File("learned.rules").string();
+    const CliRun run =
+        Run({"learn", "--pages", results.string(), "--values", values, "--profile", base, "--out", profile});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("field\t\tgeneralCompReg\tmatched 1 of 1\t<a class=\"co\" href=\"([^\"]+)\"\n\t" +
+                           (results / "result-page-1.html").string() +
+                           "\t3 links, the first http://dir.test/c/1.html\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.err.find(Utf8(u8"no result page links 无此公司")), std::string::npos) << run.err;
+    const std::vector<std::string> lines = Lines(ReadAll(profile));
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines.front(), "siteName,,,站");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "generalCompReg,,,<a class=\"co\" href=\"([^\"]+)\""),
+              lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "generalLinkReg,,,^https?://dir\\.test/c/"), lines.end());
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(), "nextPageReg,,,<a class=\"next\" href=\"([^\"]+)\">下一页</a>"),
+        lines.end());
+}
