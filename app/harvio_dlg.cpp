@@ -27,6 +27,7 @@
 #include "ui/controls/result_list_model.h"
 #include "ui/dialogs/dialog_font.h"
 #include "ui/dialogs/dialog_units.h"
+#include "ui/dialogs/rules_wizard_dlg.h"
 #include "ui/search/city_box.h"
 #include "ui/search/condition_boxes.h"
 #include "ui/search/condition_entries.h"
@@ -62,6 +63,7 @@ constexpr Command kCommandTable[] = {
     {1010, &CHarvioDlg::OnExportMobile}, {kProxyCheckBox, &CHarvioDlg::OnProxyCheckClick},
     {1131, &CHarvioDlg::OnWebSearch},    {1128, &CHarvioDlg::OnOpenWebSite},
     {1127, &CHarvioDlg::OnShowNotes},    {kDefaultCommand, &CHarvioDlg::OnSmsLogin},
+    {1040, &CHarvioDlg::OnRulesWizard},
 };
 
 constexpr char kAboutMenuText[] = "关于 Harvio(&A)...";
@@ -245,13 +247,17 @@ void CHarvioDlg::OnProvinceChange() {
     RefillCityBox(*cityBox_, ShownEntryBytes(*provinceBox_));
 }
 
-void CHarvioDlg::FillSiteBox() {
+void CHarvioDlg::AddSiteEntries() {
     for (const SiteProfile& profile : ListSiteProfiles()) {
         AddGbkEntry(*siteBox_, profile.name);
         siteBox_->setItemData(siteBox_->count() - 1, QFile::decodeName(profile.path.c_str()), kSitePathRole);
         siteBox_->setItemData(siteBox_->count() - 1, QFile::decodeName(profile.fileName.c_str()),
                               kSiteFileRole);
     }
+}
+
+void CHarvioDlg::FillSiteBox() {
+    AddSiteEntries();
     siteBox_->setCurrentIndex(0);
     // The first site's rules are the ones start-up loads; another one kept from an earlier run
     // is loaded now.
@@ -283,6 +289,29 @@ void CHarvioDlg::OnSiteChange() {
     if (!LoadChosenSite()) return;
     SetStatusText(QStringLiteral("已选择站点：%1").arg(siteBox_->currentText()));
     SaveSiteChoice(siteBox_->currentText());
+}
+
+void CHarvioDlg::ListSitesAgain() {
+    const QSignalBlocker quiet(siteBox_);
+    const QString loadedPath = siteBox_->itemData(loadedSite_, kSitePathRole).toString();
+    siteBox_->clear();
+    AddSiteEntries();
+    // The engine keeps the rules it holds: the entry of their file is chosen again.
+    const int loaded = siteBox_->findData(loadedPath, kSitePathRole);
+    loadedSite_ = loaded < 0 ? 0 : loaded;
+    siteBox_->setCurrentIndex(loadedSite_);
+}
+
+void CHarvioDlg::OnRulesWizard() {
+    const QString basePath = siteBox_->itemData(siteBox_->currentIndex(), kSitePathRole).toString();
+    auto* wizard = new CRulesWizardDlg(QFile::encodeName(basePath).toStdString(), this);
+    wizard->setAttribute(Qt::WA_DeleteOnClose);
+    connect(wizard, &CRulesWizardDlg::profileSaved, this, [this](const QString& path) {
+        ListSitesAgain();
+        SetStatusText(QStringLiteral("已保存站点规则 %1").arg(path));
+    });
+    // Window-modal without a loop of its own: a search goes on meanwhile.
+    wizard->open();
 }
 
 bool CHarvioDlg::ChooseSiteForThisRun(const QString& name) {

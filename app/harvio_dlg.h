@@ -58,6 +58,8 @@ public:
     // Chooses the site for this run only (by its name or its profile's file name), as --site does:
     // the choice the user keeps stays. False, the site unchanged, when no site is so named.
     bool ChooseSiteForThisRun(const QString& name);
+    // Lists the site profiles anew (one may have been added), the site chosen staying chosen.
+    void ListSitesAgain();
     // The conditions the boxes show now, "all" entries as empty values (GBK).
     SearchCondition ReadSearchCondition() const;
     void SetStatusText(const QString& text);
@@ -93,6 +95,9 @@ public:
     void OnSmsLogin();
     void OnAboutBox();
     void OnProxyCheckClick();
+    // "规则向导" beside the site chooser: learns a profile from captured companies, based on the
+    // chosen site's.
+    void OnRulesWizard();
 
     // The engine the searches use: GetSearchEngine(1), or one a test gives (with short waits). A
     // site other than the first one chosen gets its rules loaded into it.
@@ -127,6 +132,7 @@ private:
     void ConnectCommands();
     void FocusKeywordBox();
     void FillSiteBox();
+    void AddSiteEntries();
     // Loads the rules of the site the chooser shows; on failure the chooser goes back to the
     // site loaded before and the status line says why.
     bool LoadChosenSite();

@@ -12,6 +12,7 @@
 #include "book/book_schema.h"
 #include "book/record_blob.h"
 #include "book/sqlite_statement.h"
+#include "book/wal_write_batching.h"
 #include "platform/no_replace_rename.h"
 #include "platform/program_paths.h"
 
@@ -60,6 +61,7 @@ std::string MovedAsideName(const std::string& path, std::time_t when) {
 LeadBook::LeadBook() = default;
 
 LeadBook::~LeadBook() {
+    checkpointer_.Stop();
     statements_.clear();  // finalized before the connection closes
 }
 
@@ -67,6 +69,7 @@ BookOpenResult LeadBook::Open(const std::string& path, BookDurability durability
     std::lock_guard<std::mutex> lock(mutex_);
     path_ = path;
     durability_ = durability;
+    checkpointer_.Stop();
     statements_.clear();
     BookOpenResult result;
     const std::size_t slash = path.rfind('/');
@@ -75,7 +78,7 @@ BookOpenResult LeadBook::Open(const std::string& path, BookDurability durability
         return result;
     }
     const auto prepare = [&] {
-        if (db_.Open(path, true) != SQLITE_OK) {
+        if (db_.Open(path, true, WalWriteBatchingVfs()) != SQLITE_OK) {
             result.reason = db_.LastError();
             return SchemaState::kFailed;
         }
@@ -112,7 +115,30 @@ void LeadBook::Configure() {
     db_.Execute(durability_ == BookDurability::kEveryCommit ? "PRAGMA synchronous = FULL"
                                                             : "PRAGMA synchronous = NORMAL");
     db_.Execute("PRAGMA foreign_keys = ON");
-    db_.Execute(("PRAGMA wal_autocheckpoint = " + std::to_string(kCheckpointPages)).c_str());
+    logFrames_ = 0;
+    // The hook takes the place of the library's own checkpoints after a commit.
+    if (checkpointer_.Start(path_))
+        sqlite3_wal_hook(db_.Handle(), &LeadBook::LogGrew, this);
+    else
+        db_.Execute(("PRAGMA wal_autocheckpoint = " + std::to_string(kCheckpointPages)).c_str());
+}
+
+// After every commit, on the writer's thread.
+int LeadBook::LogGrew(void* self, sqlite3*, const char*, int frames) {
+    auto* book = static_cast<LeadBook*>(self);
+    book->logFrames_ = frames;
+    if (frames >= kCheckpointPages) book->checkpointer_.Request();
+    return SQLITE_OK;
+}
+
+// The caller holds the mutex, between two transactions: no write of this program can come
+// between the pages this copies and the log's new start.
+void LeadBook::FinishCheckpoint() {
+    if (!checkpointer_.Running()) return;
+    if (!checkpointer_.CatchUpWanted() && logFrames_ < kLogPagesLimit) return;
+    checkpointer_.WaitForPass();
+    sqlite3_wal_checkpoint_v2(db_.Handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    logFrames_ = 0;
 }
 
 bool LeadBook::IsOpen() const {
@@ -149,7 +175,10 @@ bool LeadBook::Transaction(const std::function<bool()>& work) {
     if (!db_.IsOpen()) return Fail();
     // Prepared once like every other statement: a search runs one transaction per record.
     if (!Statement("BEGIN IMMEDIATE").Run()) return Fail();
-    if (work() && Statement("COMMIT").Run()) return true;
+    if (work() && Statement("COMMIT").Run()) {
+        FinishCheckpoint();
+        return true;
+    }
     Fail();
     Statement("ROLLBACK").Run();
     return false;

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "book/book_checkpointer.h"
 #include "book/sqlite_connection.h"
 #include "engine/company_record.h"
 #include "engine/result_row.h"
@@ -91,6 +92,9 @@ public:
     // again and synced it hundreds of times per 100,000 records. About 40 MB of log between
     // checkpoints lets a page written many times reach the book once.
     static constexpr int kCheckpointPages = 10000;
+    // The checkpointer copies the log meanwhile; a log this long makes the writer wait for it
+    // and copy the rest itself, so that the log never outgrows about 80 MB.
+    static constexpr int kLogPagesLimit = 2 * kCheckpointPages;
 
     LeadBook();
     ~LeadBook();
@@ -142,6 +146,8 @@ private:
     bool Transaction(const std::function<bool()>& work);
     SqliteStatement& Statement(const char* sql);
     bool InsertWindowRow(const WindowRow& row);
+    static int LogGrew(void* self, sqlite3* db, const char* name, int frames);
+    void FinishCheckpoint();
 
     mutable std::mutex mutex_;
     SqliteConnection db_;
@@ -150,6 +156,8 @@ private:
     std::unordered_map<const char*, std::unique_ptr<SqliteStatement>> statements_;
     std::string lastError_;
     int lastErrorCode_ = 0;
+    int logFrames_ = 0;              // in the write-ahead log after the last commit
+    BookCheckpointer checkpointer_;  // last: stopped before the connection closes
 };
 
 // A name beside path for a file that is moved aside: "PATH.unreadable-YYYYMMDD-HHMMSS" (local time).

@@ -6,12 +6,12 @@ SqliteConnection::~SqliteConnection() {
     Close();
 }
 
-int SqliteConnection::Open(const std::string& path, bool create) {
+int SqliteConnection::Open(const std::string& path, bool create, const char* vfs) {
     Close();
     // Full mutex: the connections are shared between a few threads under locks of their own,
     // and the library then guards its own state too.
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_FULLMUTEX;
-    const int result = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+    const int result = sqlite3_open_v2(path.c_str(), &db_, flags, vfs);
     if (result != SQLITE_OK) {
         lastOpenError_ = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(result);
         Close();

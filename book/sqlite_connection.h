@@ -13,8 +13,9 @@ public:
     SqliteConnection(const SqliteConnection&) = delete;
     SqliteConnection& operator=(const SqliteConnection&) = delete;
 
-    // Opens (creating when create is set) the database file; the result code of the open.
-    int Open(const std::string& path, bool create);
+    // Opens (creating when create is set) the database file through the named file system (the
+    // system's own when none); the result code of the open.
+    int Open(const std::string& path, bool create, const char* vfs = nullptr);
     void Close();
     bool IsOpen() const { return db_ != nullptr; }
 

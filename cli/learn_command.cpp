@@ -1,6 +1,7 @@
 #include "cli/learn_command.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 

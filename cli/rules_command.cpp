@@ -15,7 +15,7 @@
 #include "engine/captured_company.h"
 #include "engine/company_extraction.h"
 #include "engine/list_page.h"
-#include "engine/saved_page_source.h"
+#include "learn/captured_page_source.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ int PrintListPage(const ExtractionRules& rules, const std::string& body, const s
 }
 
 int PrintCompany(const ExtractionRules& rules, const RulesOptions& options, const CapturedCompany& company) {
-    SavedPageSource source(company.pages);
+    CapturedPageSource source(company);
     ExtractionReport report;
     const std::unique_ptr<CompanyRecord> record =
         ExtractCompany(rules, source, company.link, company.family, &report);

@@ -15,7 +15,7 @@
 #include "engine/company_extraction.h"
 #include "engine/rule_counters.h"
 #include "engine/rules_check.h"
-#include "engine/saved_page_source.h"
+#include "learn/captured_page_source.h"
 #include "learn/profile_learner.h"
 
 int RunRulesCheck(const std::string& rulesPath) {
@@ -48,7 +48,7 @@ int RunRulesOnFolders(const ExtractionRules& rules, const std::vector<std::strin
         const CapturedCompany& company = folder.company;
         const std::string name = std::filesystem::path(folder.folder).filename().string();
         if (!jsonl) std::printf("company\t%s\n", name.c_str());
-        SavedPageSource source(company.pages);
+        CapturedPageSource source(company);
         ExtractionReport report;
         const std::unique_ptr<CompanyRecord> record =
             ExtractCompany(rules, source, company.link, company.family, &report, &counters);

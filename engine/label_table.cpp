@@ -74,6 +74,15 @@ bool IsKnownLabel(const std::string& label) {
     return FindLabel(label) != nullptr;
 }
 
+std::vector<std::string> KnownLabelsInRecordOrder() {
+    std::vector<std::string> labels;
+    for (const CompanyField& field : kCompanyFields) {
+        for (const LabelField& entry : kLabelTable)
+            if (entry.field == field.member) labels.emplace_back(entry.label);
+    }
+    return labels;
+}
+
 std::size_t LabelOrder(const std::string& label) {
     const LabelField* known = FindLabel(label);
     return known == nullptr ? kLabelTable.size() : static_cast<std::size_t>(known - kLabelTable.data());

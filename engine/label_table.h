@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "engine/company_record.h"
 
@@ -16,6 +17,9 @@ void MoveLabelsIntoRecord(LabelMap& labels, CompanyRecord& record);
 
 // Whether the record has a field for the label.
 bool IsKnownLabel(const std::string& label);
+// Every label the record has a field for, in the record's field order (公司名称 after 联系人,
+// 电话 before 移动电话): the names a person can give a value.
+std::vector<std::string> KnownLabelsInRecordOrder();
 
 // The label's place in the record's field order (the program's label table); labels the record
 // has no field for come after all others.

@@ -181,14 +181,16 @@ WrittenFile WriteUtf8Csv(const std::string& path, const ResultRowSource& nextRow
     for (ResultCells cells; nextRow(cells);) AppendCsvRecord(gbk, cells);
     std::string text(kByteOrderMark);
     text += TextConverter(kCellEncoding, "UTF-8").ConvertReplacing(gbk, kReplacement);
-    return PutInPlace(path, existing, [&](const std::string& part, std::string& failure) {
-        return WriteWholeFile(part, text, failure);
-    });
+    return WriteTextFileInPlace(path, text, existing);
 }
 
 WrittenFile WriteResultCsv(const std::string& path, const ResultRowSource& nextRow, ExistingFile existing) {
     std::string text = CsvHeaderLine();
     for (ResultCells cells; nextRow(cells);) text += CsvLine(cells);
+    return WriteTextFileInPlace(path, text, existing);
+}
+
+WrittenFile WriteTextFileInPlace(const std::string& path, std::string_view text, ExistingFile existing) {
     return PutInPlace(path, existing, [&](const std::string& part, std::string& failure) {
         return WriteWholeFile(part, text, failure);
     });

@@ -40,6 +40,9 @@ WrittenFile WriteUtf8Csv(const std::string& path, const ResultRowSource& nextRow
 // The "导出全部" form: GBK, the title line, then one line per row, as CsvLine writes them.
 WrittenFile WriteResultCsv(const std::string& path, const ResultRowSource& nextRow, ExistingFile existing);
 
+// Any text put at path the same way (a site profile the rules wizard made).
+WrittenFile WriteTextFileInPlace(const std::string& path, std::string_view text, ExistingFile existing);
+
 // A UTF-8 text cut to at most kWorkbookCellLimit characters as Excel counts them (a character
 // beyond the Basic Multilingual Plane counts twice), never inside a character.
 std::string_view WithinCellLimit(std::string_view utf8);

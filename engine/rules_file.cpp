@@ -252,6 +252,17 @@ bool LoadRulesFile(const std::string& path, ExtractionRules& rules, std::vector<
     return true;
 }
 
+std::string RulesTextNamed(std::string_view text, const std::string& siteName) {
+    const std::string_view lineEnd = text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
+    std::string named = std::string(kSiteNameLine) + siteName + std::string(lineEnd);
+    ForEachLine(text, [&](std::string_view line, int) {
+        if (line.starts_with(kSiteNameLine)) return;
+        named.append(line);
+        named.append(lineEnd);
+    });
+    return named;
+}
+
 std::string ReadSiteName(const std::string& path) {
     const std::optional<std::string> text = ReadRulesText(path);
     if (!text) return {};

@@ -43,5 +43,9 @@ bool LoadRulesFile(const std::string& path, ExtractionRules& rules,
 // when the file gives none or can't be read.
 std::string ReadSiteName(const std::string& path);
 
+// The rules text with its site named siteName: a siteName line first, in the text's own line end,
+// and none of the text's own siteName lines.
+std::string RulesTextNamed(std::string_view text, const std::string& siteName);
+
 // Every key the rules file knows, in the loader's order.
 std::vector<std::string_view> KnownRuleKeys();

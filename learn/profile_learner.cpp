@@ -6,7 +6,7 @@
 
 #include "engine/company_parser.h"
 #include "engine/label_table.h"
-#include "engine/saved_page_source.h"
+#include "learn/captured_page_source.h"
 #include "learn/label_rule_trial.h"
 #include "learn/page_link_learner.h"
 #include "learn/rule_context.h"
@@ -415,7 +415,7 @@ std::vector<FieldEvidence> ProfileLearner::Evidence(const ExtractionRules& rules
         const CapturedCompany& captured = impl->companies[company];
         for (const FamilyReading& reading : readings) {
             if (reading.family != captured.family) continue;
-            SavedPageSource source(captured.pages);
+            CapturedPageSource source(captured);
             CompanyRecord record;
             reading.parse(rules, source, captured.link, record, found[company], nullptr, nullptr);
         }

@@ -153,15 +153,21 @@ std::string SiteChoiceFilePath() {
     return ConfigDirectory() + kSiteChoiceFileName;
 }
 
+std::string UserSiteProfileFolder() {
+    if (CurrentProgramLayout() == ProgramLayout::kInstalled)
+        return UserConfigFolder() + "/" + kSiteProfilesFolder;
+    // Beside the rules file the program reads, so that a run from the source folder finds the
+    // profiles of config/ there too.
+    const std::string rules = RulesFilePath();
+    const std::string folder =
+        IsFile(rules) ? fs::path(rules).parent_path().string() + "/" : ConfigDirectory();
+    return folder + kSiteProfilesFolder;
+}
+
 std::vector<std::string> SiteProfileFiles() {
     std::map<std::string, std::string> files;
     if (CurrentProgramLayout() == ProgramLayout::kBuildFolder) {
-        // Beside the rules file the program reads, so that a run from the source folder finds the
-        // profiles of config/ there too.
-        const std::string rules = RulesFilePath();
-        const std::string folder =
-            IsFile(rules) ? fs::path(rules).parent_path().string() + "/" : ConfigDirectory();
-        AddFilesByName(folder + kSiteProfilesFolder, files);
+        AddFilesByName(UserSiteProfileFolder(), files);
     } else {
         AddFilesByName(ShippedFolder() + "/" + kSiteProfilesFolder, files);
         AddFilesByName(UserConfigFolder() + "/" + kSiteProfilesFolder, files);  // the user's replace

@@ -48,6 +48,10 @@ std::string SiteChoiceFilePath();
 // The site profiles: the files of the "sites" folder beside the rules file, sorted by name.
 // Installed, the shipped folder's files merged with the user's, the user's winning by name.
 std::vector<std::string> SiteProfileFiles();
+// The folder a profile the user makes is written into, one SiteProfileFiles lists: installed
+// "sites" in the user's config folder, in the build folder the one beside the rules file. It may
+// not exist yet.
+std::string UserSiteProfileFolder();
 
 // The folder the skin file is looked for in: in the build folder the path the program was started
 // by, cut before its last "/" (empty when it holds none); installed, the folder of the skin file

@@ -7,9 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
+#include "book/book_checkpointer.h"
 #include "book/book_search.h"
 #include "book/record_blob.h"
 #include "book/support/book_fixture.h"
@@ -102,8 +106,9 @@ TEST(LeadBook, TheSameCompanyFoundAgainKeepsOneEntryAndItsFirstFinding) {
 }
 
 // Statements stay prepared between records: one left reading would hold the log's old pages
-// and keep every checkpoint from restarting it.
-TEST(LeadBook, ALongSearchKeepsItsLogWithinTheCheckpointSize) {
+// and keep every checkpoint from restarting it; the checkpointer's passes and the writer's last
+// copy let the log start again before it passes its limit.
+TEST(LeadBook, ALongSearchKeepsItsLogWithinItsLimit) {
     constexpr int kRecords = 8000;  // several checkpoints' worth at three or more pages each
     constexpr int64_t kFrameHeader = 24;
     constexpr int64_t kSlackPages = 100;  // the pages of the commit that passes the limit
@@ -126,8 +131,88 @@ TEST(LeadBook, ALongSearchKeepsItsLogWithinTheCheckpointSize) {
     const int64_t frame = sqlite3_column_int64(query, 0) + kFrameHeader;
     sqlite3_finalize(query);
     EXPECT_LE(static_cast<int64_t>(std::filesystem::file_size(folder.Path() + "-wal")),
-              (LeadBook::kCheckpointPages + kSlackPages) * frame);
+              (LeadBook::kLogPagesLimit + kSlackPages) * frame);
     EXPECT_EQ(book->Stats()->companies, kRecords + 1);
+}
+
+// The log's pages are gathered per transaction: a commit must be in the file when it returns,
+// for the other program's connection and after a SIGKILL, a transaction larger than a batch
+// included.
+TEST(LeadBook, EveryCommittedRecordIsInTheFileAtOnceAndOutlivesAKill) {
+    constexpr int kCommitsBeforeKill = 200;
+    constexpr std::size_t kLargeIntroduction = 3 << 20;
+    BookFolder folder;
+    folder.Open();
+    CompanyRecord large = CompanyNumber(0);
+    large.compIntroduce = std::string(kLargeIntroduction, 'x');
+    int committed[2];
+    ASSERT_EQ(pipe(committed), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(committed[0]);
+        LeadBook book;
+        if (book.Open(folder.Path()).status != BookOpenStatus::kOpened) _exit(1);
+        FoundCompany found;
+        for (int number = 0;; ++number) {
+            const CompanyRecord record = number == 0 ? large : CompanyNumber(number);
+            if (!book.KeepFound(RefOf(record), record, true, 0, kNow, found)) _exit(1);
+            if (write(committed[1], &number, sizeof number) != sizeof number) _exit(1);
+        }
+    }
+    close(committed[1]);
+    RawBook other(folder.Path());
+    int number = -1;
+    for (int seen = 0; seen < kCommitsBeforeKill; ++seen) {
+        ASSERT_EQ(read(committed[0], &number, sizeof number), static_cast<ssize_t>(sizeof number));
+        sqlite3_stmt* query = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(other.db, "SELECT count(*) FROM companies WHERE company_key = ?1", -1,
+                                     &query, nullptr),
+                  SQLITE_OK);
+        const std::string key = RefOf(CompanyNumber(number)).key;
+        sqlite3_bind_blob(query, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
+        ASSERT_EQ(sqlite3_step(query), SQLITE_ROW);
+        EXPECT_EQ(sqlite3_column_int(query, 0), 1) << "company " << number << " after its commit";
+        sqlite3_finalize(query);
+    }
+    kill(child, SIGKILL);
+    // The commits the killed writer reported after those checked count too.
+    while (read(committed[0], &number, sizeof number) == sizeof number) {
+    }
+    close(committed[0]);
+    waitpid(child, nullptr, 0);
+    auto book = folder.Open();
+    EXPECT_EQ(book->Lookup(RefOf(large))->record.compIntroduce.size(), kLargeIntroduction);
+    for (int each = 1; each <= number; ++each)
+        ASSERT_TRUE(book->Lookup(RefOf(CompanyNumber(each)))) << "company " << each << " of " << number;
+}
+
+// A log another connection left behind: the checkpointer copies it into the book on its own
+// thread and leaves the writer nothing but the new start.
+TEST(BookCheckpointer, CopiesTheLogIntoTheBookAndHandsTheRestToTheWriter) {
+    constexpr int kRows = 2000;
+    constexpr auto kPatience = std::chrono::seconds(30);
+    BookFolder folder;
+    folder.Open();
+    RawBook writer(folder.Path());
+    writer.Run(
+        "PRAGMA wal_autocheckpoint = 0; CREATE TABLE filler(x);"
+        "WITH RECURSIVE row(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM row WHERE n < " +
+        std::to_string(kRows) + ") INSERT INTO filler SELECT randomblob(3000) FROM row");
+    const auto bookSize = [&] { return std::filesystem::file_size(folder.Path()); };
+    const uintmax_t before = bookSize();
+    EXPECT_LT(before, static_cast<uintmax_t>(kRows) * 3000) << "the rows are still in the log";
+
+    BookCheckpointer checkpointer;
+    ASSERT_TRUE(checkpointer.Start(folder.Path()));
+    checkpointer.Request();
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (!checkpointer.CatchUpWanted() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_GT(bookSize(), static_cast<uintmax_t>(kRows) * 3000);
+    checkpointer.Stop();
+    EXPECT_FALSE(checkpointer.Running());
+    EXPECT_FALSE(checkpointer.Start(folder.Path() + ".missing")) << "it never makes a book";
 }
 
 TEST(LeadBook, RecordsReadBackFieldForField) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 TEST(LabelTable, EveryLabelMovesIntoItsField) {
     const std::vector<std::pair<std::string, std::string CompanyRecord::*>> table = {
         {"传真", &CompanyRecord::fax},
@@ -64,4 +66,16 @@ TEST(LabelTable, NotRegisteredIntroductionIsRemovedWithoutAValue) {
     EXPECT_EQ(record.compIntroduce, "kept?");
     EXPECT_TRUE(IsKnownLabel("公司介绍"));
     EXPECT_FALSE(IsKnownLabel("注册时间"));
+}
+
+TEST(LabelTable, KnownLabelsComeInRecordOrderEachOnce) {
+    const std::vector<std::string> labels = KnownLabelsInRecordOrder();
+    ASSERT_GE(labels.size(), 8u);
+    EXPECT_EQ(std::vector<std::string>(labels.begin(), labels.begin() + 8),
+              (std::vector<std::string>{"联系人", "公司名称", "地址", "电话", "移动电话", "邮编", "传真",
+                                        "公司网址"}));
+    for (const std::string& label : labels) {
+        EXPECT_TRUE(IsKnownLabel(label)) << label;
+        EXPECT_EQ(std::count(labels.begin(), labels.end(), label), 1) << label;
+    }
 }

@@ -364,6 +364,20 @@ TEST_F(RulesFilePathTest, TheSitesAreTheRulesFileAndTheProfilesBesideIt) {
     EXPECT_EQ(ListSiteProfiles().front().name, "经典站");
 }
 
+TEST(RulesTextNamed, TheNewNameComesFirstAndReplacesEveryOldOne) {
+    const struct {
+        const char* text;
+        const char* named;
+    } cases[] = {
+        {"", "siteName,,,新站\n"},
+        {"CompReg,,,(a)\n", "siteName,,,新站\nCompReg,,,(a)\n"},
+        {"siteName,,,旧站\nCompReg,,,(a)\nsiteName,,,又一个", "siteName,,,新站\nCompReg,,,(a)\n"},
+        {"# siteName,,,注释\r\nCompReg,,,(a)\r\n",
+         "siteName,,,新站\r\n# siteName,,,注释\r\nCompReg,,,(a)\r\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RulesTextNamed(c.text, "新站"), c.named) << c.text;
+}
+
 TEST_F(RulesFilePathTest, TheWindowsLoadOfTheRulesTracesEveryFindingOfTheCheckOnce) {
     WriteFile(workDir.File("config/reg.alibaba"), "CompRge,,,(x)\nCompReg,,,none\ncompany,,,星级,,,(x)\n");
     SearchEngine_Alibaba engine;

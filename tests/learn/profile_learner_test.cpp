@@ -272,6 +272,29 @@ TEST(ProfileLearner, LearnsTheLinkToTheContactPageFromCompaniesCapturedWithTheir
     EXPECT_EQ(fields[1].label, "电话");
     EXPECT_EQ(fields[1].page, CompanyPage::contact);
     EXPECT_EQ(fields[1].values, (Values{"0571-0", "0571-1", "0571-2"}));
+
+    // The learned profile reads the same companies as captured, following its link to the
+    // contact page among the linked pages.
+    ExtractionRules profile;
+    LoadRulesFromText(LearnedProfileText("", fields), profile);
+    const std::vector<FieldEvidence> evidence = learner.Evidence(profile);
+    ASSERT_EQ(evidence.size(), 1u);
+    EXPECT_EQ(evidence[0].values, fields[1].values);
+}
+
+// A member's shop links its contact page as the companies do: the link rule and the label rule
+// are written for the member sites too, without a member example.
+TEST(ProfileLearner, ALinkRuleThatHoldsOnAnotherFamilyIsWrittenForItToo) {
+    std::vector<CapturedCompany> companies = LinkedCompanies({"联系方式", "联系方式", "联系方式"});
+    companies[2].family = CompanyFamily::memberSite;
+    const ProfileLearner learner(companies);
+    const std::vector<FieldEvidence> fields =
+        learner.LearnFields({{0, {{"电话", "0571-0"}}}, {1, {{"电话", "0571-1"}}}});
+    ASSERT_EQ(fields.size(), 2u);
+    ASSERT_TRUE(fields[0].learned) << fields[0].notLearnedReason;
+    EXPECT_EQ(fields[0].alsoRuleKeys, std::vector<std::string>{"validateCompContactReg"});
+    EXPECT_EQ(fields[1].alsoRuleKeys, std::vector<std::string>{"validate"});
+    EXPECT_EQ(fields[1].values[2], "0571-2");
 }
 
 TEST(ProfileLearner, ALinkTextThatLeadsElsewhereOnAnotherCompanyTeachesNoLink) {

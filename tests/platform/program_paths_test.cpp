@@ -124,7 +124,9 @@ TEST_F(ProgramPathsTest, SiteProfilesMergeTheShippedWithTheUsersByName) {
     EXPECT_EQ(SiteProfileFiles(), (std::vector<std::string>{(Shipped() / "sites" / "a.site").string(),
                                                             (UserConfig() / "sites" / "b.site").string(),
                                                             (UserConfig() / "sites" / "c.site").string()}));
+    EXPECT_EQ(UserSiteProfileFolder(), (UserConfig() / "sites").string());
     fs::create_directories(Config());
+    EXPECT_EQ(UserSiteProfileFolder(), (Config() / "sites").string());
     EXPECT_EQ(SiteProfileFiles(), std::vector<std::string>{});
     Touch(Config() / "sites" / "z.site");
     EXPECT_EQ(SiteProfileFiles(), std::vector<std::string>{(Config() / "sites" / "z.site").string()});

@@ -115,10 +115,10 @@ TEST_F(MainWindowTest, CarriesItsCaptionFramesLabelsAndFirstTexts) {
 }
 
 TEST_F(MainWindowTest, HasEveryButtonWithItsIdAndText) {
-    const std::pair<int, const char*> buttons[] = {{1006, "开始搜索"}, {1007, "停止搜索"}, {1008, "导出全部"},
-                                                   {1009, "导出传真"}, {1010, "导出手机"}, {1011, "清除结果"},
-                                                   {1131, "百度"},     {1128, "打开"},     {1, "短信"},
-                                                   {1127, "软件说明"}, {2, "退出"}};
+    const std::pair<int, const char*> buttons[] = {
+        {1006, "开始搜索"}, {1007, "停止搜索"}, {1008, "导出全部"}, {1009, "导出传真"},
+        {1010, "导出手机"}, {1011, "清除结果"}, {1131, "百度"},     {1128, "打开"},
+        {1, "短信"},        {1127, "软件说明"}, {2, "退出"},        {1040, "规则向导"}};
     for (const auto& [id, text] : buttons) {
         EXPECT_TRUE(qobject_cast<QPushButton*>(window->Control(id))) << id;
         EXPECT_EQ(TextOf(id), QString::fromUtf8(text)) << id;
@@ -246,12 +246,12 @@ TEST_F(MainWindowTest, EnterOnAFocusedButtonPressesThatButton) {
 
 TEST_F(MainWindowTest, ButtonsRunTheirHandlers) {
     QSignalSpy commands(window.get(), &CHarvioDlg::commandIssued);
-    for (int id : {1006, 1007, 1008, 1009, 1010, 1131, 1128, 1127, 1}) {
+    for (int id : {1006, 1007, 1008, 1009, 1010, 1131, 1128, 1127, 1, 1040}) {
         qobject_cast<QAbstractButton*>(window->Control(id))->click();
     }
     QList<int> ids;
     for (const QList<QVariant>& command : commands) ids << command.at(0).toInt();
-    EXPECT_EQ(ids, (QList<int>{1006, 1007, 1008, 1009, 1010, 1131, 1128, 1127, 1}));
+    EXPECT_EQ(ids, (QList<int>{1006, 1007, 1008, 1009, 1010, 1131, 1128, 1127, 1, 1040}));
 }
 
 TEST_F(MainWindowTest, ShowingAndRestoringTheWindowFocusTheKeywordBox) {

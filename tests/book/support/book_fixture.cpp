@@ -68,6 +68,8 @@ void FullDiskFolder::Free() {
 
 RawBook::RawBook(const std::string& path) {
     sqlite3_open(path.c_str(), &db);
+    // A read may meet the other connection's start of a new log.
+    sqlite3_busy_timeout(db, static_cast<int>(LeadBook::kBusyTimeout.count()));
 }
 
 RawBook::~RawBook() {

@@ -146,7 +146,7 @@ std::vector<LoggedRequest> ReadRequestLog(const std::string& path) {
     return requests;
 }
 
-std::string demo_test::ReadWholeFile(const std::string& path) {
+std::string demo_support::ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();

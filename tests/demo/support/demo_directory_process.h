@@ -11,8 +11,7 @@ class DemoDirectoryProcess {
 public:
     // Starts the program with "--port 0" and the given arguments; port() is 0 when it failed.
     // With a request log file, "--log" too, its lines written to that file.
-    explicit DemoDirectoryProcess(const std::vector<std::string>& arguments,
-                                  const std::string& requestLog = "");
+    explicit DemoDirectoryProcess(const std::vector<std::string>& arguments, const std::string& requestLog = "");
     ~DemoDirectoryProcess();
     DemoDirectoryProcess(const DemoDirectoryProcess&) = delete;
     DemoDirectoryProcess& operator=(const DemoDirectoryProcess&) = delete;
@@ -31,7 +30,7 @@ struct LoggedRequest {
     std::string host;
     std::string target;
     int status = 0;
-    int connection = 0;    // numbered from 1 in the order the connections came
+    int connection = 0;  // numbered from 1 in the order the connections came
     bool resumed = false;  // the connection resumed an earlier TLS session
 };
 std::vector<LoggedRequest> ReadRequestLog(const std::string& path);
@@ -46,12 +45,13 @@ int RunProgram(const std::vector<std::string>& command, const std::string& stdou
 // CR LF; the arguments name the directory, the conditions and the faults.
 std::vector<std::string> DemoTruth(const std::vector<std::string>& arguments);
 
-// A file's whole text; named apart from the engine's reader of the same arguments, so that a test
-// can link both (each of its files includes one of the two headers).
-namespace demo_test {
+// A whole file's bytes; empty when it can't be read. In a namespace of its own: the engine's
+// reader of that name (which tells an unreadable file apart) is linked into the window's tests.
+namespace demo_support {
 std::string ReadWholeFile(const std::string& path);
-}
-using demo_test::ReadWholeFile;
+}  // namespace demo_support
+using demo_support::ReadWholeFile;
+
 // A new empty directory under the system's temporary directory.
 std::string MakeTemporaryDirectory();
 
