@@ -15,6 +15,7 @@ struct CaptureOptions {
     std::string city;
     std::string industry;
     std::string bizType;
+    bool follow = false;  // also the pages of the company's host its home page links to
 };
 
 CLI::App* AddCaptureCommand(CLI::App& app, CaptureOptions& options);

@@ -9,6 +9,9 @@
 #include "cli/example_values_file.h"
 #include "cli/exit_codes.h"
 #include "cli/field_evidence_table.h"
+#include "cli/learn_result_pages.h"
+#include "engine/company_family.h"
+#include "engine/rules_file.h"
 #include "learn/profile_learner.h"
 
 namespace {
@@ -59,7 +62,9 @@ CLI::App* AddLearnCommand(CLI::App& app, LearnOptions& options) {
         "learn", "learn a profile's rules from captured companies and the values read on them");
     command
         ->add_option("--pages", options.pageFolders,
-                     "captured company folders, or folders holding them (as rules --dir reads them)")
+                     "captured company folders, or folders holding them (as rules --dir reads them); a "
+                     "folder of result pages (capture --keyword) teaches the result-page rules from the "
+                     "公司名称 values given")
         ->required();
     command
         ->add_option("--values", options.valuesFile,
@@ -78,13 +83,18 @@ int RunLearn(const LearnOptions& options) {
         return kExitUsage;
     }
     std::vector<CapturedFolder> captured;
+    std::vector<std::string> resultPageFolders;
     for (const std::string& folder : options.pageFolders) {
+        if (IsResultPageFolder(folder)) {
+            resultPageFolders.push_back(folder);
+            continue;
+        }
         std::optional<std::vector<CapturedFolder>> found = ReadCapturedFolders(folder);
         if (!found) return kExitUsage;
         for (CapturedFolder& company : *found) captured.push_back(std::move(company));
     }
-    if (captured.empty()) {
-        std::fprintf(stderr, "no captured company in the folders given\n");
+    if (captured.empty() && resultPageFolders.empty()) {
+        std::fprintf(stderr, "no captured company or result page in the folders given\n");
         return kExitUsage;
     }
     const std::optional<std::string> valuesText = ReadWholeFile(options.valuesFile);
@@ -101,6 +111,18 @@ int RunLearn(const LearnOptions& options) {
         ParseExampleValues(*valuesText, options.valuesFile);
     if (!given) return kExitUsage;
 
+    // The result pages' rules come first: the families they tell apart are the ones a search reads
+    // the companies as, and so the ones their label rules are learned for.
+    std::vector<FieldEvidence> fields;
+    if (!resultPageFolders.empty()) {
+        ExtractionRules base;
+        LoadRulesFromText(*baseText, base);
+        fields = LearnResultPageRules(resultPageFolders, CompanyNamesGiven(*given), base, stdout);
+        ExtractionRules withResultPages;
+        LoadRulesFromText(LearnedProfileText(*baseText, fields), withResultPages);
+        for (CapturedFolder& company : captured)
+            company.company.family = ChooseFamily(withResultPages, company.company.link);
+    }
     std::vector<EvidenceCompany> names;
     std::vector<CapturedCompany> companies;
     for (CapturedFolder& company : captured) {
@@ -109,6 +131,7 @@ int RunLearn(const LearnOptions& options) {
     }
     std::vector<CompanyExample> examples;
     for (const ExampleValues& example : *given) {
+        if (IsResultPageFolder(example.folder)) continue;  // names of companies its pages list
         const std::optional<std::size_t> company = NamedCompany(captured, example.folder);
         if (!company) {
             std::fprintf(stderr, "%s: [%s] names none of the captured companies given with --pages\n",
@@ -117,9 +140,12 @@ int RunLearn(const LearnOptions& options) {
         }
         examples.push_back({*company, example.values});
     }
-    const ProfileLearner learner(std::move(companies));
-    const std::vector<FieldEvidence> fields = learner.LearnFields(examples);
-    PrintFieldEvidence(stdout, fields, names);
+    if (!companies.empty()) {
+        const ProfileLearner learner(std::move(companies));
+        const std::vector<FieldEvidence> labelFields = learner.LearnFields(examples);
+        PrintFieldEvidence(stdout, labelFields, names);
+        fields.insert(fields.end(), labelFields.begin(), labelFields.end());
+    }
     std::fflush(stdout);
     const std::size_t learned = static_cast<std::size_t>(std::count_if(
         fields.begin(), fields.end(), [](const FieldEvidence& field) { return field.learned; }));

@@ -18,15 +18,15 @@ constexpr std::string_view kResultPagePrefix = "result-page-";
 constexpr const char* kFamilyFile = "family.txt";
 constexpr const char* kLinkedPageAddresses = "linked-pages.txt";
 
-std::string LinkedPageName(std::size_t number) {
-    return "linked-" + std::to_string(number) + ".html";
-}
-
 std::string FirstLine(const std::string& text) {
     return text.substr(0, text.find_first_of("\r\n"));
 }
 
 }  // namespace
+
+std::string CapturedLinkedPageName(std::size_t number) {
+    return "linked-" + std::to_string(number) + ".html";
+}
 
 std::string CapturedPageName(CompanyPage page) {
     return kPageNames[static_cast<std::size_t>(page)];
@@ -93,15 +93,26 @@ bool SaveCapturedCompany(const std::string& folder, const CapturedCompany& compa
         !WriteWholeFile((base / kFamilyFile).string(), std::string(FamilyName(company.family)) + "\n")) {
         return false;
     }
+    // A capture into the folder of an earlier one leaves none of the earlier pages behind: a page
+    // this reading did not read would otherwise be read back as this company's.
     for (std::size_t page = 0; page < company.pages.size(); ++page) {
-        if (company.pages[page].empty()) continue;
-        if (!WriteWholeFile((base / kPageNames[page]).string(), company.pages[page])) return false;
+        if (company.pages[page].empty()) {
+            std::filesystem::remove(base / kPageNames[page], error);
+        } else if (!WriteWholeFile((base / kPageNames[page]).string(), company.pages[page])) {
+            return false;
+        }
     }
-    if (company.linkedPages.empty()) return true;
+    for (std::size_t number = company.linkedPages.size() + 1;
+         std::filesystem::remove(base / CapturedLinkedPageName(number), error); ++number) {
+    }
+    if (company.linkedPages.empty()) {
+        std::filesystem::remove(base / kLinkedPageAddresses, error);
+        return true;
+    }
     std::string addresses;
     for (std::size_t number = 1; number <= company.linkedPages.size(); ++number) {
         const CapturedCompany::LinkedPage& linked = company.linkedPages[number - 1];
-        if (!WriteWholeFile((base / LinkedPageName(number)).string(), linked.body)) return false;
+        if (!WriteWholeFile((base / CapturedLinkedPageName(number)).string(), linked.body)) return false;
         addresses += linked.address + "\n";
     }
     return WriteWholeFile((base / kLinkedPageAddresses).string(), addresses);
@@ -124,7 +135,7 @@ std::optional<CapturedCompany> ReadCapturedCompany(const std::string& folder) {
         ReadWholeFile((base / kLinkedPageAddresses).string()).value_or(std::string()));
     std::string address;
     for (std::size_t number = 1; std::getline(addresses, address); ++number) {
-        std::optional<std::string> body = ReadWholeFile((base / LinkedPageName(number)).string());
+        std::optional<std::string> body = ReadWholeFile((base / CapturedLinkedPageName(number)).string());
         if (body) company.linkedPages.push_back({FirstLine(address), std::move(*body)});
     }
     return company;

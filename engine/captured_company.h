@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ struct CapturedCompany {
 
 // The file name of a page: "1-home.html", "2-contact.html", ...
 std::string CapturedPageName(CompanyPage page);
+// The file name of the number'th linked page, from 1: "linked-1.html", ...
+std::string CapturedLinkedPageName(std::size_t number);
 
 const char* FamilyName(CompanyFamily family);  // "member", "general" or "company"
 CompanyFamily FamilyNamed(const std::string& name);

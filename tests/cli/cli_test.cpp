@@ -416,6 +416,82 @@ TEST_F(CliTest, CaptureFollowsNextPageLinksAndTheListPageTesterReadsLinksAgainst
     EXPECT_NE(std::find(lines.begin(), lines.end(), "nextPage\t" + first), lines.end()) << run.out;
 }
 
+// capture --follow: the pages of the home page's host it links to, each once, at most 20, those
+// that cannot be read or are no page left out; without a named profile nothing but the home page
+// is read by rules.
+TEST_F(CliTest, CaptureFollowSavesTheLinkedPagesOfTheCompanysHost) {
+    LoopbackSite site;
+    const std::string home = "http://shop.test/m7/";
+    std::string links =
+        "<a href=\"about.html\">关于我们</a> <a href=\"about.html#team\">团队</a> <a href=\"#top\">顶部</a>"
+        "<a href=\"/m7/\">首页</a> <a href=\"http://other.test/x.html\">别处</a> <a "
+        "href=\"mailto:a@shop.test\">信</a>"
+        "<a href=\"javascript:void(0)\">空</a> <a href=\"/broken.html\">坏</a> <a href=\"logo.png\">图</a>"
+        "<!-- <a href=\"/hidden.html\">注释</a> --><A "
+        "HREF='http://SHOP.test/contact.html?a=1&amp;b=2'>联系</A>";
+    for (int page = 1; page <= 25; ++page) links += "<a href=\"/p" + std::to_string(page) + ".html\">p</a>";
+    site.AddPage(home, "<html><body>" + links + "</body></html>");
+    site.AddPage(home + "about.html", "<p>about</p>");
+    site.AddPage("http://shop.test/contact.html?a=1&b=2", "<p>电话：0577-1</p>");
+    site.AddPage(home + "logo.png", "\x89PNG");
+    site.SetContentType(home + "logo.png", "image/png");
+    site.AddPage("http://other.test/x.html", "<p>x</p>");
+    site.SetPageFunction([](const std::string& url) -> std::optional<std::string> {
+        if (url.find("/p") == std::string::npos) return std::nullopt;
+        return "<p>" + url + "</p>";
+    });
+    const std::string port = std::to_string(site.Port());
+    const std::string out = directory.File("followed").string();
+    CliRun run = Run({"capture", home, "--follow", "--out", out, "--connect-to",
+                      "shop.test:80:127.0.0.1:" + port, "--connect-to", "other.test:80:127.0.0.1:" + port});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+
+    // 20 links of the host in the order linked: about, broken, logo, contact, p1 ... p16.
+    std::vector<std::string> expected = {home + "about.html", "http://shop.test/contact.html?a=1&b=2"};
+    for (int page = 1; page <= 16; ++page)
+        expected.push_back("http://shop.test/p" + std::to_string(page) + ".html");
+    EXPECT_EQ(Lines(ReadAll(out + "/linked-pages.txt")), expected);
+    EXPECT_EQ(ReadAll(out + "/linked-1.html"), "<p>about</p>");
+    EXPECT_EQ(ReadAll(out + "/linked-2.html"), "<p>电话：0577-1</p>");
+    EXPECT_FALSE(std::filesystem::exists(out + "/linked-19.html"));
+    EXPECT_EQ(ReadAll(out + "/1-home.html"), "<html><body>" + links + "</body></html>");
+    EXPECT_NE(run.err.find("/broken.html"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("logo.png"), std::string::npos) << run.err;
+    const std::pair<std::string, int> requests[] = {{home, 1},
+                                                    {home + "about.html", 1},
+                                                    {"http://other.test/x.html", 0},
+                                                    {"http://shop.test/broken.html", 1},
+                                                    {"http://shop.test/p16.html", 1},
+                                                    {"http://shop.test/p17.html", 0},
+                                                    {"http://shop.test/hidden.html", 0}};
+    for (const auto& [url, count] : requests) EXPECT_EQ(site.RequestsFor(url), count) << url;
+    // Read back as a captured company: the linked pages with their addresses, in their order.
+    const std::optional<CapturedCompany> captured = ReadCapturedCompany(out);
+    ASSERT_TRUE(captured);
+    ASSERT_EQ(captured->linkedPages.size(), expected.size());
+    EXPECT_EQ(captured->linkedPages[17].address, expected[17]);
+    EXPECT_EQ(captured->linkedPages[17].body, "<p>" + expected[17] + "</p>");
+
+    // A second capture into the same folder, with the rules of the sample directory: the pages the
+    // reading reads are not asked for twice, and nothing of the first capture stays behind.
+    sample::AddCompany(site, sample::MemberLink(3), 3);
+    std::vector<std::string> arguments = {
+        "capture", sample::MemberLink(3), "--follow", "--out", out, "--rules", rulesPath};
+    for (const std::string& option : RoutedTo(site)) arguments.push_back(option);
+    run = Run(arguments);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(Lines(ReadAll(out + "/linked-pages.txt")),
+              (std::vector<std::string>{sample::MemberLink(3) + "contact.html",
+                                        sample::MemberLink(3) + "intro.html"}));
+    EXPECT_EQ(ReadAll(out + "/linked-1.html"), sample::PagesOf(sample::MemberLink(3), 3).contact);
+    EXPECT_FALSE(std::filesystem::exists(out + "/linked-3.html"));
+    EXPECT_EQ(site.RequestsFor(sample::MemberLink(3) + "contact.html"), 1);
+    EXPECT_EQ(ReadAll(out + "/5-member-confirmation.html"),
+              sample::PagesOf(sample::MemberLink(3), 3).confirmation);
+
+    EXPECT_EQ(Run({"capture", "--keyword", "x", "--follow", "--out", out}).exitCode, 2);
+}
+
 // learn: captured companies named by their folder or the folder that holds them, the values file's
 // faults named by line, the evidence with what was not learned first, and a user's profile never
 // replaced. rules --dir then shows the learned rules' hits over several folders.
@@ -507,4 +583,44 @@ TEST_F(CliTest, LearnWritesANewProfileAndPrintsTheEvidenceOfEveryField) {
                   u8"field\t传真\tgeneral\tmatched 0 of 4\t<TD>传真：</TD>\\s*<TD>([^<]*)</TD>\n\tc1\t-\n")),
               std::string::npos)
         << run.err;
+}
+
+// learn from result pages alone: the rules for the company links and the next page, learned from
+// the names the values give, written after the base's lines; a name no link shows is named.
+TEST_F(CliTest, LearnTakesAFolderOfResultPagesAndItsCompanyNames) {
+    const std::filesystem::path results = directory.File("results");
+    std::filesystem::create_directories(results);
+    std::string list;
+    for (int number = 1; number <= 3; ++number) {
+        list += "<li class=\"item\"><a class=\"co\" href=\"/c/" + std::to_string(number) + ".html\">" +
+                sample::CompanyName(number) + "</a> <a href=\"/c/" + std::to_string(number) +
+                "/contact.html\">联系方式</a></li>\n";
+    }
+    std::ofstream(results / "result-page-1.html", std::ios::binary)
+        << "<ul>" + list + "</ul><a class=\"next\" href=\"?q=x&amp;page=2\">下一页</a>";
+    std::ofstream(results / "result-pages.txt", std::ios::binary) << "http://dir.test/find?q=x\n";
+    const std::string values = directory.File("values.txt").string();
+    std::ofstream(values, std::ios::binary) << "[" + results.string() + "]\n" + Utf8(u8"公司名称=公司2\n") +
+                                                   "[" + results.string() + "]\n" +
+                                                   Utf8(u8"公司名称=无此公司\n");
+    const std::string base = SavePage("base.rules", "siteName,,,站\n");
+    const std::string profile = directory.File("learned.rules").string();
+    const CliRun run =
+        Run({"learn", "--pages", results.string(), "--values", values, "--profile", base, "--out", profile});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("field\t\tgeneralCompReg\tmatched 1 of 1\t<a class=\"co\" href=\"([^\"]+)\"\n\t" +
+                           (results / "result-page-1.html").string() +
+                           "\t3 links, the first http://dir.test/c/1.html\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.err.find(Utf8(u8"no result page links 无此公司")), std::string::npos) << run.err;
+    const std::vector<std::string> lines = Lines(ReadAll(profile));
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines.front(), "siteName,,,站");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "generalCompReg,,,<a class=\"co\" href=\"([^\"]+)\""),
+              lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "generalLinkReg,,,^https?://dir\\.test/c/"), lines.end());
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(), "nextPageReg,,,<a class=\"next\" href=\"([^\"]+)\">下一页</a>"),
+        lines.end());
 }

@@ -100,20 +100,30 @@ protected:
     // truth row by the name its home page shows.
     std::vector<Captured> CaptureCompanies(const DemoDirectoryProcess& site, const std::string& profile,
                                            const std::vector<std::string>& truth) {
+        return CaptureCompanies(site, profile, profile, {}, truth);
+    }
+
+    // The same, the pages captured with captureProfile and the further capture options, the
+    // companies' links listed by linkProfile.
+    std::vector<Captured> CaptureCompanies(const DemoDirectoryProcess& site,
+                                           const std::string& captureProfile, const std::string& linkProfile,
+                                           const std::vector<std::string>& captureOptions,
+                                           const std::vector<std::string>& truth) {
         const std::string connect = site.ConnectToRule();
-        EXPECT_EQ(Cli({"capture", "--rules", profile, "--keyword", kKeyword, "--connect-to", connect, "--out",
-                       work + "/pages"}),
+        EXPECT_EQ(Cli({"capture", "--rules", captureProfile, "--keyword", kKeyword, "--connect-to", connect,
+                       "--out", work + "/pages"}),
                   0);
-        EXPECT_EQ(Cli({"rules", "--rules", profile, "--list-page", work + "/pages/result-page-1.html"},
+        EXPECT_EQ(Cli({"rules", "--rules", linkProfile, "--list-page", work + "/pages/result-page-1.html"},
                       work + "/links.txt"),
                   0);
         std::vector<Captured> captured;
         for (const std::string& line : Lines(ReadWholeFile(work + "/links.txt"))) {
             if (!line.starts_with("link\t") || captured.size() == kCapturedCompanies) continue;
             const std::string folder = work + "/saved/c" + std::to_string(captured.size() + 10);
-            EXPECT_EQ(Cli({"capture", "--rules", profile, line.substr(5), "--connect-to", connect, "--out",
-                           folder}),
-                      0);
+            std::vector<std::string> capture = {"capture",      "--rules", captureProfile, line.substr(5),
+                                                "--connect-to", connect,   "--out",        folder};
+            capture.insert(capture.end(), captureOptions.begin(), captureOptions.end());
+            EXPECT_EQ(Cli(capture), 0);
             const std::string home = ReadWholeFile(folder + "/1-home.html");
             Captured company{folder, Lines(ReadWholeFile(folder + "/family.txt")).at(0), {}};
             for (const std::string& row : truth) {
@@ -133,9 +143,13 @@ protected:
     // shows them otherwise than the page (the telephone's country code, the contact's title in
     // brackets).
     static std::string ValuesBlock(const Captured& company) {
-        const std::string pages = ReadWholeFile(company.folder + "/1-home.html") +
-                                  ReadWholeFile(company.folder + "/2-contact.html") +
-                                  ReadWholeFile(company.folder + "/3-introduction.html");
+        std::string pages = ReadWholeFile(company.folder + "/1-home.html") +
+                            ReadWholeFile(company.folder + "/2-contact.html") +
+                            ReadWholeFile(company.folder + "/3-introduction.html");
+        for (int linked = 1;
+             std::filesystem::exists(company.folder + "/linked-" + std::to_string(linked) + ".html");
+             ++linked)
+            pages += ReadWholeFile(company.folder + "/linked-" + std::to_string(linked) + ".html");
         std::string block = "[" + company.folder + "]\n";
         for (const auto& [column, label] : kColumnLabels) {
             std::string value = GbkToUtf8(company.truth.at(column)).value();
@@ -186,17 +200,18 @@ protected:
         return path;
     }
 
-    // Learns from the examples into a new profile; the evidence the command printed.
-    std::string Learn(const std::vector<Captured>& examples, const std::string& base,
-                      const std::string& out) {
+    // Learns from the examples (and the folders of result pages given) into a new profile; the
+    // evidence the command printed.
+    std::string Learn(const std::vector<Captured>& examples, const std::string& base, const std::string& out,
+                      const std::vector<std::string>& resultPageFolders = {}) {
         std::string values;
         for (const Captured& example : examples) values += ValuesBlock(example);
         const std::string valuesFile = out + ".values";
         std::ofstream(valuesFile, std::ios::binary) << values;
-        EXPECT_EQ(Cli({"learn", "--pages", work + "/saved", "--values", valuesFile, "--profile", base,
-                       "--out", out},
-                      out + ".evidence"),
-                  0);
+        std::vector<std::string> learn = {"learn", "--values", valuesFile, "--profile",    base,
+                                          "--out", out,        "--pages",  work + "/saved"};
+        learn.insert(learn.end(), resultPageFolders.begin(), resultPageFolders.end());
+        EXPECT_EQ(Cli(learn, out + ".evidence"), 0);
         return ReadWholeFile(out + ".evidence");
     }
 
@@ -249,6 +264,42 @@ TEST_F(LearnOnTheDemo, ModernLayoutLearnedFromTwoCompaniesSearchesAsTheShippedPr
 
     // rules --dir shows the same hits for the learned profile.
     EXPECT_EQ(Cli({"rules", "--rules", learned, "--dir", work + "/saved"}, work + "/dir.txt"), 0);
+}
+
+// A profile of nothing but the search: the result-page rules are learned from the captured
+// result page and the examples' names, the contact link from companies captured with the pages
+// their home pages link to, and the families the learned link rules tell apart.
+TEST_F(LearnOnTheDemo, ModernLayoutLearnedWholeFromTwoCompaniesAndTheirResultPage) {
+    // Enough companies that the keyword's results fill more than one page.
+    DemoDirectoryProcess site({"--site", "modern", "--companies", "1500"});
+    ASSERT_GT(site.port(), 0);
+    const std::vector<std::string> truth =
+        DemoTruth({"--site", "modern", "--companies", "1500", "--keyword", kKeyword});
+    const std::string shipped = std::string(HARVIO_SOURCE_DIR_FOR_TESTS) + "/config/sites/demo-modern.rules";
+    std::string searchOnly;
+    for (const std::string& line : Lines(ReadWholeFile(shipped))) {
+        if (line.starts_with("siteName,,,") || line.starts_with("searchUrlTemplate,,,") ||
+            line.starts_with("queryCharset,,,"))
+            searchOnly += line + "\n";
+    }
+    const std::string base = work + "/search-only.rules";
+    std::ofstream(base, std::ios::binary) << searchOnly;
+    std::vector<Captured> captured = CaptureCompanies(site, base, shipped, {"--follow"}, truth);
+    ASSERT_EQ(captured.size(), kCapturedCompanies);
+    // Captured by a profile that tells no families apart, every company reads as a member site;
+    // the truth tells which are.
+    for (Captured& company : captured)
+        company.family = company.truth.at(kValidatedColumn) == Gbk("★") ? "member" : "general";
+    const std::vector<Captured> examples = Examples(captured, "general", "general");
+    ASSERT_EQ(examples.size(), 2u);
+
+    const std::string learned = work + "/learned.rules";
+    const std::string evidence = Learn(examples, base, learned, {work + "/pages"});
+    EXPECT_EQ(evidence.find("not learned"), std::string::npos) << evidence;
+    for (const char* key : {"validateCompReg", "generalCompReg", "generalLinkReg", "nextPageReg"})
+        EXPECT_NE(evidence.find(std::string("\t") + key + "\tmatched 1 of 1"), std::string::npos)
+            << key << evidence;
+    ExpectSameRows(Search(site, learned), TruthRows(truth));
 }
 
 // The classic layout has three page families: company sites (definition lists), general pages

@@ -131,12 +131,20 @@ std::string LoopbackSite::Answer(const std::string& url) {
                                     ? "Connection: close\r\n"
                                     : "Content-Length: " + std::to_string(body ? body->size() : 0) + "\r\n";
     if (!body) return "HTTP/1.1 404 Not Found\r\n" + framing + "\r\n";
-    return "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=gbk\r\n" + framing + "\r\n" + *body;
+    const auto type = contentTypes.find(url);
+    return "HTTP/1.1 200 OK\r\nContent-Type: " +
+           (type != contentTypes.end() ? type->second : std::string("text/html; charset=gbk")) + "\r\n" +
+           framing + "\r\n" + *body;
 }
 
 void LoopbackSite::AddPage(const std::string& url, std::string body) {
     std::lock_guard<std::mutex> lock(mutex);
     pages[url] = std::move(body);
+}
+
+void LoopbackSite::SetContentType(const std::string& url, std::string type) {
+    std::lock_guard<std::mutex> lock(mutex);
+    contentTypes[url] = std::move(type);
 }
 
 void LoopbackSite::SetPageFunction(PageFunction function) {

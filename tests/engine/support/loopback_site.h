@@ -33,6 +33,8 @@ public:
 
     int Port() const { return port; }
     void AddPage(const std::string& url, std::string body);
+    // Served as this media type instead of GBK HTML.
+    void SetContentType(const std::string& url, std::string type);
     // Asked for addresses without a page of their own; none gives 404.
     void SetPageFunction(PageFunction function);
     // Requests for addresses beginning with prefix get no answer until the site stops.
@@ -66,6 +68,7 @@ private:
     mutable std::condition_variable changed;
     std::vector<std::thread> connectionThreads;
     std::map<std::string, std::string> pages;
+    std::map<std::string, std::string> contentTypes;
     PageFunction pageFunction;
     std::vector<std::string> hangPrefixes;
     std::vector<std::pair<std::string, std::chrono::milliseconds>> delays;
