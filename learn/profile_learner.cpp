@@ -8,6 +8,7 @@
 #include "engine/label_table.h"
 #include "learn/captured_page_source.h"
 #include "learn/label_rule_trial.h"
+#include "learn/label_transfer.h"
 #include "learn/page_link_learner.h"
 #include "learn/rule_context.h"
 #include "learn/value_finder.h"
@@ -138,11 +139,22 @@ struct ProfileLearner::Impl {
     FieldEvidence LearnGiven(const std::string& label,
                              const std::vector<std::pair<std::size_t, std::string>>& examples,
                              const std::set<CompanyFamily>& taughtFamilies) const;
+    // What learning the label from these examples takes; none, with the reason in evidence, when
+    // no example's value is on its pages.
+    std::optional<FieldTask> TaskFor(const std::string& label,
+                                     const std::vector<std::pair<std::size_t, std::string>>& examples,
+                                     const std::set<CompanyFamily>& taughtFamilies,
+                                     FieldEvidence& evidence) const;
     FieldEvidence Learn(const FieldTask& task) const;
     // Every label the examples name, for the family of each example.
     std::vector<FieldEvidence> LearnLabels(const std::vector<CompanyExample>& examples) const;
     // Writes the rule for the other families too where it holds on their companies as well.
     void AddOtherFamilies(const FieldTask& task, FieldEvidence& evidence) const;
+    // A rule for a family without examples of its own that no learned rule holds on, read after
+    // the field's label as that family writes it; learned only where it gives plausible values on
+    // half its companies.
+    FieldEvidence Transfer(const FieldTask& task, const std::vector<std::string>& labelKeys,
+                           CompanyFamily family) const;
     // The rule on the companies of a family; on the task's examples first, when it is their family.
     void Try(const FieldTask& task, CompanyFamily family, const Candidate& candidate, Trial& trial) const;
 };
@@ -327,6 +339,13 @@ FieldEvidence ProfileLearner::Impl::LearnGiven(
     const std::string& label, const std::vector<std::pair<std::size_t, std::string>>& examples,
     const std::set<CompanyFamily>& taughtFamilies) const {
     FieldEvidence evidence;
+    const std::optional<FieldTask> task = TaskFor(label, examples, taughtFamilies, evidence);
+    return task ? Learn(*task) : evidence;
+}
+
+std::optional<FieldTask> ProfileLearner::Impl::TaskFor(
+    const std::string& label, const std::vector<std::pair<std::size_t, std::string>>& examples,
+    const std::set<CompanyFamily>& taughtFamilies, FieldEvidence& evidence) const {
     evidence.label = label;
     evidence.values.resize(companies.size());
     std::vector<Example> usable;
@@ -353,16 +372,15 @@ FieldEvidence ProfileLearner::Impl::LearnGiven(
         if (!examples.empty() && examples.front().first < companies.size())
             evidence.ruleKey = LabelRuleKey(companies[examples.front().first].family);
         evidence.notLearnedReason = "示例公司的页面上找不到这个值";
-        return evidence;
+        return std::nullopt;
     }
-    FieldTask task{label,
-                   *family,
-                   std::move(usable),
-                   shortest / kLengthFactor,
-                   longest * kLengthFactor + kLengthSlack,
-                   tagsAllowed,
-                   taughtFamilies};
-    return Learn(task);
+    return FieldTask{label,
+                     *family,
+                     std::move(usable),
+                     shortest / kLengthFactor,
+                     longest * kLengthFactor + kLengthSlack,
+                     tagsAllowed,
+                     taughtFamilies};
 }
 
 std::vector<FieldEvidence> ProfileLearner::LearnFields(const std::vector<CompanyExample>& examples) const {
@@ -392,10 +410,73 @@ std::vector<FieldEvidence> ProfileLearner::Impl::LearnLabels(
     for (const auto& [label, families] : byLabel) {
         std::set<CompanyFamily> taught;
         for (const auto& entry : families) taught.insert(entry.first);
-        for (const auto& [family, given] : families)
-            fields.push_back(LearnGiven(label.second, given, taught));
+        // The families the learned rules hold on, and what the rules and examples tell of the
+        // label and its values, for the families they do not hold on.
+        std::set<std::string> readKeys;
+        std::optional<FieldTask> learnedTask;
+        std::vector<std::string> labelKeys{ValueKey(label.second)};
+        for (const auto& [family, given] : families) {
+            FieldEvidence& evidence = fields.emplace_back();
+            const std::optional<FieldTask> task = TaskFor(label.second, given, taught, evidence);
+            if (task) evidence = Learn(*task);
+            if (!evidence.learned) continue;
+            readKeys.insert(evidence.ruleKey);
+            readKeys.insert(evidence.alsoRuleKeys.begin(), evidence.alsoRuleKeys.end());
+            for (std::string& key : RuleLabelKeys(evidence.pattern)) {
+                if (std::find(labelKeys.begin(), labelKeys.end(), key) == labelKeys.end())
+                    labelKeys.push_back(std::move(key));
+            }
+            if (!learnedTask) {
+                learnedTask = task;
+                continue;
+            }
+            learnedTask->lengthLow = std::min(learnedTask->lengthLow, task->lengthLow);
+            learnedTask->lengthHigh = std::max(learnedTask->lengthHigh, task->lengthHigh);
+            learnedTask->tagsAllowed = learnedTask->tagsAllowed || task->tagsAllowed;
+        }
+        for (const CompanyFamily family :
+             {CompanyFamily::memberSite, CompanyFamily::general, CompanyFamily::companySite}) {
+            if (learnedTask && FamilyCount(family) > 0 && taught.count(family) == 0 &&
+                readKeys.count(LabelRuleKey(family)) == 0)
+                fields.push_back(Transfer(*learnedTask, labelKeys, family));
+        }
     }
     return fields;
+}
+
+FieldEvidence ProfileLearner::Impl::Transfer(const FieldTask& task, const std::vector<std::string>& labelKeys,
+                                             CompanyFamily family) const {
+    FieldEvidence evidence;
+    evidence.label = task.label;
+    evidence.ruleKey = LabelRuleKey(family);
+    evidence.values.resize(companies.size());
+    evidence.tried = FamilyCount(family);
+    std::set<std::string> seen;
+    std::optional<Trial> best;
+    for (std::size_t company = 0; company < companies.size(); ++company) {
+        if (companies[company].family != family) continue;
+        for (const std::string& pattern : RulesAfterLabel(ruleText[company], labelKeys, task.tagsAllowed)) {
+            if (!seen.insert(pattern).second) continue;
+            Trial trial;
+            Try(task, family, {pattern, 0, {}}, trial);
+            if (!trial.values.empty() && (!best || trial.matched > best->matched)) best = std::move(trial);
+        }
+    }
+    if (!best) {
+        evidence.notLearnedReason = "本类公司的页面上找不到这个字段的标签，其他类的规则也读不出值";
+        return evidence;
+    }
+    evidence.matched = best->matched;
+    if (best->matched < HalfRoundedUp(evidence.tried)) {
+        evidence.notLearnedReason = "按标签找到的规则只在本类 " + std::to_string(evidence.tried) +
+                                    " 家公司中的 " + std::to_string(best->matched) + " 家读出合理的值：" +
+                                    best->candidate.pattern;
+        return evidence;
+    }
+    evidence.pattern = best->candidate.pattern;
+    evidence.values = std::move(best->values);
+    evidence.learned = true;
+    return evidence;
 }
 
 std::vector<FieldEvidence> ProfileLearner::Evidence(const ExtractionRules& rules) const {

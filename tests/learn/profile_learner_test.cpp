@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -193,6 +194,80 @@ TEST(ProfileLearner, WritesARuleForAnotherFamilyWhereItHoldsThere) {
     EXPECT_TRUE(fields[0].alsoRuleKeys.empty());
     EXPECT_TRUE(fields[1].alsoRuleKeys.empty());
     EXPECT_NE(fields[0].ruleKey, fields[1].ruleKey);
+}
+
+// Member sites that write the introduction in markup no example has: the rule is read after the
+// field's label as they write it, and learned only where it gives plausible values on half of them.
+struct TransferCase {
+    const char* behaviour;
+    std::vector<std::string> memberPages;
+    Values memberValues;  // empty: nothing may be learned for the members
+};
+
+const std::string kLongIntroduction = "<div>" + std::string(600, 'x') + "</div>";
+
+const std::vector<TransferCase> kTransferCases = {
+    {"a heading and the element after it are read after the record's label",
+     {"<h3 class=\"t\">公司介绍</h3>\n<div class=\"c\">本厂生产合页。</div>",
+      "<h3>公司介绍</h3><div>专营螺丝。</div>"},
+     {"本厂生产合页。", "专营螺丝。"}},
+    {"the learned rule's own label text is found too, the value a text after its tag",
+     {"<p><b>公司介绍：</b>本厂生产合页。</p>", "<p><b>公司介绍：</b> 专营螺丝。 <br></p>"},
+     {"本厂生产合页。", "专营螺丝。"}},
+    {"a label whose values are empty or far longer than the examples' teaches nothing",
+     {"<h3>公司介绍</h3><div></div>", "<h3>公司介绍</h3>" + kLongIntroduction,
+      "<h3>公司介绍</h3><div> </div>"},
+     {}},
+    {"a label on fewer than half the members teaches nothing",
+     {"<h3>公司介绍</h3><div>本厂生产合页。</div>", "<h3>简介</h3><div>专营螺丝。</div>",
+      "<h3>简介</h3><div>专营扳手。</div>"},
+     {}},
+    {"a label the members do not write teaches nothing",
+     {"<h3>简介</h3><div>本厂生产合页。</div>", "<h3>简介</h3><div>专营螺丝。</div>"},
+     {}},
+};
+
+TEST(ProfileLearner, ReadsAFamilyNoRuleHoldsOnAfterTheFieldsLabel) {
+    for (const TransferCase& example : kTransferCases) {
+        SCOPED_TRACE(example.behaviour);
+        std::vector<CapturedCompany> companies = Companies(
+            {{"甲", {{"公司介绍", "本公司生产螺丝和五金。"}}}, {"乙", {{"公司介绍", "专营扳手。"}}}});
+        for (const std::string& page : example.memberPages) {
+            CapturedCompany& member = companies.emplace_back();
+            member.family = CompanyFamily::memberSite;
+            member.pages[0] = "<html><body>" + page + "</body></html>";
+        }
+        const ProfileLearner learner(companies);
+        const std::vector<FieldEvidence> fields =
+            learner.LearnFields({{0, {{"公司介绍", "本公司生产螺丝和五金。"}}}});
+        ASSERT_EQ(fields.size(), 2u);
+        ASSERT_TRUE(fields[0].learned) << fields[0].notLearnedReason;
+        EXPECT_TRUE(fields[0].alsoRuleKeys.empty());
+        const FieldEvidence& members = fields[1];
+        EXPECT_EQ(members.ruleKey, "validate");
+        EXPECT_EQ(members.tried, example.memberPages.size());
+        if (example.memberValues.empty()) {
+            EXPECT_FALSE(members.learned) << members.pattern;
+            EXPECT_TRUE(members.pattern.empty());
+            // A label found shows the rule read after it, which held on too few members.
+            const bool labelFound = std::any_of(
+                example.memberPages.begin(), example.memberPages.end(),
+                [](const std::string& page) { return page.find("公司介绍") != std::string::npos; });
+            EXPECT_EQ(members.notLearnedReason.find("<H3[^>]*>公司介绍</H3>") != std::string::npos,
+                      labelFound)
+                << members.notLearnedReason;
+            continue;
+        }
+        ASSERT_TRUE(members.learned) << members.notLearnedReason;
+        EXPECT_EQ(Values(members.values.begin() + 2, members.values.end()), example.memberValues)
+            << members.pattern;
+        EXPECT_EQ(members.matched, example.memberValues.size());
+        // Written as the learned rules are, and read as the member sites' rule.
+        ExtractionRules rules;
+        LoadRulesFromText(LearnedProfileText("", fields), rules);
+        EXPECT_EQ(rules.validateRules.count("公司介绍"), 1u) << members.pattern;
+        EXPECT_LT(members.pattern.size(), 120u) << members.pattern;
+    }
 }
 
 TEST(ProfileLearner, EvidenceOfAProfileShowsTheCellEachRuleReads) {
