@@ -14,6 +14,9 @@ constexpr std::string_view kRegexSpecials = "^$.|?*+()[]{}";
 // label, its closing tag, and the value's own opening tag where the value stands in an element.
 constexpr std::size_t kPiecesToLabelText = 3;
 constexpr std::size_t kPiecesToLabelElement = 4;
+// Places of the label on one page worth building rules from; a page that repeats it without end
+// is looked at no further.
+constexpr std::size_t kMaxLabelPlaces = 16;
 
 // A pattern's text as the page writes it; empty when the text holds more than literals.
 std::string LiteralText(std::string_view pattern) {
@@ -77,12 +80,15 @@ std::vector<std::string> RuleLabelKeys(std::string_view pattern) {
 std::vector<std::string> RulesAfterLabel(std::string_view text, const std::vector<std::string>& labelKeys,
                                          bool captureSpansTags) {
     std::vector<std::string> rules;
-    for (std::size_t close = text.find('>'); close != std::string_view::npos;
-         close = text.find('>', close + 1)) {
-        const std::size_t next = text.find('<', close);
+    std::size_t places = 0;
+    // Each text between a tag's end and the next tag once.
+    for (std::size_t close = text.find('>'), next = 0;
+         close != std::string_view::npos && places < kMaxLabelPlaces; close = text.find('>', next)) {
+        next = text.find('<', close);
         if (next == std::string_view::npos) break;
         const std::string key = ValueKey(text.substr(close + 1, next - close - 1));
         if (key.empty() || std::find(labelKeys.begin(), labelKeys.end(), key) == labelKeys.end()) continue;
+        ++places;
         std::size_t size = 0;
         const ValueOccurrence value = ValueAfterLabel(text, next, size);
         if (value.end == 0) continue;

@@ -401,6 +401,18 @@ TEST(ProfileLearner, HostilePagesAreWalkedOnceAndTeachNothing) {
         EXPECT_FALSE(field.learned) << field.pattern;
         EXPECT_FALSE(field.notLearnedReason.empty());
     }
+    // Member sites of text nodes without tags between them, or of the label over and over with
+    // elements that never end, where the introduction is read after its label.
+    std::vector<CapturedCompany> members = Companies({{"甲", {{"公司介绍", "本厂生产合页。"}}}});
+    members.resize(3);
+    members[1].pages[0] = "<p>" + std::string(megabyte, '>') + "</p>";
+    while (members[2].pages[0].size() < megabyte) members[2].pages[0] += "<h3>公司介绍</h3><div>";
+    members[1].family = members[2].family = CompanyFamily::memberSite;
+    const std::vector<FieldEvidence> fields =
+        ProfileLearner(members).LearnFields({{0, {{"公司介绍", "本厂生产合页。"}}}});
+    ASSERT_EQ(fields.size(), 2u);
+    EXPECT_FALSE(fields[1].learned) << fields[1].pattern;
+    EXPECT_FALSE(fields[1].notLearnedReason.empty());
 }
 
 struct ProfileTextCase {
