@@ -27,7 +27,6 @@
 
 namespace {
 
-constexpr int kDirectoryEngine = 1;
 constexpr int kProxyCheckBox = 1038;
 constexpr int kSiteBox = 1039;
 

@@ -50,7 +50,6 @@ struct Command {
 constexpr int kDefaultCommand = 1;  // "短信" and the Enter key
 constexpr int kCancelCommand = 2;   // "退出", the Esc key and the close box
 constexpr int kProxyCheckBox = 1038;
-constexpr int kDirectoryEngine = 1;
 constexpr int kSiteBox = 1039;
 constexpr int kStartButton = 1006;
 // Where a site entry keeps its profile's path and file name beside the shown siteName.
@@ -307,7 +306,11 @@ void CHarvioDlg::OnRulesWizard() {
     auto* wizard = new CRulesWizardDlg(QFile::encodeName(basePath).toStdString(), this);
     wizard->setAttribute(Qt::WA_DeleteOnClose);
     connect(wizard, &CRulesWizardDlg::profileSaved, this, [this](const QString& path) {
+        const bool replacedLoaded =
+            QFileInfo(path) == QFileInfo(siteBox_->itemData(loadedSite_, kSitePathRole).toString());
         ListSitesAgain();
+        // The engine still holds the rules the replaced file had: the next search reads the saved ones.
+        if (replacedLoaded) LoadChosenSite();
         SetStatusText(QStringLiteral("已保存站点规则 %1").arg(path));
     });
     // Window-modal without a loop of its own: a search goes on meanwhile.

@@ -20,8 +20,6 @@
 
 namespace {
 
-constexpr int kDirectoryEngine = 1;
-
 void WriteText(std::FILE* out, const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), out);
     std::fflush(out);

@@ -53,6 +53,7 @@ public:
     std::string errorText;
 };
 
-// Kind 1 is the directory engine, the one program-wide SearchEngine_Alibaba; any other kind
+// The kind of the directory engine, the one program-wide SearchEngine_Alibaba; any other kind
 // gives none.
+constexpr int kDirectoryEngine = 1;
 SearchEngine* GetSearchEngine(int kind);

@@ -24,6 +24,7 @@
 
 #include "app/harvio_dlg.h"
 #include "engine/captured_company.h"
+#include "engine/search_engine_alibaba.h"
 #include "platform/program_directory.h"
 #include "platform/qt/message_box.h"
 #include "support/temp_dir.h"
@@ -437,7 +438,8 @@ TEST_F(RulesWizardTest, TheLearningWorkerLearnsTheLatestSetAndNothingAfterItGoes
 }
 
 // From the main window: the button beside the site chooser opens the wizard on the chosen site,
-// and the profile it saves is listed at once, the chosen site staying chosen.
+// and the profile it saves is listed at once, the chosen site staying chosen; saved over the
+// chosen site, its rules are read again.
 TEST_F(RulesWizardTest, TheMainWindowsButtonOpensItAndTheChooserListsTheSavedProfile) {
     fs::copy_file(SourceDir() / "config" / "reg.alibaba", dir.File("config/reg.alibaba"));
     CHarvioDlg window;
@@ -459,6 +461,26 @@ TEST_F(RulesWizardTest, TheMainWindowsButtonOpensItAndTheChooserListsTheSavedPro
     EXPECT_EQ(sites->count(), listed + 1);
     EXPECT_GE(sites->findText(QStringLiteral("向导站")), 0);
     EXPECT_EQ(sites->currentText(), chosen);
+    opened->close();
+
+    // Learned again on the chosen profile and saved over it: the next search reads the new rule.
+    sites->setCurrentIndex(sites->findText(QStringLiteral("向导站")));
+    auto* engine = dynamic_cast<SearchEngine_Alibaba*>(GetSearchEngine(kDirectoryEngine));
+    ASSERT_NE(engine, nullptr);
+    const std::string contactLabel = Gbk(QStringLiteral("联系人"));
+    const std::string baseContactRule = engine->Rules().generalRules.at(contactLabel).str();
+    qobject_cast<QAbstractButton*>(window.Control(1040))->click();
+    opened = window.findChildren<CRulesWizardDlg*>().back();
+    Attach(opened);
+    NameValue(0, "联系人", "张伟 先生");
+    const QString learnedContactRule = LearnedRow("联系人").first;
+    siteName->setText(QStringLiteral("向导站"));
+    SetNextMessageAnswers({MessageAnswer::Yes});
+    Click("save");
+    EXPECT_EQ(TakeShownMessages().size(), 1u) << "asked before replacing";
+    EXPECT_EQ(sites->currentText(), QStringLiteral("向导站"));
+    EXPECT_NE(engine->Rules().generalRules.at(contactLabel).str(), baseContactRule);
+    EXPECT_EQ(engine->Rules().generalRules.at(contactLabel).str(), Gbk(learnedContactRule));
     opened->close();
 }
 
