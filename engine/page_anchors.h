@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/page_tokenizer.h"  // IsHtmlBlank
+
 // The links of a page's markup as a reader of its HTML sees them: every <a> start tag with its
 // attributes as written, and the text the link shows. Comments, scripts and styles hold none.
 
@@ -28,6 +30,3 @@ struct PageAnchor {
 };
 
 std::vector<PageAnchor> ReadPageAnchors(std::string_view page);
-
-// HTML's ASCII whitespace: tab, line feed, form feed, carriage return, space.
-bool IsHtmlBlank(char byte);
