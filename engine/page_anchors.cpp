@@ -1,6 +1,7 @@
 #include "engine/page_anchors.h"
 
 #include <algorithm>
+#include <set>
 
 #include "engine/captured_link.h"
 #include "engine/page_tokenizer.h"
@@ -16,19 +17,15 @@ char Lower(char byte) {
 // The start tag's attributes as written, names in lower case; a name given again counts once.
 std::vector<TagAttribute> Attributes(std::string_view page, const PageToken& tag) {
     std::vector<TagAttribute> attributes;
+    std::set<std::string> names;  // a tag of a hostile page may hold a megabyte of attributes
     for (const TagAttributeSpan& span : tag.attributes) {
         TagAttribute attribute;
         for (const char byte : span.name) attribute.name += Lower(byte);
-        const bool given =
-            std::any_of(attributes.begin(), attributes.end(),
-                        [&](const TagAttribute& earlier) { return earlier.name == attribute.name; });
-        if (given) continue;
+        if (!names.insert(attribute.name).second) continue;
+        attribute.quote = span.quote;
         if (span.hasValue) {
             attribute.value = std::string(page.substr(span.valueBegin, span.valueEnd - span.valueBegin));
-            attribute.quote = span.quote;
             attribute.valueStart = span.valueBegin;
-        } else {
-            attribute.quote = 0;
         }
         attributes.push_back(std::move(attribute));
     }

@@ -210,6 +210,22 @@ TEST(ResultPageLearnerTest, LearnsTheListsLinksAndTheNextPageOrSaysWhyNot) {
          {"nextPageReg"},
          {},
          {}},
+        {"hostile markup after the list: a link of a megabyte of attributes, each named once",
+         {{kSite, ListPage(three) + "<a" +
+                      [] {
+                          std::string attributes;
+                          for (int name = 0; attributes.size() < (1 << 20); ++name)
+                              attributes += " d" + std::to_string(name);
+                          return attributes;
+                      }() +
+                      ">戊公司</a>"}},
+         {"甲公司"},
+         threeLinks,
+         {},
+         {std::nullopt},
+         {"nextPageReg"},
+         {},
+         {}},
         {"a profile that tells the families apart keeps doing so, and a family whose links the "
          "markup does not tell apart gets a rule naming their host",
          {{kSite, ListPage(Entry(1, "http://co.list.test/1/", "甲公司", "t") +
