@@ -10,17 +10,13 @@ namespace {
 
 constexpr std::string_view kNoBreakSpace = "&nbsp;";
 
-char Lower(char byte) {
-    return byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte - 'A' + 'a') : byte;
-}
-
 // The start tag's attributes as written, names in lower case; a name given again counts once.
 std::vector<TagAttribute> Attributes(std::string_view page, const PageToken& tag) {
     std::vector<TagAttribute> attributes;
     std::set<std::string> names;  // a tag of a hostile page may hold a megabyte of attributes
     for (const TagAttributeSpan& span : tag.attributes) {
         TagAttribute attribute;
-        for (const char byte : span.name) attribute.name += Lower(byte);
+        attribute.name = span.name;
         if (!names.insert(attribute.name).second) continue;
         attribute.quote = span.quote;
         if (span.hasValue) {

@@ -156,8 +156,8 @@ bool PageTokenizer::ReadTag(std::size_t at, PageToken& token) const {
         // Attribute name state: an "=" that starts the name is part of it.
         TagAttributeSpan attribute;
         const std::size_t nameStart = next;
-        while (!atEnd() && !EndsTagName(page_[next]) && (page_[next] != '=' || next == nameStart)) ++next;
-        attribute.name = page_.substr(nameStart, next - nameStart);
+        for (; !atEnd() && !EndsTagName(page_[next]) && (page_[next] != '=' || next == nameStart); ++next)
+            attribute.name += Lower(page_[next]);
         // After attribute name state.
         std::size_t afterName = next;
         while (afterName < page_.size() && IsHtmlBlank(page_[afterName])) ++afterName;
@@ -180,7 +180,7 @@ bool PageTokenizer::ReadTag(std::size_t at, PageToken& token) const {
                 attribute.valueEnd = next;
             }
         }
-        token.attributes.push_back(attribute);
+        token.attributes.push_back(std::move(attribute));
     }
     token.end = next + 1;
     return true;

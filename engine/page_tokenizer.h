@@ -15,7 +15,7 @@ enum class PageTokenKind { text, startTag, endTag };
 
 // An attribute of a tag as written; its value as a [begin, end) range of the page.
 struct TagAttributeSpan {
-    std::string_view name;  // as written, in its own case
+    std::string name;  // in lower case
     std::size_t valueBegin = 0;
     std::size_t valueEnd = 0;
     char quote = 0;         // '"', '\'', or 0 for a value without quotes
