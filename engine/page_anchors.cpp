@@ -14,9 +14,9 @@ constexpr std::string_view kNoBreakSpace = "&nbsp;";
 std::vector<TagAttribute> Attributes(std::string_view page, const PageToken& tag) {
     std::vector<TagAttribute> attributes;
     std::set<std::string> names;  // a tag of a hostile page may hold a megabyte of attributes
-    for (const TagAttributeSpan& span : tag.attributes) {
+    for (TagAttributeSpan& span : TagAttributes(page, tag)) {
         TagAttribute attribute;
-        attribute.name = span.name;
+        attribute.name = std::move(span.name);
         if (!names.insert(attribute.name).second) continue;
         attribute.quote = span.quote;
         if (span.hasValue) {

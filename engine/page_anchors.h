@@ -5,8 +5,6 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/page_tokenizer.h"  // IsHtmlBlank
-
 // The links of a page's markup as a reader of its HTML sees them: every <a> start tag with its
 // attributes as written, and the text the link shows. Comments, scripts and styles hold none.
 

@@ -1,6 +1,7 @@
 #include "engine/page_tokenizer.h"
 
 #include <utility>
+#include <vector>
 
 // The walk follows the HTML standard's tokenizer (13.2.5 Tokenization) in the states that decide
 // where text, tags, comments and raw text begin and end; what a state only reports as a parse
@@ -32,6 +33,47 @@ bool IsRawTextElement(std::string_view name) {
     return false;
 }
 
+// The attribute states from `at` (just after a tag's name) to the tag's ">": the place after the
+// ">", or npos when the page ends first. Each attribute goes into `attributes` unless it is null.
+std::size_t WalkAttributes(std::string_view page, std::size_t at, std::vector<TagAttributeSpan>* attributes) {
+    const auto atEnd = [&] { return at >= page.size(); };
+    for (;;) {
+        // Before attribute name state; a "/" not before ">" is passed over (self-closing start tag state).
+        while (!atEnd() && (IsHtmlBlank(page[at]) || page[at] == '/')) ++at;
+        if (atEnd()) return std::string_view::npos;
+        if (page[at] == '>') return at + 1;
+        // Attribute name state: an "=" that starts the name is part of it.
+        TagAttributeSpan attribute;
+        const std::size_t nameStart = at;
+        while (!atEnd() && !EndsTagName(page[at]) && (page[at] != '=' || at == nameStart)) ++at;
+        const std::size_t nameEnd = at;
+        // After attribute name state.
+        std::size_t afterName = at;
+        while (afterName < page.size() && IsHtmlBlank(page[afterName])) ++afterName;
+        if (afterName < page.size() && page[afterName] == '=') {
+            // Before attribute value state, then the quoted or unquoted value state.
+            at = afterName + 1;
+            while (!atEnd() && IsHtmlBlank(page[at])) ++at;
+            if (atEnd()) return std::string_view::npos;
+            attribute.hasValue = true;
+            if (page[at] == '"' || page[at] == '\'') {
+                attribute.quote = page[at];
+                attribute.valueBegin = at + 1;
+                at = page.find(attribute.quote, at + 1);
+                if (at == std::string_view::npos) return at;
+                attribute.valueEnd = at++;
+            } else {
+                attribute.valueBegin = at;
+                while (!atEnd() && !IsHtmlBlank(page[at]) && page[at] != '>') ++at;
+                attribute.valueEnd = at;
+            }
+        }
+        if (attributes == nullptr) continue;
+        for (std::size_t byte = nameStart; byte < nameEnd; ++byte) attribute.name += Lower(page[byte]);
+        attributes->push_back(std::move(attribute));
+    }
+}
+
 }  // namespace
 
 bool IsHtmlBlank(char byte) {
@@ -44,6 +86,12 @@ bool HasWordAt(std::string_view page, std::size_t at, std::string_view word) {
         if (Lower(page[at + i]) != word[i]) return false;
     }
     return true;
+}
+
+std::vector<TagAttributeSpan> TagAttributes(std::string_view page, const PageToken& tag) {
+    std::vector<TagAttributeSpan> attributes;
+    if (tag.kind != PageTokenKind::text) WalkAttributes(page, tag.attributesBegin, &attributes);
+    return attributes;
 }
 
 bool PageTokenizer::Next(PageToken& token) {
@@ -83,7 +131,6 @@ bool PageTokenizer::Text(std::size_t begin, std::size_t end, PageToken& token) c
     token.begin = begin;
     token.end = end;
     token.name.clear();
-    token.attributes.clear();
     return true;
 }
 
@@ -136,54 +183,16 @@ std::size_t PageTokenizer::CommentEnd(std::size_t from) const {
     return page_.size();
 }
 
-// Tag name state, then the attribute states to the tag's ">"; false when the page ends first.
+// Tag name state; the attribute states find the tag's ">". False when the page ends first.
 bool PageTokenizer::ReadTag(std::size_t at, PageToken& token) const {
     token.kind = page_[at + 1] == '/' ? PageTokenKind::endTag : PageTokenKind::startTag;
     token.begin = at;
     token.name.clear();
-    token.attributes.clear();
     std::size_t next = token.kind == PageTokenKind::endTag ? at + 2 : at + 1;
     for (; next < page_.size() && !EndsTagName(page_[next]); ++next) token.name += Lower(page_[next]);
-    const auto atEnd = [&] { return next >= page_.size(); };
-    const auto skipBlanks = [&] {
-        while (!atEnd() && IsHtmlBlank(page_[next])) ++next;
-    };
-    for (;;) {
-        // Before attribute name state; a "/" not before ">" is passed over (self-closing start tag state).
-        while (!atEnd() && (IsHtmlBlank(page_[next]) || page_[next] == '/')) ++next;
-        if (atEnd()) return false;
-        if (page_[next] == '>') break;
-        // Attribute name state: an "=" that starts the name is part of it.
-        TagAttributeSpan attribute;
-        const std::size_t nameStart = next;
-        for (; !atEnd() && !EndsTagName(page_[next]) && (page_[next] != '=' || next == nameStart); ++next)
-            attribute.name += Lower(page_[next]);
-        // After attribute name state.
-        std::size_t afterName = next;
-        while (afterName < page_.size() && IsHtmlBlank(page_[afterName])) ++afterName;
-        if (afterName < page_.size() && page_[afterName] == '=') {
-            // Before attribute value state, then the quoted or unquoted value state.
-            next = afterName + 1;
-            skipBlanks();
-            if (atEnd()) return false;
-            attribute.hasValue = true;
-            if (page_[next] == '"' || page_[next] == '\'') {
-                attribute.quote = page_[next];
-                attribute.valueBegin = next + 1;
-                const std::size_t close = page_.find(attribute.quote, next + 1);
-                if (close == std::string_view::npos) return false;
-                attribute.valueEnd = close;
-                next = close + 1;
-            } else {
-                attribute.valueBegin = next;
-                while (!atEnd() && !IsHtmlBlank(page_[next]) && page_[next] != '>') ++next;
-                attribute.valueEnd = next;
-            }
-        }
-        token.attributes.push_back(std::move(attribute));
-    }
-    token.end = next + 1;
-    return true;
+    token.attributesBegin = next;
+    token.end = WalkAttributes(page_, next, nullptr);
+    return token.end != std::string_view::npos;
 }
 
 // Script data and RAWTEXT end only at the element's own end tag: "</", its name in any case, and a

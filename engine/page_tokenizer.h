@@ -24,11 +24,15 @@ struct TagAttributeSpan {
 
 struct PageToken {
     PageTokenKind kind = PageTokenKind::text;
-    std::size_t begin = 0;                     // a tag's "<"
-    std::size_t end = 0;                       // just after a tag's ">"
-    std::string name;                          // a tag's name in lower case
-    std::vector<TagAttributeSpan> attributes;  // a tag's, in the order written
+    std::size_t begin = 0;            // a tag's "<"
+    std::size_t end = 0;              // just after a tag's ">"
+    std::string name;                 // a tag's name in lower case
+    std::size_t attributesBegin = 0;  // a tag's: just after its name
 };
+
+// A tag's attributes, in the order written. Only the readers that want them walk them again,
+// so that a walk for text pays nothing for a tag of a thousand attributes.
+std::vector<TagAttributeSpan> TagAttributes(std::string_view page, const PageToken& tag);
 
 class PageTokenizer {
 public:

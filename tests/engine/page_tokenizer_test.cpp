@@ -26,7 +26,7 @@ std::string Tokens(std::string_view page) {
         EXPECT_EQ(bytes.front(), '<');
         EXPECT_EQ(bytes.back(), '>');
         written += token.kind == PageTokenKind::endTag ? "</" + token.name : "<" + token.name;
-        for (const TagAttributeSpan& attribute : token.attributes) {
+        for (const TagAttributeSpan& attribute : TagAttributes(page, token)) {
             written += " " + attribute.name;
             if (!attribute.hasValue) continue;
             EXPECT_TRUE(token.begin < attribute.valueBegin && attribute.valueEnd < token.end);
