@@ -28,6 +28,3 @@ struct PageAnchor {
 };
 
 std::vector<PageAnchor> ReadPageAnchors(std::string_view page);
-
-// HTML's ASCII whitespace: tab, line feed, form feed, carriage return, space.
-bool IsHtmlBlank(char byte);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "engine/page_tokenizer.h"
+
 std::string Literal(std::string_view text, std::string_view blanksAs, bool keepLoneSpace) {
     static constexpr std::string_view kSpecial = "\\^$.|?*+()[]{}";
     std::string pattern;

@@ -13,6 +13,7 @@
 #include "engine/company_family.h"
 #include "engine/list_page.h"
 #include "engine/page_anchors.h"
+#include "engine/page_tokenizer.h"
 #include "engine/rule_search.h"
 #include "engine/rules_file.h"
 #include "http/url.h"

@@ -190,9 +190,35 @@ TEST(ResultPageLearnerTest, LearnsTheListsLinksAndTheNextPageOrSaysWhyNot) {
          {"nextPageReg"},
          {},
          {}},
+        {"a comment in a link's text shows nothing: the name reads whole",
+         {{kSite, ListPage(Entry(1, "/c/1.html", "甲<!-- 旧名 -->公司") +
+                           Entry(2, "c/2.html?a=1&amp;b=2", "乙公司") + Entry(3, "/c/3.html", "丙公司"))}},
+         {"甲公司"},
+         threeLinks,
+         {},
+         {std::nullopt},
+         {"nextPageReg"},
+         {},
+         {}},
         {"hostile markup after the list: a megabyte of \"<\", an unclosed comment and tag",
          {{kSite, ListPage(three) + std::string(1 << 20, '<') +
                       "<!-- <a class=\"co\" href=\"/c/9.html\">戊公司</a>"}},
+         {"甲公司"},
+         threeLinks,
+         {},
+         {std::nullopt},
+         {"nextPageReg"},
+         {},
+         {}},
+        {"hostile markup after the list: a link of a megabyte of attributes, each named once",
+         {{kSite, ListPage(three) + "<a" +
+                      [] {
+                          std::string attributes;
+                          for (int name = 0; attributes.size() < (1 << 20); ++name)
+                              attributes += " d" + std::to_string(name);
+                          return attributes;
+                      }() +
+                      ">戊公司</a>"}},
          {"甲公司"},
          threeLinks,
          {},

@@ -58,6 +58,7 @@ TEST(PageVisibleText, ShowsWhatABrowserShowsAndSelectionsReadAsRuleValues) {
         {"<SCRIPT>var a = '<b>x</b>';</SCRIPT><STYLE>p { }</STYLE>可见<script src=x></script>的字",
          "可见 的字"},
         {"a < b<BR>c<d", "a < b\nc<d"},
+        {"甲<!-- <P>旧</P> -->乙<!DOCTYPE html><SCRIPT>a</SCRIPTS>b</SCRIPT >丙", "甲乙 丙"},
         {"  <DIV>  </DIV>  ", ""},
         {"", ""},
     };

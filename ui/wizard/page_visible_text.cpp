@@ -1,37 +1,25 @@
 #include "ui/wizard/page_visible_text.h"
 
+#include <QByteArray>
 #include <QStringView>
+#include <algorithm>
 #include <array>
+#include <string_view>
+
+#include "engine/page_tokenizer.h"
 
 namespace {
 
 // Tags that start a new line where a browser lays them out; other tags only part words.
-constexpr std::array<const char*, 30> kBlockTags = {
-    "ADDRESS", "ARTICLE", "ASIDE", "BLOCKQUOTE", "BR", "CAPTION", "DD",    "DIV",   "DL",     "DT",
-    "FOOTER",  "FORM",    "H1",    "H2",         "H3", "H4",      "H5",    "H6",    "HEADER", "HR",
-    "LI",      "MAIN",    "NAV",   "OL",         "P",  "SECTION", "TABLE", "TITLE", "TR",     "UL"};
-constexpr std::array<const char*, 2> kCellTags = {"TD", "TH"};
-// Elements whose contents a browser never shows.
-constexpr std::array<const char*, 2> kHiddenElements = {"SCRIPT", "STYLE"};
+constexpr std::array<std::string_view, 30> kBlockTags = {
+    "address", "article", "aside", "blockquote", "br", "caption", "dd",    "div",   "dl",     "dt",
+    "footer",  "form",    "h1",    "h2",         "h3", "h4",      "h5",    "h6",    "header", "hr",
+    "li",      "main",    "nav",   "ol",         "p",  "section", "table", "title", "tr",     "ul"};
+constexpr std::array<std::string_view, 2> kCellTags = {"td", "th"};
 
 template <std::size_t N>
-bool IsOneOf(QStringView name, const std::array<const char*, N>& names) {
-    for (const char* candidate : names) {
-        if (name.compare(QLatin1String(candidate), Qt::CaseInsensitive) == 0) return true;
-    }
-    return false;
-}
-
-bool IsAsciiLetter(QChar character) {
-    return (character >= u'a' && character <= u'z') || (character >= u'A' && character <= u'Z');
-}
-
-// The tag's name: the letters and digits after "<" and an optional "/".
-QStringView TagName(QStringView tag) {
-    qsizetype start = tag.startsWith(u'/') ? 1 : 0;
-    qsizetype end = start;
-    while (end < tag.size() && tag[end].isLetterOrNumber()) ++end;
-    return tag.mid(start, end - start);
+bool IsOneOf(std::string_view name, const std::array<std::string_view, N>& names) {
+    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 // Collects the text with its breaks: runs of breaks become the strongest of them (a line
@@ -62,41 +50,20 @@ private:
 }  // namespace
 
 QString PageVisibleText(const QString& cleanedPage) {
+    // The tokenizer walks bytes and looks only at ASCII ones, which UTF-8 keeps as they are.
+    const QByteArray page = cleanedPage.toUtf8();
+    PageTokenizer tokenizer(std::string_view(page.constData(), static_cast<std::size_t>(page.size())));
+    PageToken token;
     VisibleTextWriter writer;
-    const QStringView page(cleanedPage);
-    qsizetype at = 0;
-    while (at < page.size()) {
-        const qsizetype tagStart = page.indexOf(u'<', at);
-        if (tagStart < 0) {
-            writer.AddText(page.mid(at));
-            break;
-        }
-        writer.AddText(page.mid(at, tagStart - at));
-        // A "<" that opens no tag (not followed by a letter, "/" or "!") is text, as a browser
-        // shows it; so is all that follows a "<" never closed.
-        const QChar next = tagStart + 1 < page.size() ? page[tagStart + 1] : QChar();
-        if (!IsAsciiLetter(next) && next != u'/' && next != u'!') {
-            writer.AddText(page.mid(tagStart, 1));
-            at = tagStart + 1;
+    while (tokenizer.Next(token)) {
+        if (token.kind == PageTokenKind::text) {
+            writer.AddText(QString::fromUtf8(page.constData() + token.begin,
+                                             static_cast<qsizetype>(token.end - token.begin)));
             continue;
         }
-        const qsizetype tagEnd = page.indexOf(u'>', tagStart);
-        if (tagEnd < 0) {
-            writer.AddText(page.mid(tagStart));
-            break;
-        }
-        const QStringView tag = page.mid(tagStart + 1, tagEnd - tagStart - 1);
-        const QStringView name = TagName(tag);
-        at = tagEnd + 1;
-        if (IsOneOf(name, kHiddenElements) && !tag.startsWith(u'/')) {
-            const qsizetype close =
-                page.indexOf(QLatin1String("</") + name.toString(), at, Qt::CaseInsensitive);
-            at = close < 0 ? page.size() : close;
-            continue;
-        }
-        writer.AddBreak(IsOneOf(name, kBlockTags)  ? VisibleTextWriter::kLine
-                        : IsOneOf(name, kCellTags) ? VisibleTextWriter::kCell
-                                                   : VisibleTextWriter::kBlank);
+        writer.AddBreak(IsOneOf(token.name, kBlockTags)  ? VisibleTextWriter::kLine
+                        : IsOneOf(token.name, kCellTags) ? VisibleTextWriter::kCell
+                                                         : VisibleTextWriter::kBlank);
     }
     return writer.Text();
 }
