@@ -52,9 +52,13 @@ CompanyFamily FamilyNamed(const std::string& name) {
 std::optional<std::string> ReadWholeFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file) return std::nullopt;
-    std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) return std::nullopt;
-    return content;
+    try {
+        std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        if (file.bad()) return std::nullopt;
+        return content;
+    } catch (const std::ios_base::failure&) {
+        return std::nullopt;  // a folder opens as a file does, and the stream throws on reading it
+    }
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {

@@ -560,6 +560,12 @@ TEST_F(CliTest, LearnWritesANewProfileAndPrintsTheEvidenceOfEveryField) {
         EXPECT_NE(run.err.find(fault.message), std::string::npos) << run.err;
         EXPECT_FALSE(std::filesystem::exists(out)) << fault.message;
     }
+    // A folder given for the values file is a file that cannot be read.
+    std::vector<std::string> folderAsValues = learn;
+    folderAsValues[5] = directory.File("saved").string();
+    run = Run(folderAsValues);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("cannot read " + folderAsValues[5]), std::string::npos) << run.err;
     // Nothing learned: no profile that would only repeat the base.
     run = Run({"learn", "--pages", directory.File("saved").string(), "--values",
                values(Utf8(u8"[c1]\n电话=0571-7\n")), "--out", out});
