@@ -586,6 +586,12 @@ TEST_F(CliTest, LearnWritesANewProfileAndPrintsTheEvidenceOfEveryField) {
         EXPECT_NE(run.err.find(fault.message), std::string::npos) << run.err;
         EXPECT_FALSE(std::filesystem::exists(out)) << fault.message;
     }
+    // Company folders given as the shell completes them, with a trailing "/": [c1] still names one.
+    run = Run({"learn", "--pages", directory.File("saved/c1").string() + "/",
+               directory.File("more/c4").string() + "/", "--values",
+               values(Utf8(u8"[c1]\n电话=0571-1\n[c4]\n电话=0571-4\n")), "--out", out});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::filesystem::remove(out);
     // A folder given for the values file is a file that cannot be read.
     std::vector<std::string> folderAsValues = learn;
     folderAsValues[5] = directory.File("saved").string();
