@@ -22,6 +22,12 @@ std::string SamePlace(const std::string& folder) {
     return error ? folder : canonical.string();
 }
 
+// The folder's own name, also when it is written with a trailing "/" (as the shell completes it).
+std::filesystem::path FolderName(const std::string& folder) {
+    const std::filesystem::path path(folder);
+    return path.has_filename() ? path.filename() : path.parent_path().filename();
+}
+
 // The captured company a [FOLDER] line names: the same folder, else the one company whose folder
 // has that name; none when no company or several fit.
 std::optional<std::size_t> NamedCompany(const std::vector<CapturedFolder>& companies,
@@ -31,8 +37,7 @@ std::optional<std::size_t> NamedCompany(const std::vector<CapturedFolder>& compa
     std::size_t sameName = 0;
     for (std::size_t company = 0; company < companies.size(); ++company) {
         if (SamePlace(companies[company].folder) == place) return company;
-        if (std::filesystem::path(companies[company].folder).filename() ==
-            std::filesystem::path(named).filename()) {
+        if (FolderName(companies[company].folder) == FolderName(named)) {
             byName = company;
             ++sameName;
         }

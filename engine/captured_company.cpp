@@ -52,9 +52,13 @@ CompanyFamily FamilyNamed(const std::string& name) {
 std::optional<std::string> ReadWholeFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file) return std::nullopt;
-    std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) return std::nullopt;
-    return content;
+    try {
+        std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        if (file.bad()) return std::nullopt;
+        return content;
+    } catch (const std::ios_base::failure&) {
+        return std::nullopt;  // a folder opens as a file does, and the stream throws on reading it
+    }
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
@@ -89,10 +93,11 @@ bool SaveCapturedCompany(const std::string& folder, const CapturedCompany& compa
         return false;
     }
     const std::filesystem::path base(folder);
-    if (!WriteWholeFile((base / kLinkFile).string(), company.link + "\n") ||
-        !WriteWholeFile((base / kFamilyFile).string(), std::string(FamilyName(company.family)) + "\n")) {
+    // The link file makes the folder a captured company: it is removed first and written last, so that
+    // a save that fails half-way leaves no company of this link with an earlier capture's pages.
+    std::filesystem::remove(base / kLinkFile, error);
+    if (!WriteWholeFile((base / kFamilyFile).string(), std::string(FamilyName(company.family)) + "\n"))
         return false;
-    }
     // A capture into the folder of an earlier one leaves none of the earlier pages behind: a page
     // this reading did not read would otherwise be read back as this company's.
     for (std::size_t page = 0; page < company.pages.size(); ++page) {
@@ -107,15 +112,16 @@ bool SaveCapturedCompany(const std::string& folder, const CapturedCompany& compa
     }
     if (company.linkedPages.empty()) {
         std::filesystem::remove(base / kLinkedPageAddresses, error);
-        return true;
+    } else {
+        std::string addresses;
+        for (std::size_t number = 1; number <= company.linkedPages.size(); ++number) {
+            const CapturedCompany::LinkedPage& linked = company.linkedPages[number - 1];
+            if (!WriteWholeFile((base / CapturedLinkedPageName(number)).string(), linked.body)) return false;
+            addresses += linked.address + "\n";
+        }
+        if (!WriteWholeFile((base / kLinkedPageAddresses).string(), addresses)) return false;
     }
-    std::string addresses;
-    for (std::size_t number = 1; number <= company.linkedPages.size(); ++number) {
-        const CapturedCompany::LinkedPage& linked = company.linkedPages[number - 1];
-        if (!WriteWholeFile((base / CapturedLinkedPageName(number)).string(), linked.body)) return false;
-        addresses += linked.address + "\n";
-    }
-    return WriteWholeFile((base / kLinkedPageAddresses).string(), addresses);
+    return WriteWholeFile((base / kLinkFile).string(), company.link + "\n");
 }
 
 std::optional<CapturedCompany> ReadCapturedCompany(const std::string& folder) {

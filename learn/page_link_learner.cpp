@@ -8,6 +8,7 @@
 #include "engine/captured_link.h"
 #include "engine/company_parser.h"
 #include "engine/rule_search.h"
+#include "engine/rules_file.h"
 #include "learn/rule_context.h"
 #include "learn/value_finder.h"
 
@@ -63,15 +64,31 @@ std::size_t PageHolding(const CapturedCompany& company, const CompanyExample& ex
 }
 
 // The text of the home page's first link to the address, tags left out; empty when it has none.
+// Only the start tags are searched, and the link's end only after the one to the address, so that
+// a page of links that no "</a>" ends is read in one pass; a search Boost gives up on (tags that
+// no ">" ends) finds no link, as in the company reading.
 std::string LinkTextTo(const CapturedCompany& company, const std::string& address) {
-    static const boost::regex anchor("<a\\s[^>]*href\\s*=\\s*[\"']?([^\"' >]+)[^>]*>(.*?)</a>",
-                                     boost::regex::perl | boost::regex::icase);
+    static const boost::regex startTag("<a\\s[^>]*href\\s*=\\s*[\"']?([^\"' >]+)[^>]*>",
+                                       boost::regex::perl | boost::regex::icase);
+    static const boost::regex endTag("(</a>)", boost::regex::perl | boost::regex::icase);
     const std::string& home = company.pages[0];
-    for (boost::sregex_iterator match(home.begin(), home.end(), anchor), end; match != end; ++match) {
-        if (ResolveCapturedLink((*match)[1].str(), company.link) != address) continue;
-        return ValueKey((*match)[2].str());
+    std::string href, linkEnd;
+    for (std::size_t position = 0; FindNextCapture(startTag, home, position, href);) {
+        if (ResolveCapturedLink(href, company.link) != address) continue;
+        std::size_t textEnd = position;
+        if (!FindNextCapture(endTag, home, textEnd, linkEnd)) return {};
+        return ValueKey(std::string_view(home).substr(position, textEnd - linkEnd.size() - position));
     }
     return {};
+}
+
+// Whether the profile's loader takes the rule written under the key: a long link text can make
+// the line longer than a rules file holds.
+bool ProfileTakes(const std::string& key, const std::string& pattern) {
+    ExtractionRules rules;
+    std::vector<RulesFinding> findings;
+    LoadRulesFromText(key + ",,," + pattern + "\n", rules, &findings);
+    return findings.empty();
 }
 
 // The linked page a rule leads to from the home page; kNoPage when it finds no link, or one to a
@@ -146,6 +163,10 @@ FieldEvidence LearnRoleLink(const std::vector<CapturedCompany>& companies, Compa
         alternatives += (alternatives.empty() ? "" : "|") + LiteralPattern(text);
     if (texts.size() > 1) alternatives = "(?:" + alternatives + ")";
     const std::string pattern = "<a [^>]*href=\"?([^\"' >]+)[^>]*>\\s*" + alternatives + "\\s*</a>";
+    if (!ProfileTakes(evidence.ruleKey, pattern)) {
+        evidence.notLearnedReason = "链接文字太长，规则文件的一行写不下：" + pattern;
+        return evidence;
+    }
     const boost::regex rule(pattern, boost::regex::perl | boost::regex::icase);
     const LinkTrial own = TryLink(rule, companies, family, examplePages);
     if (own.wrong) {
@@ -159,7 +180,9 @@ FieldEvidence LearnRoleLink(const std::vector<CapturedCompany>& companies, Compa
     ledTo = own.ledTo;
     for (const CompanyFamily other :
          {CompanyFamily::memberSite, CompanyFamily::general, CompanyFamily::companySite}) {
-        if (other == family || taughtFamilies.count(other) > 0) continue;
+        if (other == family || taughtFamilies.count(other) > 0 ||
+            !ProfileTakes(RoleKey(other, role), pattern))
+            continue;
         const LinkTrial trial = TryLink(rule, companies, other, {});
         if (trial.wrong || trial.matched == 0) continue;
         evidence.alsoRuleKeys.push_back(RoleKey(other, role));

@@ -492,6 +492,32 @@ TEST_F(CliTest, CaptureFollowSavesTheLinkedPagesOfTheCompanysHost) {
     EXPECT_EQ(Run({"capture", "--keyword", "x", "--follow", "--out", out}).exitCode, 2);
 }
 
+// A capture into the folder of an earlier one that cannot write all its pages (a full disk, here a
+// folder in a page's place) leaves no company there: never the new link with the earlier company's
+// pages, which rules and learn would read as the new company's.
+TEST_F(CliTest, ACaptureThatFailsHalfWayLeavesNoCompanyOfMixedPages) {
+    const std::string folder = directory.File("again").string();
+    CapturedCompany earlier{
+        "http://detail.test/c/1.html", CompanyFamily::general, {"<p>1</p>", "<p>电话：1</p>"}, {}};
+    earlier.pages[2] = "<p>甲公司介绍</p>";
+    earlier.linkedPages.push_back({"http://detail.test/c/1/about.html", "<p>甲</p>"});
+    ASSERT_TRUE(SaveCapturedCompany(folder, earlier));
+    std::filesystem::remove(folder + "/2-contact.html");
+    std::filesystem::create_directory(folder + "/2-contact.html");
+    const CapturedCompany later{
+        "http://detail.test/c/2.html", CompanyFamily::general, {"<p>2</p>", "<p>电话：2</p>"}, {}};
+    EXPECT_FALSE(SaveCapturedCompany(folder, later));
+    EXPECT_FALSE(ReadCapturedCompany(folder));
+    // Once the page can be written the company is there, with none of the earlier pages.
+    std::filesystem::remove(folder + "/2-contact.html");
+    ASSERT_TRUE(SaveCapturedCompany(folder, later));
+    const std::optional<CapturedCompany> read = ReadCapturedCompany(folder);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->link, later.link);
+    EXPECT_EQ(read->pages, later.pages);
+    EXPECT_TRUE(read->linkedPages.empty());
+}
+
 // learn: captured companies named by their folder or the folder that holds them, the values file's
 // faults named by line, the evidence with what was not learned first, and a user's profile never
 // replaced. rules --dir then shows the learned rules' hits over several folders.
@@ -560,6 +586,18 @@ TEST_F(CliTest, LearnWritesANewProfileAndPrintsTheEvidenceOfEveryField) {
         EXPECT_NE(run.err.find(fault.message), std::string::npos) << run.err;
         EXPECT_FALSE(std::filesystem::exists(out)) << fault.message;
     }
+    // Company folders given as the shell completes them, with a trailing "/": [c1] still names one.
+    run = Run({"learn", "--pages", directory.File("saved/c1").string() + "/",
+               directory.File("more/c4").string() + "/", "--values",
+               values(Utf8(u8"[c1]\n电话=0571-1\n[c4]\n电话=0571-4\n")), "--out", out});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::filesystem::remove(out);
+    // A folder given for the values file is a file that cannot be read.
+    std::vector<std::string> folderAsValues = learn;
+    folderAsValues[5] = directory.File("saved").string();
+    run = Run(folderAsValues);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("cannot read " + folderAsValues[5]), std::string::npos) << run.err;
     // Nothing learned: no profile that would only repeat the base.
     run = Run({"learn", "--pages", directory.File("saved").string(), "--values",
                values(Utf8(u8"[c1]\n电话=0571-7\n")), "--out", out});

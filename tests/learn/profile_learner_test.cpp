@@ -390,6 +390,54 @@ TEST(ProfileLearner, ALinkTextThatLeadsElsewhereOnAnotherCompanyTeachesNoLink) {
     EXPECT_FALSE(fields[0].notLearnedReason.empty());
 }
 
+struct HostileLinkCase {
+    const char* behaviour;
+    std::string homeStart;        // put before the first example's home page
+    std::string contactLinkText;  // of every company's link to its contact page
+    bool learned;                 // the contact link rule
+};
+
+const std::vector<HostileLinkCase> kHostileLinkCases = {
+    {"a home page that opens thousands of links and closes none: the contact link still teaches",
+     [] {
+         std::string links;
+         while (links.size() < 200000) links += "<a href=x>";
+         return links;
+     }(),
+     "联系方式", true},
+    {"a home page of link tags that no \">\" ends, where a search finds no link either, teaches nothing",
+     [] {
+         std::string tags;
+         while (tags.size() < 100000) tags += "<a ";
+         return tags;
+     }(),
+     "联系方式", false},
+    {"a link text too long for a line of the rules file teaches no rule the profile would drop", "",
+     [] {
+         std::string text;
+         while (text.size() < 600) text += "联系我们";
+         return text;
+     }(),
+     false},
+};
+
+TEST(ProfileLearner, HostileHomePagesTeachOnlyALinkRuleTheProfileKeeps) {
+    for (const HostileLinkCase& test : kHostileLinkCases) {
+        std::vector<CapturedCompany> companies =
+            LinkedCompanies({test.contactLinkText, test.contactLinkText, test.contactLinkText});
+        companies[0].pages[0].insert(0, test.homeStart);
+        const std::vector<FieldEvidence> fields =
+            ProfileLearner(companies).LearnFields({{0, {{"电话", "0571-0"}}}, {1, {{"电话", "0571-1"}}}});
+        ASSERT_FALSE(fields.empty()) << test.behaviour;
+        EXPECT_EQ(fields[0].ruleKey, "generalCompContactReg") << test.behaviour;
+        EXPECT_EQ(fields[0].learned, test.learned) << test.behaviour << ": " << fields[0].notLearnedReason;
+        // What is learned is what the saved profile reads: the link rule for every key it is written under.
+        ExtractionRules profile;
+        LoadRulesFromText(LearnedProfileText("", fields), profile);
+        EXPECT_EQ(profile.generalCompContactReg.has_value(), test.learned) << test.behaviour;
+    }
+}
+
 // A megabyte of "<" that no ">" ends, or of script tags that none closes: the value is still
 // looked for in one walk of the page, and no label stands before it.
 TEST(ProfileLearner, HostilePagesAreWalkedOnceAndTeachNothing) {
