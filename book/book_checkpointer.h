@@ -14,7 +14,7 @@
 // rest to the writer (CatchUpWanted), which copies it between two of its transactions.
 class BookCheckpointer {
 public:
-    // About 8 MB of log: a few milliseconds of copying and syncing for the writer.
+    // A few megabytes of log: a few milliseconds of copying and syncing for the writer.
     static constexpr int kCatchUpFrames = 2000;
 
     BookCheckpointer() = default;

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,7 @@ namespace {
 constexpr mode_t kPrivateFolder = 0700;
 constexpr const char* kCompanionSuffixes[] = {"-wal", "-shm"};
 constexpr char kConditionSeparator = '\t';
+constexpr int64_t kDefaultPageSize = 4096;
 
 std::string ConditionText(const SearchCondition& condition) {
     return condition.keyword + kConditionSeparator + condition.province + kConditionSeparator +
@@ -58,7 +60,9 @@ std::string MovedAsideName(const std::string& path, std::time_t when) {
     return path + ".unreadable-" + stamp;
 }
 
-LeadBook::LeadBook() = default;
+LeadBook::LeadBook() : LeadBook(BookLogLimits{}) {}
+
+LeadBook::LeadBook(BookLogLimits limits) : logLimits_(limits) {}
 
 LeadBook::~LeadBook() {
     checkpointer_.Stop();
@@ -115,19 +119,23 @@ void LeadBook::Configure() {
     db_.Execute(durability_ == BookDurability::kEveryCommit ? "PRAGMA synchronous = FULL"
                                                             : "PRAGMA synchronous = NORMAL");
     db_.Execute("PRAGMA foreign_keys = ON");
+    const int64_t pageSize = std::max<int64_t>(db_.QueryNumber("PRAGMA page_size", kDefaultPageSize), 1);
+    checkpointPages_ = static_cast<int>(std::max<int64_t>(logLimits_.checkpointBytes / pageSize, 1));
+    logPagesLimit_ = static_cast<int>(std::max<int64_t>(logLimits_.limitBytes / pageSize, checkpointPages_));
+    db_.Execute(("PRAGMA journal_size_limit = " + std::to_string(logLimits_.checkpointBytes)).c_str());
     logFrames_ = 0;
     // The hook takes the place of the library's own checkpoints after a commit.
     if (checkpointer_.Start(path_))
         sqlite3_wal_hook(db_.Handle(), &LeadBook::LogGrew, this);
     else
-        db_.Execute(("PRAGMA wal_autocheckpoint = " + std::to_string(kCheckpointPages)).c_str());
+        db_.Execute(("PRAGMA wal_autocheckpoint = " + std::to_string(checkpointPages_)).c_str());
 }
 
 // After every commit, on the writer's thread.
 int LeadBook::LogGrew(void* self, sqlite3*, const char*, int frames) {
     auto* book = static_cast<LeadBook*>(self);
     book->logFrames_ = frames;
-    if (frames >= kCheckpointPages) book->checkpointer_.Request();
+    if (frames >= book->checkpointPages_) book->checkpointer_.Request();
     return SQLITE_OK;
 }
 
@@ -135,7 +143,7 @@ int LeadBook::LogGrew(void* self, sqlite3*, const char*, int frames) {
 // between the pages this copies and the log's new start.
 void LeadBook::FinishCheckpoint() {
     if (!checkpointer_.Running()) return;
-    if (!checkpointer_.CatchUpWanted() && logFrames_ < kLogPagesLimit) return;
+    if (!checkpointer_.CatchUpWanted() && logFrames_ < logPagesLimit_) return;
     checkpointer_.WaitForPass();
     sqlite3_wal_checkpoint_v2(db_.Handle(), nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
     logFrames_ = 0;

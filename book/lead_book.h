@@ -80,6 +80,19 @@ struct BookExportFilter {
     bool notExported = false;
 };
 
+// How long the book's write-ahead log grows. A search writes a few pages per record, one
+// transaction each; checkpointing the log after every thousand pages (the library's default)
+// wrote the same pages into the book again and again and synced it hundreds of times per
+// 100,000 records. About 40 MB of log between checkpoints lets a page written many times reach
+// the book once. The checkpointer copies the log meanwhile, and only a log past the limit makes
+// the writer wait for it: records that come faster than it copies (a search that takes them
+// from the book) go on at full speed for a while, and the log file shrinks back to the
+// checkpoint size when it starts again.
+struct BookLogLimits {
+    int64_t checkpointBytes = int64_t{40} << 20;
+    int64_t limitBytes = int64_t{200} << 20;
+};
+
 // The lead book: one entry per company and site, in SQLite with a write-ahead log, so that the
 // window and harvio-cli may use it at once. Every change is one short transaction; a writer
 // waits up to kBusyTimeout for the other. Safe to share between threads: one operation runs at
@@ -87,16 +100,9 @@ struct BookExportFilter {
 class LeadBook {
 public:
     static constexpr std::chrono::milliseconds kBusyTimeout{5000};
-    // A search writes a few pages per record, one transaction each; checkpointing the log after
-    // every thousand pages (the library's default) wrote the same pages into the book again and
-    // again and synced it hundreds of times per 100,000 records. About 40 MB of log between
-    // checkpoints lets a page written many times reach the book once.
-    static constexpr int kCheckpointPages = 10000;
-    // The checkpointer copies the log meanwhile; a log this long makes the writer wait for it
-    // and copy the rest itself, so that the log never outgrows about 80 MB.
-    static constexpr int kLogPagesLimit = 2 * kCheckpointPages;
 
     LeadBook();
+    explicit LeadBook(BookLogLimits limits);
     ~LeadBook();
     LeadBook(const LeadBook&) = delete;
     LeadBook& operator=(const LeadBook&) = delete;
@@ -156,6 +162,9 @@ private:
     std::unordered_map<const char*, std::unique_ptr<SqliteStatement>> statements_;
     std::string lastError_;
     int lastErrorCode_ = 0;
+    const BookLogLimits logLimits_;
+    int checkpointPages_ = 0;        // the limits in pages of this book's size
+    int logPagesLimit_ = 0;
     int logFrames_ = 0;              // in the write-ahead log after the last commit
     BookCheckpointer checkpointer_;  // last: stopped before the connection closes
 };

@@ -109,11 +109,13 @@ TEST(LeadBook, TheSameCompanyFoundAgainKeepsOneEntryAndItsFirstFinding) {
 // and keep every checkpoint from restarting it; the checkpointer's passes and the writer's last
 // copy let the log start again before it passes its limit.
 TEST(LeadBook, ALongSearchKeepsItsLogWithinItsLimit) {
-    constexpr int kRecords = 8000;  // several checkpoints' worth at three or more pages each
+    constexpr int kRecords = 8000;  // many limits' worth at three or more pages each
+    constexpr BookLogLimits kLimits{1 << 20, 2 << 20};
     constexpr int64_t kFrameHeader = 24;
     constexpr int64_t kSlackPages = 100;  // the pages of the commit that passes the limit
     BookFolder folder;
-    auto book = folder.Open();
+    auto book = std::make_shared<LeadBook>(kLimits);
+    ASSERT_EQ(book->Open(folder.Path()).status, BookOpenStatus::kOpened);
     FoundCompany found;
     const CompanyRecord damaged = CompanyNumber(kRecords);
     ASSERT_TRUE(book->KeepFound(RefOf(damaged), damaged, true, 0, kNow, found));
@@ -131,7 +133,7 @@ TEST(LeadBook, ALongSearchKeepsItsLogWithinItsLimit) {
     const int64_t frame = sqlite3_column_int64(query, 0) + kFrameHeader;
     sqlite3_finalize(query);
     EXPECT_LE(static_cast<int64_t>(std::filesystem::file_size(folder.Path() + "-wal")),
-              (LeadBook::kLogPagesLimit + kSlackPages) * frame);
+              kLimits.limitBytes / (frame - kFrameHeader) * frame + kSlackPages * frame);
     EXPECT_EQ(book->Stats()->companies, kRecords + 1);
 }
 
