@@ -122,7 +122,10 @@ void LeadBook::Configure() {
     const int64_t pageSize = std::max<int64_t>(db_.QueryNumber("PRAGMA page_size", kDefaultPageSize), 1);
     checkpointPages_ = static_cast<int>(std::max<int64_t>(logLimits_.checkpointBytes / pageSize, 1));
     logPagesLimit_ = static_cast<int>(std::max<int64_t>(logLimits_.limitBytes / pageSize, checkpointPages_));
-    db_.Execute(("PRAGMA journal_size_limit = " + std::to_string(logLimits_.checkpointBytes)).c_str());
+    // Overwriting the log in place costs less than growing it again, so its file keeps its size
+    // up to the limit (and goes when the book is closed); one that outgrew it, while a reader of
+    // the other program held its pages, is cut back to it when it starts again.
+    db_.Execute(("PRAGMA journal_size_limit = " + std::to_string(logLimits_.limitBytes)).c_str());
     logFrames_ = 0;
     // The hook takes the place of the library's own checkpoints after a commit.
     if (checkpointer_.Start(path_))

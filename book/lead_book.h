@@ -86,8 +86,7 @@ struct BookExportFilter {
 // 100,000 records. About 40 MB of log between checkpoints lets a page written many times reach
 // the book once. The checkpointer copies the log meanwhile, and only a log past the limit makes
 // the writer wait for it: records that come faster than it copies (a search that takes them
-// from the book) go on at full speed for a while, and the log file shrinks back to the
-// checkpoint size when it starts again.
+// from the book) go on at full speed for a while.
 struct BookLogLimits {
     int64_t checkpointBytes = int64_t{40} << 20;
     int64_t limitBytes = int64_t{200} << 20;

@@ -11,6 +11,7 @@
 #include "cli/field_evidence_table.h"
 #include "cli/learn_result_pages.h"
 #include "engine/company_family.h"
+#include "engine/result_files.h"
 #include "engine/rules_file.h"
 #include "learn/profile_learner.h"
 
@@ -45,19 +46,16 @@ std::optional<std::size_t> NamedCompany(const std::vector<CapturedFolder>& compa
     return sameName == 1 ? byName : std::nullopt;
 }
 
-// The profile goes first into a file of its own beside the target, then takes the target's name
-// only when no file has it, so that a user's file is never replaced and never half written.
+// The profile is never half written and never replaces a file: one that appeared at the target
+// while learning ran stays.
 bool WriteNewProfile(const std::string& path, const std::string& text) {
-    const std::string partial = path + ".partial";
-    if (!WriteWholeFile(partial, text)) return false;
-    std::error_code error;
-    std::filesystem::create_hard_link(partial, path, error);
-    std::filesystem::remove(partial);
-    if (error) {
-        std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), error.message().c_str());
-        return false;
+    const WrittenFile written = WriteTextFileInPlace(path, text, ExistingFile::kKeep);
+    if (written.keptExisting) {
+        std::fprintf(stderr, "%s exists; learn writes a new profile\n", path.c_str());
+    } else if (!written.written) {
+        std::fprintf(stderr, "cannot write %s: %s\n", path.c_str(), written.failure.c_str());
     }
-    return true;
+    return written.written;
 }
 
 }  // namespace
