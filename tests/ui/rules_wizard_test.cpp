@@ -227,6 +227,11 @@ TEST_F(RulesWizardTest, OpensAParentFolderOrSingleCompaniesOnceEachAndRefusesOth
     EXPECT_EQ(listed, (QStringList{"3", "1", "2", "4"}));
     EXPECT_EQ(companies->item(1)->toolTip(), "http://www.test-b2b.test/company/1.html");
     EXPECT_TRUE(TakeShownMessages().empty());
+    // The same folders by other spellings: nothing new.
+    for (const fs::path& again : {Saved(0) / "", dir.File("saved") / ".." / "saved"}) {
+        ASSERT_TRUE(ownWizard->OpenFolder(QString::fromStdString(again.string())));
+        EXPECT_EQ(companies->count(), 4) << again;
+    }
 
     EXPECT_FALSE(ownWizard->OpenFolder(QString::fromStdString(dir.File("config").string())));
     EXPECT_EQ(TakeShownMessages().size(), 1u);

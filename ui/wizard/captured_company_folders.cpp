@@ -7,7 +7,20 @@
 
 namespace fs = std::filesystem;
 
-std::vector<OpenedCompany> ReadCapturedCompanies(const std::string& folder) {
+namespace {
+
+// One name for a folder however the user reached it ("saved/1/", "saved/../saved/1", a link to
+// it), so that a folder opened twice lists its companies once, under its own name.
+std::string FolderPath(const std::string& folder) {
+    std::error_code error;
+    const fs::path canonical = fs::weakly_canonical(folder, error);
+    return error ? folder : canonical.string();
+}
+
+}  // namespace
+
+std::vector<OpenedCompany> ReadCapturedCompanies(const std::string& givenFolder) {
+    const std::string folder = FolderPath(givenFolder);
     if (std::optional<CapturedCompany> company = ReadCapturedCompany(folder))
         return {{folder, std::move(*company)}};
     std::vector<std::string> subFolders;
