@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -119,9 +118,9 @@ void LeadBook::Configure() {
     db_.Execute(durability_ == BookDurability::kEveryCommit ? "PRAGMA synchronous = FULL"
                                                             : "PRAGMA synchronous = NORMAL");
     db_.Execute("PRAGMA foreign_keys = ON");
-    const int64_t pageSize = std::max<int64_t>(db_.QueryNumber("PRAGMA page_size", kDefaultPageSize), 1);
-    checkpointPages_ = static_cast<int>(std::max<int64_t>(logLimits_.checkpointBytes / pageSize, 1));
-    logPagesLimit_ = static_cast<int>(std::max<int64_t>(logLimits_.limitBytes / pageSize, checkpointPages_));
+    const int64_t pageSize = db_.QueryNumber("PRAGMA page_size", kDefaultPageSize);
+    checkpointPages_ = static_cast<int>(logLimits_.checkpointBytes / pageSize);
+    logPagesLimit_ = static_cast<int>(logLimits_.limitBytes / pageSize);
     // Overwriting the log in place costs less than growing it again, so its file keeps its size
     // up to the limit (and goes when the book is closed); one that outgrew it, while a reader of
     // the other program held its pages, is cut back to it when it starts again.

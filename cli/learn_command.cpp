@@ -17,12 +17,6 @@
 
 namespace {
 
-std::string SamePlace(const std::string& folder) {
-    std::error_code error;
-    const std::filesystem::path canonical = std::filesystem::weakly_canonical(folder, error);
-    return error ? folder : canonical.string();
-}
-
 // The folder's own name, also when it is written with a trailing "/" (as the shell completes it).
 std::filesystem::path FolderName(const std::string& folder) {
     const std::filesystem::path path(folder);
@@ -33,11 +27,11 @@ std::filesystem::path FolderName(const std::string& folder) {
 // has that name; none when no company or several fit.
 std::optional<std::size_t> NamedCompany(const std::vector<CapturedFolder>& companies,
                                         const std::string& named) {
-    const std::string place = SamePlace(named);
+    const std::string place = CapturedFolderPath(named);
     std::optional<std::size_t> byName;
     std::size_t sameName = 0;
     for (std::size_t company = 0; company < companies.size(); ++company) {
-        if (SamePlace(companies[company].folder) == place) return company;
+        if (CapturedFolderPath(companies[company].folder) == place) return company;
         if (FolderName(companies[company].folder) == FolderName(named)) {
             byName = company;
             ++sameName;

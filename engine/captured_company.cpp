@@ -124,6 +124,12 @@ bool SaveCapturedCompany(const std::string& folder, const CapturedCompany& compa
     return WriteWholeFile((base / kLinkFile).string(), company.link + "\n");
 }
 
+std::string CapturedFolderPath(const std::string& folder) {
+    std::error_code error;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(folder, error);
+    return error ? folder : canonical.string();
+}
+
 std::optional<CapturedCompany> ReadCapturedCompany(const std::string& folder) {
     const std::filesystem::path base(folder);
     const std::optional<std::string> link = ReadWholeFile((base / kLinkFile).string());

@@ -43,6 +43,10 @@ bool SaveCapturedCompany(const std::string& folder, const CapturedCompany& compa
 // None when the folder holds no captured company (no link file).
 std::optional<CapturedCompany> ReadCapturedCompany(const std::string& folder);
 
+// One name for a folder however it was written ("saved/1/", "saved/../saved/1", a link to it), so
+// that a company is known once; the folder as written when it cannot be resolved.
+std::string CapturedFolderPath(const std::string& folder);
+
 // A whole file's bytes; none when it can't be read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 // False (reason on stderr) when it can't be written.

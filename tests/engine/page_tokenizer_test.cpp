@@ -52,15 +52,13 @@ TEST(PageTokenizer, CutsAPageAsTheHtmlTokenizerDoes) {
     } cases[] = {
         // data state and tag open state: only "<" before a letter, "/" or "!" or "?" opens markup
         {"a<b>c</b>d", "'a'<b>'c'</b>'d'"},
-        {"a < b > c", "'a < b > c'"},
-        {"1<2 <=3 <\xD6\xD0", "'1<2 <=3 <\xD6\xD0'"},
+        {"a < b > 1<2 <=3 <\xD6\xD0", "'a < b > 1<2 <=3 <\xD6\xD0'"},
         {"x<", "'x<'"},
         {"<DIV Class=Big>", "<div class=Big>"},
         {"<a<b>", "<a<b>"},
         // end tag open state
         {"a</>b", "'a''b'"},
         {"a</ b>c", "'a''c'"},
-        {"a</3>c", "'a''c'"},
         {"a</", "'a</'"},
         {"</P class=x>", "</p class=x>"},
         // markup declaration open state, bogus comment state
@@ -72,10 +70,8 @@ TEST(PageTokenizer, CutsAPageAsTheHtmlTokenizerDoes) {
         {"a<!-- b -->c", "'a''c'"},
         {"<!-->a", "'a'"},
         {"<!--->a", "'a'"},
-        {"<!---->a", "'a'"},
         {"<!-- a -- b --->c", "'c'"},
         {"<!-- a --!>b", "'b'"},
-        {"<!-- <a href=x> -->c", "'c'"},
         {"a<!-- never closed <b>", "'a'"},
         // tag name and attribute states
         {"<a href=\"x>y\" title='q'>t</a>", "<a href=\"x>y\" title='q'>'t'</a>"},

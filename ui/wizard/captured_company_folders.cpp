@@ -7,20 +7,9 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// One name for a folder however the user reached it ("saved/1/", "saved/../saved/1", a link to
-// it), so that a folder opened twice lists its companies once, under its own name.
-std::string FolderPath(const std::string& folder) {
-    std::error_code error;
-    const fs::path canonical = fs::weakly_canonical(folder, error);
-    return error ? folder : canonical.string();
-}
-
-}  // namespace
-
+// A folder opened twice, however it was written, lists its companies once, under its own name.
 std::vector<OpenedCompany> ReadCapturedCompanies(const std::string& givenFolder) {
-    const std::string folder = FolderPath(givenFolder);
+    const std::string folder = CapturedFolderPath(givenFolder);
     if (std::optional<CapturedCompany> company = ReadCapturedCompany(folder))
         return {{folder, std::move(*company)}};
     std::vector<std::string> subFolders;
